@@ -1,0 +1,98 @@
+// orvkit: the command line of ORVCommonKit, for operators and scripts.
+#include "orvkit.h"
+
+#include <ORVCommonKit/ORVCommonKit.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstring>
+#include <string>
+
+namespace orvkit {
+
+namespace {
+std::vector<Command> &registry() {
+    static std::vector<Command> all;
+    return all;
+}
+
+void print_overview(FILE *out) {
+    std::fprintf(out,
+                 "usage: orvkit [--help] <command> [<args>]\n"
+                 "\n"
+                 "The command line of ORVCommonKit %s.\n"
+                 "\n"
+                 "Commands:\n",
+                 orvstd_version());
+    std::vector<Command> sorted = registry();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command &a, const Command &b) { return std::strcmp(a.name, b.name) < 0; });
+    for (const Command &c : sorted) std::fprintf(out, "  %-12s %s\n", c.name, c.summary);
+    std::fprintf(out,
+                 "\n"
+                 "'orvkit <command> --help' tells more about one command.\n"
+                 "Exit status: 0 done, 1 the operation failed or found a difference, 2 bad usage.\n");
+}
+}  // namespace
+
+const std::vector<Command> &commands() { return registry(); }
+
+Registrar::Registrar(const Command &command) { registry().push_back(command); }
+
+bool wants_help(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0) return false;
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+    }
+    return false;
+}
+
+int usage_error(const Command &command, const char *fmt, ...) {
+    std::fprintf(stderr, "orvkit %s: ", command.name);
+    va_list args;
+    va_start(args, fmt);
+    std::vfprintf(stderr, fmt, args);
+    va_end(args);
+    std::fprintf(stderr, "\nTry 'orvkit %s --help'.\n", command.name);
+    return kUsage;
+}
+
+int print_usage(const Command &command) {
+    std::fputs(command.usage, stdout);
+    return kOk;
+}
+
+}  // namespace orvkit
+
+int main(int argc, char **argv) {
+    using namespace orvkit;
+    if (argc < 2) {
+        print_overview(stderr);
+        return kUsage;
+    }
+    const std::string_view word = argv[1];
+    if (word == "--help" || word == "-h" || word == "help") {
+        if (argc > 2 && word == "help") {
+            for (const Command &c : commands())
+                if (std::strcmp(c.name, argv[2]) == 0) return print_usage(c);
+        }
+        print_overview(stdout);
+        return kOk;
+    }
+    if (word == "--version") {
+        std::printf("orvkit %s\n", orvstd_version());
+        return kOk;
+    }
+    for (const Command &c : commands()) {
+        if (word == c.name) {
+            if (wants_help(argc - 1, argv + 1)) return print_usage(c);
+            orvstd_init();
+            const int status = c.run(argc - 1, argv + 1);
+            std::fflush(stdout);
+            orvstd_term();
+            return status;
+        }
+    }
+    std::fprintf(stderr, "orvkit: '%s' is not a command. See 'orvkit --help'.\n", argv[1]);
+    return kUsage;
+}
