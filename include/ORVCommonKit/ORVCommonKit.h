@@ -20,5 +20,6 @@
 #include <ORVCommonKit/orvstd.h>
 #include <ORVCommonKit/orvstr.h>
 #include <ORVCommonKit/tr.h>
+#include <ORVCommonKit/ut.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */
