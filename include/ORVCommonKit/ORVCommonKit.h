@@ -19,6 +19,7 @@
 #include <ORVCommonKit/orvobjects.h>
 #include <ORVCommonKit/orvstd.h>
 #include <ORVCommonKit/orvstr.h>
+#include <ORVCommonKit/tk.h>
 #include <ORVCommonKit/tr.h>
 #include <ORVCommonKit/ut.h>
 

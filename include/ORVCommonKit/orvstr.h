@@ -46,25 +46,36 @@ ORV_API int orvstr_equ(const char *a, const char *b);
 /* Folded comparisons: case and accents ignored, "\xDF" equal to "SS". The result
  * is the difference of the first unequal folded characters. */
 ORV_API int orvstr_icmp(const char *a, const char *b);
+/* Folded comparison of at most n characters of a. */
 ORV_API int orvstr_nicmp(const char *a, const char *b, int n);
-/* As orvstr_icmp; with loose 1 white space and punctuation are skipped. */
+/* As orvstr_icmp; with loose nonzero, white space and punctuation
+ * (orvchar_is_space, orvchar_is_punct) are skipped on both sides. */
 ORV_API int orvstr_loose_cmp(const char *a, const char *b, int loose);
+/* In-place and copying case mapping; orvstr_xupr spells "\xDF" as "SS". */
 ORV_API char *orvstr_lwr(char *s);
 ORV_API char *orvstr_upr(char *s);
 ORV_API char *orvstr_xlwr(char *dst, const char *src, int n);
 ORV_API char *orvstr_xupr(char *dst, const char *src, int n);
 /* "YES" or "NO". */
 ORV_API const char *orvstr_from_bool(int flag);
-/* 1 and *out set when s is a truth word ("yes", "off", "1" ...), else 0. */
+/* 1 and *out set when s is a truth word: FALSE F NO N OFF DISABLE or "0" give
+ * 0, TRUE T YES Y ON ENABLE or "1" give 1 (words in any case, no blanks).
+ * Otherwise 0 and *out is left alone. */
 ORV_API int orvstr_to_bool(const char *s, int *out);
 ORV_API char *orvstr_set(char *s, char c);
 ORV_API int orvstr_fill(char *s, char c, int n);
+/* Pads with blanks or cuts so that s has exactly width characters. */
 ORV_API char *orvstr_pad(char *s, int width);
+/* Removes trailing blanks (not tabs). */
 ORV_API char *orvstr_trim(char *s);
+/* Removes every control character, then leading and trailing white space. */
 ORV_API char *orvstr_normalize(char *s);
+/* Removes every character that orvchar_is_cntrl or orvchar_is_space accepts. */
 ORV_API char *orvstr_strip(char *s);
+/* The first / last character that is not white space, or null. */
 ORV_API char *orvstr_firstchar(char *s);
 ORV_API char *orvstr_lastchar(char *s);
+/* Move the text to the start / end of s, filling with blanks; length stays. */
 ORV_API char *orvstr_leftjust(char *s);
 ORV_API char *orvstr_rightjust(char *s);
 ORV_API int orvstr_has_white_space(const char *s);
