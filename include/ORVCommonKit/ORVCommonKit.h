@@ -18,6 +18,7 @@
 #include <ORVCommonKit/orvversion.h>
 #include <ORVCommonKit/orvobjects.h>
 #include <ORVCommonKit/orvstd.h>
+#include <ORVCommonKit/orvpostloader.h>
 #include <ORVCommonKit/orvstr.h>
 #include <ORVCommonKit/tk.h>
 #include <ORVCommonKit/tr.h>
