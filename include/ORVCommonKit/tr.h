@@ -78,8 +78,25 @@ ORV_API void tr_error_va(const char *file, int line, int inform, const char *tit
 ORV_API void tr_sys_error(const char *file, int line, int system_error, int inform,
                           const char *title, const char *module, const char *fmt, ...)
     ORV_PRINTF(7, 8);
-/* Writes the full date line. */
+/* Writes the full date line ("** Time of this message: ..."). */
 ORV_API void tr_time_stamp(void);
+
+/* Starts the facility with the trace file of the named program: the lower-cased
+ * name with the extension "log" in the log directory; the file of an earlier run
+ * becomes the backup (the name with "-" appended). Does nothing when already
+ * started. Returns 0, -4999 (names could not be built), -4998 (file could not
+ * be switched, also for a null, empty or absolute name) or -4997. Ends the
+ * process with exit status 102 when the file cannot be created. */
+ORV_API int tr_init(const char *program_name);
+/* Writes the closing notes, closes the trace file and resets the settings.
+ * Does nothing in call-back mode or when not started. 0, or -4996 when the
+ * file could not be closed. */
+ORV_API int tr_term(void);
+/* Caps the trace file at this many bytes from now on; 0 never caps. */
+ORV_API void tr_set_trace_file_size(unsigned long size);
+/* Full path of the trace file, or null when there is none. */
+ORV_API const char *tr_trace_file_name(void);
+ORV_API unsigned long tr_max_file_size(void);
 
 ORV_END_DECLS
 
