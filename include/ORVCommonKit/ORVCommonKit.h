@@ -19,6 +19,7 @@
 #include <ORVCommonKit/orvobjects.h>
 #include <ORVCommonKit/orvopt.h>
 #include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/orvstd.h>
 #include <ORVCommonKit/orvpostloader.h>
 #include <ORVCommonKit/orvstr.h>

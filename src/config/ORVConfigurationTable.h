@@ -1,0 +1,164 @@
+// ORVConfigurationTable: every variable of one configuration group, from all
+// domains at once, with the group's behaviors.
+//
+// Variables are kept under keys of the form DOMAIN.NAME in upper case
+// ("SITE.WS12.PORT"). Behaviors decide per variable how a name is looked up
+// and how its values are expanded; they come from the behavior file and stay
+// for the life of the table, while the variables are emptied and refilled
+// each time the group is read. A table is a reference-counted platform
+// object: the module's cache and the callers of cf_read_entire_file may hold
+// the same one.
+#pragma once
+
+#include <ORVCommonKit/cfdefs.h>
+
+#include "config/ORVConfigurationVariable.h"
+#include "platform/object.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace cf {
+
+// Hash and equality that let string-keyed maps be probed with a string_view.
+struct StringHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept {
+        return std::hash<std::string_view>{}(s);
+    }
+};
+
+// Variable or pattern name (upper case, may hold '*') to behavior bits.
+using BehaviorMap = std::map<std::string, unsigned, std::less<>>;
+
+// The behavior every table has unless the behavior file says otherwise.
+inline constexpr unsigned kDefaultBehavior = cf_BEHAVIOR_HOST;
+
+// Upper-cases a name the way keys are stored (byte by byte, Windows-1252).
+std::string upper(std::string_view text);
+void upper_in_place(std::string &text) noexcept;
+
+// Splits a name at every full stop ("A.B.C" -> A, B, C; "A..B" keeps the
+// empty middle component).
+std::vector<std::string> split_name(std::string_view name);
+
+// Orders split names: fewer components first; equal counts compare the
+// components from the last towards the first, by byte value. -1, 0 or 1.
+int nameSort(const std::vector<std::string> &a, const std::vector<std::string> &b) noexcept;
+
+// Matches an upper-case name against one behavior pattern holding '*'. The
+// match scans forward only: after a '*' the next literal is looked for at its
+// first occurrence, without backtracking, so "*_PORT" does not match
+// "A_PORT_B_PORT". Blanks before each piece are skipped on both sides.
+bool patternMatches(std::string_view pattern, std::string_view name) noexcept;
+
+}  // namespace cf
+
+struct ORVConfigurationTable : ORVObject {
+    using VariableMap = std::unordered_map<std::string, orv::Ref<ORVConfigurationVariable>,
+                                           cf::StringHash, std::equal_to<>>;
+
+    // A table with group behavior 0x20 and no per-variable behaviors.
+    ORVConfigurationTable();
+    // A table with the group behavior and the per-variable behaviors (null:
+    // none). Traces its creation.
+    ORVConfigurationTable(unsigned groupBehavior, const cf::BehaviorMap *behaviors);
+    static orv::Ref<ORVConfigurationTable> create(unsigned groupBehavior = cf::kDefaultBehavior,
+                                                  const cf::BehaviorMap *behaviors = nullptr);
+
+    // ---- Variables ----
+
+    // The variable stored under key (any case), or null. Borrowed.
+    ORVConfigurationVariable *variableForKey(std::string_view key) const;
+    // The same for a key that is already upper case (no folding, no copy).
+    ORVConfigurationVariable *variableForUpperKey(std::string_view upperKey) const;
+    // Stores variable under key in upper case, replacing any; creates the
+    // value dictionary on first use. A null variable removes the key.
+    void setVariable(ORVConfigurationVariable *variable, std::string_view key);
+    // Removes the variable under key (any case); true when there was one.
+    bool removeVariable(std::string_view key);
+    // True once the table has been filled since the last reset (even when
+    // nothing was stored).
+    bool hasVariables() const noexcept { return myValueDictionary != nullptr; }
+    // Drops every variable; hasVariables becomes false.
+    void resetVariables() noexcept { myValueDictionary.reset(); }
+    // The value dictionary itself (null when absent), for iteration.
+    const VariableMap *valueDictionary() const noexcept { return myValueDictionary.get(); }
+
+    // Every key of the value dictionary (unordered).
+    std::vector<std::string> allValueKeys() const;
+    // Description of the value dictionary for traces, keys in sorted order.
+    std::string valuesDescription() const;
+    // Variable names in upper case, each once: host-qualified names only
+    // where no plain name of the same variable exists, group-qualified names
+    // ("$TERM.NAME") never.
+    std::vector<std::string> uniqueValueNamesWithoutHost() const;
+    // Every variable name in upper case, host qualifiers included,
+    // group-qualified names excluded, each once.
+    std::vector<std::string> uniqueValueNamesWithHost() const;
+
+    // ---- Behaviors ----
+
+    // The behavior of a variable name (any case): its own entry, else the
+    // first matching pattern (cached per name), else the group behavior.
+    unsigned behaviorForName(std::string_view name);
+    // The same for a name that is already upper case.
+    unsigned behaviorForUpperName(std::string_view upperName);
+    // The behavior of the first pattern matching an upper-case name (cached
+    // per name), or nothing. Never consults anything without wildcards.
+    std::optional<unsigned> behaviorForNameUsingPatternMatch(std::string_view upperName);
+
+    unsigned groupBehavior() const noexcept { return myGroupBehavior; }
+    // The per-variable behaviors, or null when the table has none.
+    const cf::BehaviorMap *behaviorDictionary() const noexcept { return myBehaviorDictionary.get(); }
+    // The pattern-match cache, or null before the first successful match.
+    const cf::BehaviorMap *derivedBehaviorDictionary() const noexcept {
+        return myDerivedBehaviorDictionary.get();
+    }
+    bool hasBehaviorWildcards() const noexcept { return myHasBehaviorWildcards; }
+    // True exactly when the group behavior and every per-variable behavior are
+    // 0x20: tables that expand values or look names up through groups are
+    // never written back.
+    bool isSaveAllowed() const noexcept { return myIsSaveAllowed; }
+
+    // ---- Archived form ----
+
+    // The table as a platform object graph (dictionaries, arrays, strings,
+    // numbers) holding, in this order, the value dictionary, the behavior
+    // dictionary, the derived behavior dictionary, the group behavior and the
+    // two flags. Absent dictionaries are left out.
+    orv::Ref<ORVObject> archiveObject() const;
+    // A table rebuilt from archiveObject's graph, or null (with a reason)
+    // when the graph is not exactly of that shape.
+    static orv::Ref<ORVConfigurationTable> fromArchive(const ORVObject *object,
+                                                       std::string *error = nullptr);
+    // The archive bytes of the table (the platform archive format).
+    bool encode(std::vector<std::uint8_t> &out, std::string *error = nullptr) const;
+    // A table decoded from untrusted bytes, or null with a reason. Every
+    // length, type and count is checked; nothing is trusted.
+    static orv::Ref<ORVConfigurationTable> decode(const void *bytes, std::size_t length,
+                                                  std::string *error = nullptr);
+
+    void describeTo(std::string &out, int indent) const override;
+
+private:
+    struct ArchiveTag {};
+    explicit ORVConfigurationTable(ArchiveTag) noexcept {}
+
+    std::unique_ptr<VariableMap> myValueDictionary;
+    std::unique_ptr<cf::BehaviorMap> myBehaviorDictionary;
+    std::unique_ptr<cf::BehaviorMap> myDerivedBehaviorDictionary;
+    unsigned myGroupBehavior = cf::kDefaultBehavior;
+    bool myHasBehaviorWildcards = false;
+    bool myIsSaveAllowed = true;
+    // Keys of myBehaviorDictionary holding '*', in the dictionary's order.
+    std::vector<std::string> myWildcardKeys;
+};
