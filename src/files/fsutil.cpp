@@ -1,0 +1,188 @@
+// Shared helpers of the files family: error texts, copying file data and
+// links, moves through the seam, unique names.
+#include "files/fsutil.h"
+
+#include "files/path_rules.h"
+#include "files/sys_seam.h"
+
+#include <ORVCommonKit/orvstd.h>
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace orv::files {
+
+const char *missing_word(const char *path) { return path ? "\"\"" : "NULL"; }
+
+const char *shown(const char *path) { return path ? path : "<NULL>"; }
+
+std::string errno_text(int err) {
+    std::string text = orvstd_GetLastErrorText(static_cast<unsigned>(err));
+    const size_t end = text.find_first_of("\r\n");
+    if (end != std::string::npos) text.erase(end);
+    return text;
+}
+
+int not_found_code(const char *path, int err) {
+    if (err == ENOTDIR) return 3;
+    if (err != ENOENT) return err;
+    const std::string parent = delete_last_path_component(path);
+    if (parent.empty()) return 2;
+    struct stat st;
+    return ::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 2 : 3;
+}
+
+bool lexists(const char *path) {
+    struct stat st;
+    return ::lstat(path, &st) == 0;
+}
+
+namespace {
+
+// Writes all of n bytes through the seam.
+bool write_all(int fd, const char *data, size_t n) {
+    while (n > 0) {
+        const ssize_t w = sys().write(fd, data, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+// Copies the rest of in to out: copy_file_range while the kernel takes it,
+// then plain reads and writes.
+bool copy_contents(int in, int out, off_t size) {
+    bool kernel_copy = true;
+    off_t left = size;
+    while (kernel_copy && left > 0) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(left), 0);
+        if (n > 0) {
+            left -= n;
+        } else if (n == 0) {
+            break;  // the file shrank; read what is left below
+        } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                   errno == EBADF) {
+            kernel_copy = false;
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const ssize_t r = ::read(in, buffer.data(), buffer.size());
+        if (r == 0) return true;
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (!write_all(out, buffer.data(), static_cast<size_t>(r))) return false;
+    }
+}
+
+}  // namespace
+
+int copy_file_data(const char *from, const char *to, bool fail_if_exists) {
+    const int in = sys().open(from, O_RDONLY | O_CLOEXEC, 0);
+    if (in < 0) return errno;
+    struct stat st;
+    if (::fstat(in, &st) != 0) {
+        const int err = errno;
+        ::close(in);
+        return err;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(in);
+        return EISDIR;
+    }
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (fail_if_exists ? O_EXCL : O_TRUNC);
+    const int out = sys().open(to, flags, st.st_mode & 07777);
+    if (out < 0) {
+        const int err = errno;
+        ::close(in);
+        return err;
+    }
+    int err = 0;
+    if (!copy_contents(in, out, st.st_size)) err = errno ? errno : EIO;
+    if (!err) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out, times);
+        if (!fail_if_exists) ::fchmod(out, st.st_mode & 07777);
+    }
+    if (::close(out) != 0 && !err) err = errno;
+    ::close(in);
+    if (err) ::unlink(to);
+    return err;
+}
+
+int copy_symlink(const char *from, const char *to) {
+    std::vector<char> target(256);
+    for (;;) {
+        const ssize_t n = ::readlink(from, target.data(), target.size());
+        if (n < 0) return errno;
+        if (static_cast<size_t>(n) < target.size()) {
+            target[static_cast<size_t>(n)] = '\0';
+            break;
+        }
+        target.resize(target.size() * 2);
+    }
+    return ::symlink(target.data(), to) == 0 ? 0 : errno;
+}
+
+bool move_path(const char *from, const char *to, orv::FileHandler *handler) {
+    orv::FileManager &manager = orv::FileManager::defaultManager();
+    if (handler) handler->willProcessPath(manager, from);
+    if (sys().rename(from, to) == 0) return true;
+    const int err = errno;
+    if (err == EXDEV) return manager.movePath(from, to, handler);
+    if (handler) {
+        orv::Ref<ORVDictionary> info = orv::fileErrorInfo(from, err, to);
+        handler->shouldProceedAfterError(manager, info.get());
+    }
+    return false;
+}
+
+bool remove_with_handler(const char *path, orv::FileHandler *handler) {
+    return orv::FileManager::defaultManager().removeFileAtPath(path, handler);
+}
+
+std::string unique_string() {
+    static std::atomic<unsigned long> counter{0};
+    unsigned char random[8] = {};
+    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        struct timespec ts;
+        ::clock_gettime(CLOCK_REALTIME, &ts);
+        for (size_t i = 0; i < sizeof random; ++i)
+            random[i] = static_cast<unsigned char>((ts.tv_nsec >> (i * 4)) ^ (ts.tv_sec >> i));
+    }
+    char host[64] = "host";
+    ::gethostname(host, sizeof host - 1);
+    host[sizeof host - 1] = '\0';
+    for (char *p = host; *p; ++p)
+        if (*p == '/' || *p == '\\' || *p == '.') *p = '-';
+    char text[160];
+    std::snprintf(text, sizeof text, "%s_%d_%lu_%02X%02X%02X%02X%02X%02X%02X%02X", host,
+                  static_cast<int>(::getpid()), counter.fetch_add(1) + 1, random[0], random[1],
+                  random[2], random[3], random[4], random[5], random[6], random[7]);
+    return text;
+}
+
+void pause_millis(int millis) {
+    if (millis <= 0) return;
+    struct timespec ts{millis / 1000, static_cast<long>(millis % 1000) * 1000000L};
+    while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace orv::files

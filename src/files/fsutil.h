@@ -1,0 +1,48 @@
+// Helpers shared by the file and directory operations: report wording for
+// missing paths, system error texts, the data copy, moves and removals that
+// go through the handler protocol, and unique names.
+#pragma once
+
+#include "platform/filemanager.h"
+
+#include <string>
+
+namespace orv::files {
+
+// The word a report shows for a missing path: "NULL" or "\"\"".
+const char *missing_word(const char *path);
+// The path itself, or "<NULL>".
+const char *shown(const char *path);
+// The system's text for an errno value, cut at its first line end.
+std::string errno_text(int err);
+// The code a failed query of path reports: 3 ("path not found") when the
+// parent directory is missing too, else the errno value itself.
+int not_found_code(const char *path, int err);
+inline bool is_not_found(int err) { return err == 2 || err == 3; }
+
+// True when something (a link included) is at path.
+bool lexists(const char *path);
+
+// Copies the contents and permission bits of a regular file, keeping its
+// modification time. With fail_if_exists the destination must be new,
+// otherwise it is replaced. 0 or the errno of the failure; a partly written
+// destination is removed.
+int copy_file_data(const char *from, const char *to, bool fail_if_exists);
+// Creates at to a symbolic link with the same target as the link at from.
+// 0 or errno.
+int copy_symlink(const char *from, const char *to);
+
+// Moves from onto a new path to: a rename, or a copy and removal across file
+// systems. On failure the handler is asked (and the library's handler keeps
+// the error text); false.
+bool move_path(const char *from, const char *to, orv::FileHandler *handler);
+// The file manager's removal of a file or tree with the handler.
+bool remove_with_handler(const char *path, orv::FileHandler *handler);
+
+// A string unique across hosts, processes and calls.
+std::string unique_string();
+
+// Milliseconds of pause on the calling thread.
+void pause_millis(int millis);
+
+}  // namespace orv::files

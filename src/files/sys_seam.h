@@ -1,0 +1,36 @@
+// The system calls of the files family whose failures matter (rename, open,
+// write, unlink), reached through one replaceable table so that tests can make
+// them fail on purpose. Library code calls sys().rename(...) and so on; tests
+// swap entries with ScopedSysCalls and the previous table comes back when the
+// scope ends.
+#pragma once
+
+#include <sys/types.h>
+
+namespace orv::files {
+
+struct SysCalls {
+    int (*rename)(const char *from, const char *to);
+    int (*open)(const char *path, int flags, mode_t mode);
+    ssize_t (*write)(int fd, const void *buffer, size_t count);
+    int (*unlink)(const char *path);
+};
+
+// The table in force (the real calls unless a test replaced some).
+SysCalls &sys();
+// The real system calls.
+const SysCalls &real_sys();
+
+// Replaces the table for the lifetime of the object.
+class ScopedSysCalls {
+public:
+    explicit ScopedSysCalls(const SysCalls &calls) : saved_(sys()) { sys() = calls; }
+    ~ScopedSysCalls() { sys() = saved_; }
+    ScopedSysCalls(const ScopedSysCalls &) = delete;
+    ScopedSysCalls &operator=(const ScopedSysCalls &) = delete;
+
+private:
+    SysCalls saved_;
+};
+
+}  // namespace orv::files
