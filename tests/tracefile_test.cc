@@ -1,0 +1,252 @@
+// The trace file: naming in the log directory, the backup of the previous run,
+// headers and closing notes, the date line, capping at a small size, the reset
+// at tr_term and the hard stop when the file cannot be created.
+#include <ORVCommonKit/tr.h>
+
+#include "support/orv_test_support.h"
+#include "trace/tr_testing.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using orvtest::CapturedStdout;
+using orvtest::lines_of;
+using orvtest::read_file;
+using orvtest::ScopedEnv;
+using orvtest::TempDir;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using ::testing::Not;
+
+namespace {
+
+constexpr long long kFixedSeconds = 1488635112;  // Sat Mar 04 2017 13:45:12 UTC
+const std::string kDate = "Sat Mar 04 2017 13:45:12";
+
+int g_handler_calls = 0;
+void count_handler(int, const char *, const char *, const char *) { ++g_handler_calls; }
+void ignore(const char *, int) {}
+
+// Escapes a path for use inside a regular expression.
+std::string quoted(const std::string &text) {
+    std::string out;
+    for (char c : text) {
+        if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+class TraceFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        orv_tr_testing_reset();
+        tzset();
+        orv_tr_testing_fix_clock(kFixedSeconds, 0);
+        g_handler_calls = 0;
+    }
+    void TearDown() override { orv_tr_testing_reset(); }
+
+    std::string header_regex(int generation, const std::string &path) const {
+        return "# Generation " + std::to_string(generation) + " trace file \"" + quoted(path) +
+               "\" was started";
+    }
+    std::string host_line_regex() const {
+        return "# on " + kDate + "\\.\tHostname: [^,]*, Process ID: " +
+               std::to_string(getpid()) + ", OS Version: [0-9]+\\.[0-9]+\\.[0-9]+";
+    }
+
+    TempDir dir_;
+    ScopedEnv log_path_{"ORV_LOG_PATH", dir_.path()};
+    ScopedEnv tz_{"TZ", "UTC0"};
+};
+
+TEST_F(TraceFileTest, StartWritesHeaderAndTermWritesClosingNotes) {
+    ASSERT_EQ(tr_init("MyTool"), 0);
+    const std::string path = dir_ / "mytool.log";
+    ASSERT_NE(tr_trace_file_name(), nullptr);
+    EXPECT_EQ(tr_trace_file_name(), path);
+    EXPECT_EQ(tr_is_initialized(), 1);
+    EXPECT_EQ(tr_max_file_size(), 5000000UL);
+    tr_trace("f.c", 3, tr_HIGH, "hello %s", "file");
+    EXPECT_EQ(tr_term(), 0);
+    EXPECT_EQ(tr_trace_file_name(), nullptr);
+    EXPECT_EQ(tr_is_initialized(), 0);
+
+    const auto lines = lines_of(read_file(path));
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_THAT(lines[0], MatchesRegex(header_regex(0, path)));
+    EXPECT_THAT(lines[1], MatchesRegex(host_line_regex()));
+    EXPECT_EQ(lines[2], "");
+    EXPECT_EQ(lines[3], "[f.c,3 20170304 13:45:12,000] hello file");
+    EXPECT_EQ(lines[4], "");
+    EXPECT_EQ(lines[5], "# Generation 0 trace file \"" + path + "\" will be closed.");
+    EXPECT_EQ(lines[6], "# Tracing terminated on " + kDate + ".");
+    EXPECT_EQ(lines[7], "");
+
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0664u);
+}
+
+TEST_F(TraceFileTest, PreviousRunBecomesTheBackup) {
+    dir_.write("prog.log", "earlier run\n");
+    dir_.write("prog.log-", "older run\n");
+    ASSERT_EQ(tr_init("prog"), 0);
+    EXPECT_EQ(read_file(dir_ / "prog.log-"), "earlier run\n");
+    EXPECT_THAT(read_file(dir_ / "prog.log"), Not(HasSubstr("earlier run")));
+    EXPECT_EQ(tr_term(), 0);
+}
+
+TEST_F(TraceFileTest, SecondInitAndSecondTermDoNothing) {
+    ASSERT_EQ(tr_init("one"), 0);
+    EXPECT_EQ(tr_init("two"), 0);
+    EXPECT_EQ(tr_trace_file_name(), dir_ / "one.log");
+    EXPECT_EQ(tr_term(), 0);
+    const std::string closed = read_file(dir_ / "one.log");
+    EXPECT_EQ(tr_term(), 0);
+    EXPECT_EQ(read_file(dir_ / "one.log"), closed);
+    EXPECT_FALSE(std::ifstream(dir_ / "two.log").good());
+}
+
+TEST_F(TraceFileTest, NamesThatGiveNoFileAreRefused) {
+    EXPECT_EQ(tr_init(nullptr), -4998);
+    EXPECT_EQ(tr_init(""), -4998);
+    EXPECT_EQ(tr_init("/abs/prog"), -4998);
+    EXPECT_EQ(tr_init("C:\\prog"), -4998);
+    EXPECT_EQ(tr_is_initialized(), 0);
+    EXPECT_EQ(tr_trace_file_name(), nullptr);
+}
+
+TEST_F(TraceFileTest, TermDoesNothingInCallBackMode) {
+    tr_init_with_call_back(ignore);
+    EXPECT_EQ(tr_term(), 0);
+    EXPECT_EQ(tr_is_initialized(), 1);
+}
+
+TEST_F(TraceFileTest, TermResetsSettingsButKeepsTagDisplay) {
+    ASSERT_EQ(tr_init("reset"), 0);
+    tr_ignore_traces_below_level(tr_APP);
+    tr_ignore_warnings_below_level(tr_APP);
+    tr_set_trace_file_size(1234);
+    tr_set_time_log_interval(0);
+    tr_set_error_handler(count_handler);
+    tr_set_message_tag_display(0);
+    ASSERT_EQ(tr_term(), 0);
+
+    EXPECT_EQ(tr_current_trace_level(), tr_LOW);
+    EXPECT_EQ(tr_current_warning_level(), tr_LOW);
+    EXPECT_EQ(tr_max_file_size(), 5000000UL);
+    CapturedStdout out;
+    tr_error("f.c", 1, tr_INFORM_LOG, "T", "m", "after term");
+    tr_msg("f.c", 2, "bare");
+    EXPECT_THAT(out.finish(), ::testing::EndsWith("after term\nbare\n"));
+    EXPECT_EQ(g_handler_calls, 0);
+
+    // The date-line interval is back at 50.
+    ASSERT_EQ(tr_init("reset"), 0);
+    for (int i = 0; i < 51; ++i) tr_trace("f.c", i, tr_HIGH, "m");
+    EXPECT_THAT(read_file(dir_ / "reset.log"), HasSubstr("** Time of this message: " + kDate));
+    tr_term();
+}
+
+TEST_F(TraceFileTest, DateLineAfterFiftyEndedMessages) {
+    ASSERT_EQ(tr_init("dates"), 0);
+    for (int i = 0; i < 25; ++i) tr_msg("f.c", i, "msg %d", i);
+    for (int i = 0; i < 25; ++i) tr_error("f.c", i, tr_INFORM_LOG, "T", "m", "err %d", i);
+    tr_msg("f.c", 1, "plain messages do not trigger it");
+    tr_trace("f.c", 1, tr_MID, "a filtered trace does");
+    tr_warning("f.c", 2, tr_LOW, "after the date");
+    tr_term();
+    const auto lines = lines_of(read_file(dir_ / "dates.log"));
+    // Three header lines, then the fifty messages.
+    ASSERT_GE(lines.size(), 57u);
+    EXPECT_EQ(lines[53], "[f.c,1]  plain messages do not trigger it");
+    EXPECT_EQ(lines[54], "** Time of this message: " + kDate);
+    EXPECT_EQ(lines[55], "WARNING [f.c,2 20170304 13:45:12,000] after the date");
+}
+
+TEST_F(TraceFileTest, NoDateLineWithIntervalZero) {
+    ASSERT_EQ(tr_init("nodates"), 0);
+    tr_set_time_log_interval(0);
+    for (int i = 0; i < 120; ++i) tr_trace("f.c", i, tr_HIGH, "m");
+    tr_term();
+    EXPECT_THAT(read_file(dir_ / "nodates.log"), Not(HasSubstr("** Time of this message")));
+}
+
+TEST_F(TraceFileTest, LevelNoticesGoIntoTheFile) {
+    ASSERT_EQ(tr_init("notice"), 0);
+    tr_ignore_traces_below_level(tr_MID);
+    tr_term();
+    EXPECT_THAT(read_file(dir_ / "notice.log"),
+                ::testing::ContainsRegex("\n\\[tr_api\\.cpp,[0-9]+\\]  Trace level has been set "
+                                         "to tr_MID\\.\n"));
+}
+
+TEST_F(TraceFileTest, CapsAtTheFirstCheckPastTheLimit) {
+    ASSERT_EQ(tr_init("X"), 0);
+    const std::string path = dir_ / "x.log";
+    const std::string backup = dir_ / "x.log-";
+    tr_set_trace_file_size(1000);
+    EXPECT_EQ(tr_max_file_size(), 1000UL);
+    // The size is checked at the next ended message, then at every 51st.
+    for (int i = 1; i <= 60; ++i) tr_trace("f.c", i, tr_HIGH, "message number %03d", i);
+
+    const std::string old = read_file(backup);
+    EXPECT_THAT(old, HasSubstr("This file will be capped every 1000 bytes.\n\n"));
+    EXPECT_THAT(old, HasSubstr("] message number 051\n"));
+    EXPECT_THAT(old, Not(HasSubstr("message number 052")));
+    const std::string note_head = "\n# Generation 0 trace file \"" + path + "\" has reached \n# ";
+    const auto at = old.rfind(note_head);
+    ASSERT_NE(at, std::string::npos);
+    const std::string size = std::to_string(at);
+    EXPECT_EQ(old.substr(at), note_head + size + " bytes and is being capped as \"" + backup +
+                                  "\".\n");
+
+    const auto lines = lines_of(read_file(path));
+    ASSERT_EQ(lines.size(), 17u);
+    EXPECT_THAT(lines[0], MatchesRegex(header_regex(1, path)));
+    EXPECT_THAT(lines[1], MatchesRegex(host_line_regex()));
+    EXPECT_EQ(lines[2], "# This file will be capped every 1000 bytes.");
+    EXPECT_EQ(lines[3], "# The tracing level is currently tr_HIGH.");
+    EXPECT_EQ(lines[4], "#");
+    EXPECT_EQ(lines[5], "# This file has already been capped.  Previous trace messages can be");
+    EXPECT_EQ(lines[6], "# found in \"" + backup + "\".");
+    EXPECT_EQ(lines[7], "");
+    EXPECT_EQ(lines[8], "[f.c,52 20170304 13:45:12,000] message number 052");
+    EXPECT_EQ(lines[16], "[f.c,60 20170304 13:45:12,000] message number 060");
+
+    tr_term();
+    EXPECT_THAT(read_file(path),
+                HasSubstr("\n# Generation 1 trace file \"" + path + "\" will be closed.\n"));
+}
+
+TEST_F(TraceFileTest, SizeZeroNeverCaps) {
+    ASSERT_EQ(tr_init("nocap"), 0);
+    tr_set_trace_file_size(0);
+    for (int i = 0; i < 200; ++i) tr_trace("f.c", i, tr_HIGH, "message number %03d", i);
+    tr_term();
+    EXPECT_FALSE(std::ifstream(dir_ / "nocap.log-").good());
+}
+
+using TraceFileDeathTest = TraceFileTest;
+
+TEST_F(TraceFileDeathTest, ExitsWith102WhenTheFileCannotBeCreated) {
+    ScopedEnv missing("ORV_LOG_PATH", dir_ / "no/such/dir");
+    EXPECT_EXIT(
+        {
+            CapturedStdout out;
+            tr_init("prog");
+        },
+        ::testing::ExitedWithCode(102), "");
+}
+
+}  // namespace
