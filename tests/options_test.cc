@@ -1,0 +1,504 @@
+// Tests of the option parsers: the handle parser over argument vectors with
+// every value type, the step parser over the same kind of vectors, the number
+// tests, the program name and every message, byte for byte.
+#include <ORVCommonKit/orvopt.h>
+
+#include "orv_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orvtest::CapturedStdout;
+
+// Every vector of these tests starts with this argument, so the program name
+// is "prog" whichever parser names it first.
+constexpr const char *kArg0 = "/usr/local/bin/prog";
+
+// An argument vector owning its strings, with the null pointer after the last.
+class Argv {
+public:
+    Argv(std::initializer_list<std::string> args) : Argv(std::vector<std::string>(args)) {}
+    explicit Argv(const std::vector<std::string> &args) : strings_{kArg0} {
+        strings_.insert(strings_.end(), args.begin(), args.end());
+        for (std::string &s : strings_) pointers_.push_back(s.data());
+        pointers_.push_back(nullptr);
+    }
+    int argc() const { return static_cast<int>(strings_.size()); }
+    char **argv() { return pointers_.data(); }
+
+private:
+    std::vector<std::string> strings_;
+    std::vector<char *> pointers_;
+};
+
+// Redirects file descriptor 2 into a file until finish().
+class CapturedStderr {
+public:
+    CapturedStderr() {
+        std::fflush(stderr);
+        file_ = std::tmpfile();
+        saved_ = dup(2);
+        dup2(fileno(file_), 2);
+    }
+    ~CapturedStderr() { finish(); }
+    std::string finish() {
+        if (file_ == nullptr) return text_;
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+        std::rewind(file_);
+        for (int c; (c = std::fgetc(file_)) != EOF;) text_.push_back(static_cast<char>(c));
+        std::fclose(file_);
+        file_ = nullptr;
+        return text_;
+    }
+
+private:
+    std::FILE *file_ = nullptr;
+    int saved_ = -1;
+    std::string text_;
+};
+
+// Storage for the one specification table shared by the table-driven cases.
+// Sentinels mark what the extraction did not touch.
+constexpr int kUntouched = -7777;
+struct Values {
+    char v = 9, q = 9;
+    int n = kUntouched, i = kUntouched;
+    long l = kUntouched;
+    unsigned u = 7777;
+    unsigned long U = 7777;
+    float f = -7777.0f;
+    char *s = nullptr, *o = nullptr;
+
+    // The values that changed, e.g. "v=1 n=5 s=name".
+    std::string changed() const {
+        std::string out;
+        auto add = [&out](const std::string &item) { out += (out.empty() ? "" : " ") + item; };
+        if (v != 0) add("v=" + std::to_string(v));
+        if (q != 0) add("q=" + std::to_string(q));
+        if (n != kUntouched) add("n=" + std::to_string(n));
+        if (i != kUntouched) add("i=" + std::to_string(i));
+        if (l != kUntouched) add("l=" + std::to_string(l));
+        if (u != 7777) add("u=" + std::to_string(u));
+        if (U != 7777) add("U=" + std::to_string(U));
+        if (f != -7777.0f) add("f=" + (std::isinf(f) ? std::string(f > 0 ? "inf" : "-inf") : std::to_string(f)));
+        if (s) add("s=" + std::string(s));
+        if (o) add("o=" + std::string(o));
+        return out;
+    }
+};
+
+std::vector<orvopt_spec_t> table_for(Values &val) {
+    auto spec = [](char letter, orvopt_type_e type, void *to) {
+        orvopt_spec_t s{};
+        s.letter = letter;
+        s.type = type;
+        s.to.storage = to;
+        return s;
+    };
+    return {spec('v', orvopt_BOOL, &val.v),        spec('q', orvopt_BOOL, &val.q),
+            spec('n', orvopt_INT, &val.n),         spec('i', orvopt_OPT_INT, &val.i),
+            spec('l', orvopt_LONG, &val.l),        spec('u', orvopt_UINT, &val.u),
+            spec('U', orvopt_ULONG, &val.U),       spec('f', orvopt_FLOAT, &val.f),
+            spec('s', orvopt_STRING, &val.s),      spec('o', orvopt_OPT_STRING, &val.o),
+            spec('\0', orvopt_BOOL, nullptr)};
+}
+
+// Walks the arguments left after the options with first_arg/next_arg.
+std::vector<std::string> remaining(orvopt_p h) {
+    std::vector<std::string> out;
+    for (const char *a = orvopt_first_arg(h); a != nullptr; a = orvopt_next_arg(h)) out.emplace_back(a);
+    return out;
+}
+
+struct ExtractCase {
+    const char *what;
+    std::vector<std::string> args;
+    int result;
+    const char *values;
+    std::vector<std::string> rest;
+    std::string out;  // what the walk printed
+};
+
+const ExtractCase kExtractCases[] = {
+    {"flag, int, string, then operands", {"-v", "-n", "5", "-s", "name", "file1", "file2"}, 0, "v=1 n=5 s=name",
+     {"file1", "file2"}, ""},
+    {"values attached to their letter", {"-n42", "-s/tmp/x", "-l-9", "-u7", "-U8", "-f2.5"}, 0,
+     "n=42 l=-9 u=7 U=8 f=2.500000 s=/tmp/x", {}, ""},
+    {"a required value is the next argument whatever it starts with", {"-n", "-5", "-s", "-v"}, 0, "n=-5 s=-v", {},
+     ""},
+    {"grouped letters: only the first counts", {"-vq", "x"}, 0, "v=1", {"x"}, ""},
+    {"optional value left out before an option", {"-o", "-v"}, 0, "v=1 o=", {}, ""},
+    {"optional value left out at the end", {"-i"}, 0, "i=0", {}, ""},
+    {"optional value given separately and attached", {"-i", "7", "-oname", "rest"}, 0, "i=7 o=name", {"rest"}, ""},
+    {"-- ends the options and is not an argument", {"--", "-v"}, 0, "", {"-v"}, ""},
+    {"a long word also ends the options", {"-v", "--quiet", "-q"}, 0, "v=1", {"-q"}, ""},
+    {"the first operand ends the options", {"file", "-v"}, 0, "", {"file", "-v"}, ""},
+    {"the program alone", {}, 0, "", {}, ""},
+    {"the empty text as a string value", {"-s", ""}, 0, "s=", {}, ""},
+    {"whole numbers that the tests let through", {"-n", "-", "-f", "-.", "-u", "007"}, 0, "n=0 u=7 f=0.000000", {},
+     ""},
+    {"numbers beyond their type are clamped", {"-n", "99999999999", "-u", "99999999999", "-f", std::string(50, '9')},
+     0, "n=2147483647 u=4294967295 f=inf", {}, ""},
+    {"largest unsigned long", {"-U", "18446744073709551615"}, 0, "U=18446744073709551615", {}, ""},
+    {"not an integer", {"-n", "x"}, orvopt_FAILED, "", {}, "prog: integer argument expected -- n \"x\"\n"},
+    {"not a long integer", {"-l", "1e5"}, orvopt_FAILED, "", {}, "prog: long integer argument expected -- l \"1e5\"\n"},
+    {"a sign is not unsigned", {"-u", "-1"}, orvopt_FAILED, "", {}, "prog: unsigned int argument expected -- u \"-1\"\n"},
+    {"not an unsigned long", {"-U1.5"}, orvopt_FAILED, "", {}, "prog: unsigned long argument expected -- U \"1.5\"\n"},
+    {"two points", {"-f", "1.2.3"}, orvopt_FAILED, "", {}, "prog: floating point argument expected -- f \"1.2.3\"\n"},
+    {"the empty text is no number", {"-n", ""}, orvopt_FAILED, "", {}, "prog: integer argument expected -- n \"\"\n"},
+    {"an optional number still has to be one", {"-ix"}, orvopt_FAILED, "", {},
+     "prog: integer argument expected -- i \"x\"\n"},
+    {"unknown letter", {"-z"}, orvopt_FAILED, "", {}, "prog: illegal option -- z.\n"},
+    {"required value missing at the end", {"-v", "-n"}, orvopt_FAILED, "v=1", {}, "prog: option requires argument -- n.\n"},
+    {"failures do not stop the walk", {"-z", "-n", "x", "-v", "file"}, orvopt_FAILED, "v=1", {"file"},
+     "prog: illegal option -- z.\nprog: integer argument expected -- n \"x\"\n"},
+    {"a lone dash is an option without a letter", {"-", "file"}, orvopt_FAILED, "", {"file"},
+     std::string("prog: illegal option -- ") + '\0' + ".\n"},
+};
+
+TEST(HandleParserTest, ExtractsEveryTypeFromTableDrivenVectors) {
+    for (const ExtractCase &c : kExtractCases) {
+        SCOPED_TRACE(c.what);
+        Argv args(c.args);
+        Values val;
+        const std::vector<orvopt_spec_t> table = table_for(val);
+        orvopt_p h = orvopt_init(args.argc(), args.argv());
+        ASSERT_NE(h, nullptr);
+        CapturedStdout out;
+        const int result = orvopt_extract_table(h, table.data());
+        EXPECT_EQ(out.finish(), c.out);
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(orvopt_error_count(h), c.out.empty() ? 0 : static_cast<int>(orvtest::lines_of(c.out).size()));
+        EXPECT_EQ(val.changed(), c.values);
+        EXPECT_EQ(orvopt_remaining_count(h), static_cast<int>(c.rest.size()));
+        EXPECT_EQ(remaining(h), c.rest);
+        orvopt_term(h);
+    }
+}
+
+TEST(HandleParserTest, WalksTheRemainingArgumentsBothWays) {
+    Argv args{"-v", "a", "b"};
+    char v = 0;
+    orvopt_p h = orvopt_init(args.argc(), args.argv());
+    ASSERT_EQ(orvopt_extract(h, 'v', orvopt_BOOL, &v, 0), 0);
+    EXPECT_EQ(orvopt_curr_index(h), 2);
+    EXPECT_STREQ(orvopt_curr_arg(h), "a");
+    EXPECT_EQ(orvopt_prev_arg(h), nullptr) << "no stepping back before the first argument";
+    EXPECT_STREQ(orvopt_next_arg(h), "a");
+    EXPECT_STREQ(orvopt_next_arg(h), "b");
+    EXPECT_EQ(orvopt_remaining_count(h), 0);
+    EXPECT_EQ(orvopt_next_arg(h), nullptr);
+    EXPECT_EQ(orvopt_curr_arg(h), nullptr);
+    EXPECT_STREQ(orvopt_prev_arg(h), "b");
+    EXPECT_STREQ(orvopt_prev_arg(h), "a");
+    EXPECT_EQ(orvopt_prev_arg(h), nullptr);
+    EXPECT_STREQ(orvopt_first_arg(h), "a");
+    EXPECT_EQ(orvopt_curr_index(h), 3);
+
+    // A reset starts the next extraction from the first argument again.
+    v = 5;
+    EXPECT_EQ(orvopt_reset(h), 0);
+    EXPECT_EQ(orvopt_curr_index(h), 1);
+    EXPECT_EQ(orvopt_extract(h, 'v', orvopt_BOOL, &v, 0), 0);
+    EXPECT_EQ(v, 1);
+    // Without one, an extraction goes on where the last one stopped.
+    EXPECT_EQ(orvopt_extract(h, 'v', orvopt_BOOL, &v, 0), 0);
+    EXPECT_EQ(v, 0);
+    EXPECT_STREQ(orvopt_first_arg(h), "a");
+    orvopt_term(h);
+}
+
+// Callbacks record what they were called with.
+std::string Calls;
+int record0(orvopt_t *, char letter) {
+    Calls += std::string("f0:") + letter + ";";
+    return 0;
+}
+char record1(orvopt_t *, char letter, const char *value) {
+    Calls += std::string("f1:") + letter + "=" + value + ";";
+    return std::strcmp(value, "bad") != 0;
+}
+
+TEST(HandleParserTest, CallsFunctionsWithTheirValues) {
+    Argv args{"-a", "-bx", "-b", "bad", "-c", "-c"};
+    orvopt_p h = orvopt_init(args.argc(), args.argv());
+    Calls.clear();
+    CapturedStdout out;
+    const int result = orvopt_extract(h, 'a', orvopt_FUNC0, record0, 'b', orvopt_FUNC1, record1, 'c',
+                                      orvopt_OPT_FUNCT1, record1, 0);
+    EXPECT_EQ(out.finish(), "") << "a refused value prints nothing of its own";
+    EXPECT_EQ(result, orvopt_FAILED);
+    EXPECT_EQ(orvopt_error_count(h), 1);
+    EXPECT_EQ(Calls, "f0:a;f1:b=x;f1:b=bad;f1:c=;f1:c=;");
+    orvopt_term(h);
+}
+
+TEST(HandleParserTest, RefusesBadSpecifications) {
+    Argv args{"-v"};
+    orvopt_p h = orvopt_init(args.argc(), args.argv());
+    char v = 5, q = 5;
+    int n = 0;
+    CapturedStdout out;
+    EXPECT_EQ(orvopt_extract(h, 'v', orvopt_BOOL, &v, 'n', orvopt_INT, nullptr, 'q', orvopt_BOOL, &q, 0),
+              orvopt_BAD_SPEC);
+    EXPECT_EQ(orvopt_error_count(h), 1);
+    EXPECT_EQ(orvopt_extract(h, 'x', 117, &n, 0), orvopt_BAD_SPEC);
+    EXPECT_EQ(orvopt_extract(h, 'x', 100, &n, 0), orvopt_BAD_SPEC);
+    EXPECT_EQ(out.finish(),
+              "prog: bad specification by programmer (NULL storage location) -- n.\n"
+              "prog: bad specification by programmer (unknown orvopt_type_e) -- 120.\n"
+              "prog: bad specification by programmer (unknown orvopt_type_e) -- 120.\n");
+    EXPECT_EQ(v, 0) << "flags before the bad entry are cleared";
+    EXPECT_EQ(q, 5) << "entries after it are not read";
+    EXPECT_EQ(orvopt_curr_index(h), 1) << "no option was walked";
+    orvopt_term(h);
+}
+
+TEST(HandleParserTest, ReadsAtMostSixtyTwoSpecifications) {
+    std::vector<char> flags(64, 0);
+    std::vector<orvopt_spec_t> table(64);
+    for (int k = 0; k < 63; ++k) {
+        table[k].letter = static_cast<char>('!' + k);
+        table[k].type = orvopt_BOOL;
+        table[k].to.storage = &flags[k];
+    }
+    const std::string last(1, static_cast<char>('!' + 61)), over(1, static_cast<char>('!' + 62));
+    Argv args{"-" + last, "-" + over};
+    orvopt_p h = orvopt_init(args.argc(), args.argv());
+    CapturedStdout out;
+    EXPECT_EQ(orvopt_extract_table(h, table.data()), orvopt_FAILED);
+    EXPECT_EQ(out.finish(), "prog: illegal option -- " + over + ".\n");
+    EXPECT_EQ(h->num_specs, 62);
+    EXPECT_EQ(flags[61], 1);
+    orvopt_term(h);
+}
+
+TEST(HandleParserTest, EmptyVectorsAndTablesAreHarmless) {
+    orvopt_p h = orvopt_init(0, nullptr);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(orvopt_extract_table(h, nullptr), 0);
+    EXPECT_EQ(orvopt_first_arg(h), nullptr);
+    EXPECT_EQ(orvopt_curr_arg(h), nullptr);
+    EXPECT_EQ(orvopt_prev_arg(h), nullptr);
+    orvopt_term(h);
+
+    Argv args{"-v", "x"};
+    h = orvopt_init(args.argc(), args.argv());
+    CapturedStdout out;
+    EXPECT_EQ(orvopt_extract_table(h, nullptr), orvopt_FAILED);
+    EXPECT_EQ(out.finish(), "prog: illegal option -- v.\n");
+    orvopt_term(h);
+    EXPECT_EQ(orvopt_term(nullptr), 0);
+}
+
+TEST(HandleParserTest, NullHandlesAreReportedOnStandardError) {
+    CapturedStderr err;
+    EXPECT_EQ(orvopt_extract(nullptr, 0), orvopt_INVALID_HANDLE);
+    EXPECT_EQ(orvopt_extract_table(nullptr, nullptr), orvopt_INVALID_HANDLE);
+    EXPECT_EQ(orvopt_error_count(nullptr), -1);
+    EXPECT_EQ(orvopt_reset(nullptr), orvopt_INVALID_HANDLE);
+    EXPECT_EQ(orvopt_remaining_count(nullptr), -1);
+    EXPECT_EQ(orvopt_curr_index(nullptr), -1);
+    EXPECT_EQ(orvopt_first_arg(nullptr), nullptr);
+    EXPECT_EQ(orvopt_next_arg(nullptr), nullptr);
+    EXPECT_EQ(orvopt_prev_arg(nullptr), nullptr);
+    EXPECT_EQ(orvopt_curr_arg(nullptr), nullptr);
+    std::string expected;
+    for (const char *f : {"extract", "extract", "error_count", "reset", "remaining_count", "curr_index", "first_arg",
+                          "next_arg", "prev_arg", "curr_arg"})
+        expected += std::string("prog: invalid handle (0x0) passed to orvopt_") + f + "() library function.\n";
+    EXPECT_EQ(err.finish(), expected);
+}
+
+std::string Debug_during_extraction;
+int print_debug(orvopt_t *h, char) {
+    CapturedStdout out;
+    orvopt_debug(h);
+    Debug_during_extraction = out.finish();
+    return 0;
+}
+
+std::string hex(std::uintptr_t p) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", static_cast<unsigned long>(p));
+    return text;
+}
+
+TEST(HandleParserTest, DebugPrintShowsHandleSpecificationsAndArguments) {
+    Argv args{"-d", "a-rather-long-argument-of-forty-characters"};
+    int n = 0;
+    orvopt_p h = orvopt_init(args.argc(), args.argv());
+    ASSERT_EQ(orvopt_extract(h, 'd', orvopt_FUNC0, print_debug, 'n', orvopt_OPT_INT, &n, 0), 0);
+    const std::string handle = "orvopt_p handlep=" + hex(reinterpret_cast<std::uintptr_t>(h)) + " =\n{\n";
+    const std::string argv_part = "const char *argv[3] =\n{\n"
+                                  "    \"" + std::string(kArg0) + "\",                  // 0\n"
+                                  "    \"-d\",                                   // 1\n"
+                                  "    \"a-rather-long-argument-of-forty-characters\",//  2\n"
+                                  "};\n\n";
+    EXPECT_EQ(Debug_during_extraction.substr(0, handle.size()), handle);
+    EXPECT_NE(Debug_during_extraction.find("    error_count = 0\n    first_index = 1\n    index ..... = 1\n"
+                                           "    num_specs . = 2\n"),
+              std::string::npos);
+    EXPECT_NE(Debug_during_extraction.find("orvopt_spec_t specv[2] =\n{\n"
+                                           "    { 'd', orvopt_FUNC0,       " + hex(reinterpret_cast<std::uintptr_t>(print_debug)) +
+                                           " },  // 0\n"
+                                           "    { 'n', orvopt_ <unknown>  " + hex(reinterpret_cast<std::uintptr_t>(&n)) + " },  // 1\n};\n\n" + argv_part),
+              std::string::npos)
+        << Debug_during_extraction;
+
+    // Afterwards only the count and address of the specifications remain.
+    CapturedStdout out;
+    orvopt_debug(h);
+    EXPECT_EQ(out.finish(), handle + "    error_count = 0\n    first_index = 2\n    index ..... = 2\n"
+                                     "    num_specs . = 2\n    specv ..... = " + hex(reinterpret_cast<std::uintptr_t>(h->specv)) +
+                                "\n    argc ...... = 3\n    argv ...... = " + hex(reinterpret_cast<std::uintptr_t>(args.argv())) +
+                                "\n};\n\norvopt_spec_t specv[2] =\n{\n};\n\n" + argv_part);
+    orvopt_term(h);
+}
+
+TEST(NumberTest, ClassifiesTexts) {
+    struct Case { const char *text; int is_int, is_unsigned, is_float; };
+    const Case cases[] = {
+        {nullptr, 0, 0, 0}, {"", 0, 0, 0},   {"0", 1, 1, 1},   {"123", 1, 1, 1},   {"-12", 1, 0, 1},
+        {"-", 1, 0, 1},     {"1-", 0, 0, 0}, {"--1", 0, 0, 0}, {"+1", 0, 0, 0},    {"1.5", 0, 0, 1},
+        {".", 0, 0, 1},     {"-.5", 0, 0, 1}, {"1.2.", 0, 0, 0}, {"1e5", 0, 0, 0}, {" 1", 0, 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text ? c.text : "(null)");
+        EXPECT_EQ(orvopt_is_int(c.text), c.is_int);
+        EXPECT_EQ(orvopt_is_unsigned(c.text), c.is_unsigned);
+        EXPECT_EQ(orvopt_is_float(c.text), c.is_float);
+    }
+}
+
+// The step parser over one vector: each call's result as a letter ("v"), a
+// letter with its value ("o=out"), "0" for a failure, and "end@N" with the
+// index at the end.
+struct StepCase {
+    std::vector<std::string> args;
+    const char *letters;
+    const char *calls;
+    std::string out;
+};
+
+const StepCase kStepCases[] = {
+    {{"-vq", "-o", "out", "rest"}, "vqo:", "v q o=out end@4", ""},
+    {{"-oout", "-v"}, "vo:", "o=out v end@3", ""},
+    {{"-vo", "file", "x"}, "vo:", "v o=file end@3", ""},
+    {{"-vxq"}, "vq", "v 0 q end@2", "prog: illegal option -- x.\n"},
+    {{"-x", "-v"}, "v", "0 v end@3", "prog: illegal option -- x.\n"},
+    {{"-v:"}, "v:", "v=: end@2", ""},
+    {{"-q:"}, "q", "q 0 end@2", "prog: illegal option -- :.\n"},
+    {{"-vo"}, "vo:", "v 0 end@2", "prog: option requires argument -- o.\n"},
+    {{"--", "-v"}, "v", "end@2", ""},
+    {{"--verbose", "-v"}, "v", "end@2", ""},
+    {{"-", "-v"}, "v", "end@1", ""},
+    {{"file", "-v"}, "v", "end@1", ""},
+    {{}, "v", "end@1", ""},
+    {{"-v-"}, "v", "v 0 end@2", "prog: illegal option -- -.\n"},
+    {{"-v"}, nullptr, "0 end@2", "prog: illegal option -- v.\n"},
+};
+
+std::string run_steps(int argc, char **argv, const char *letters) {
+    Opt_ind = 1;
+    std::string calls;
+    for (int k = 0; k < 20; ++k) {
+        const int c = orvopt_get(argc, argv, letters);
+        if (!calls.empty()) calls += " ";
+        if (c == -1) return calls + "end@" + std::to_string(orvopt_ind());
+        calls += c == 0 ? std::string("0") : std::string(1, static_cast<char>(c));
+        if (orvopt_arg() != nullptr) calls += std::string("=") + orvopt_arg();
+    }
+    return calls + "...";
+}
+
+TEST(StepParserTest, ReturnsOneLetterPerCall) {
+    for (const StepCase &c : kStepCases) {
+        Argv args(c.args);
+        SCOPED_TRACE(c.calls);
+        CapturedStdout out;
+        EXPECT_EQ(run_steps(args.argc(), args.argv(), c.letters), c.calls);
+        EXPECT_EQ(out.finish(), c.out);
+    }
+}
+
+TEST(StepParserTest, RemembersTheLastLetterAndHandlesMissingVectors) {
+    Argv args{"-x"};
+    CapturedStdout out;
+    run_steps(args.argc(), args.argv(), "v");
+    EXPECT_EQ(orvopt_opt(), 'x');
+    EXPECT_EQ(Opt_opt, 'x');
+    EXPECT_EQ(run_steps(0, nullptr, "v"), "end@1");
+    EXPECT_EQ(run_steps(5, nullptr, "v"), "end@1");
+    out.finish();
+}
+
+// The program name is set once per process, so these run in a fresh one.
+class ProgramNameTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::testing::FLAGS_gtest_death_test_style = "threadsafe"; }
+};
+
+TEST_F(ProgramNameTest, IsNullBeforeEitherParserStarts) {
+    EXPECT_EXIT(std::exit(orvopt_program() == nullptr ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(ProgramNameTest, IsTheLastPathComponentWithoutExe) {
+    auto name_after_init = [](const char *arg0) {
+        char *argv[] = {const_cast<char *>(arg0), nullptr};
+        orvopt_term(orvopt_init(1, argv));
+        std::fprintf(stderr, "[%s]", orvopt_program());
+        std::exit(0);
+    };
+    EXPECT_EXIT(name_after_init("C:\\tools\\mytool.exe"), ::testing::ExitedWithCode(0), "^\\[mytool\\]$");
+    EXPECT_EXIT(name_after_init("mytool.EXE"), ::testing::ExitedWithCode(0), "^\\[mytool\\.EXE\\]$");
+    EXPECT_EXIT(name_after_init("/opt/orv/bin/viewer"), ::testing::ExitedWithCode(0), "^\\[viewer\\]$");
+    EXPECT_EXIT(name_after_init("./a.exe.exe"), ::testing::ExitedWithCode(0), "^\\[a\\.exe\\]$");
+}
+
+TEST_F(ProgramNameTest, EachParserNamesTheProgramOnce) {
+    auto sequence = [] {
+        char first[] = "first", second[] = "/x/second", third[] = "third.exe", fourth[] = "fourth";
+        char *v1[] = {first, nullptr}, *v2[] = {second, nullptr}, *v3[] = {third, nullptr}, *v4[] = {fourth, nullptr};
+        std::string names;
+        orvopt_term(orvopt_init(1, v1));
+        names += orvopt_program();
+        orvopt_term(orvopt_init(1, v2));
+        names += std::string(",") + orvopt_program();
+        orvopt_get(1, v3, "");
+        names += std::string(",") + orvopt_program();
+        orvopt_get(1, v4, "");
+        orvopt_term(orvopt_init(1, v4));
+        names += std::string(",") + orvopt_program();
+        std::fprintf(stderr, "[%s]", names.c_str());
+        std::exit(0);
+    };
+    EXPECT_EXIT(sequence(), ::testing::ExitedWithCode(0), "^\\[first,first,third,third\\]$");
+}
+
+TEST_F(ProgramNameTest, MessagesBeforeAnyNameSayNull) {
+    auto null_handle = [] {
+        orvopt_curr_arg(nullptr);
+        std::exit(0);
+    };
+    EXPECT_EXIT(null_handle(), ::testing::ExitedWithCode(0),
+                "^\\(null\\): invalid handle \\(0x0\\) passed to orvopt_curr_arg\\(\\) library function\\.\n$");
+}
+
+}  // namespace
