@@ -42,10 +42,9 @@ public:
     ScopedUser &operator=(const ScopedUser &) = delete;
 
 private:
-    bool had_user_;
-    bool had_domain_;
-    std::string user_;
-    std::string domain_;
+    bool saved_overridden_;
+    const char *saved_user_;
+    const char *saved_domain_;
 };
 
 // Current privilege level (0 after start).
