@@ -45,6 +45,8 @@ struct ORVConfigurationVariable : ORVObject {
     // "'name' permission (values)", each field in its platform description;
     // a missing field shows as "(null)".
     void describeTo(std::string &out, int indent) const override;
+    // The platform description of a value list, for traces.
+    static std::string describeValues(const Values &values);
 
     // The archived form: a dictionary holding "name", "permission" (integer),
     // "values" (array of strings) and "isNew" (boolean); missing fields are
