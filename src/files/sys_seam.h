@@ -16,10 +16,11 @@ struct SysCalls {
     int (*unlink)(const char *path);
 };
 
-// The table in force (the real calls unless a test replaced some).
-SysCalls &sys();
+// The table in force (the real calls unless a test replaced some). Visible
+// outside the shared library so that test programs can reach it.
+__attribute__((visibility("default"))) SysCalls &sys();
 // The real system calls.
-const SysCalls &real_sys();
+__attribute__((visibility("default"))) const SysCalls &real_sys();
 
 // Replaces the table for the lifetime of the object.
 class ScopedSysCalls {

@@ -3,6 +3,7 @@
 // through the environment and the map's parent links on every call.
 #include "files/path_rules.h"
 #include "files/ut_dirs_internal.h"
+#include "files/ut_testing.h"
 #include "platform/bundle.h"
 #include "platform/objects.h"
 #include "platform/plist.h"
@@ -126,3 +127,8 @@ const char *ut_orv_user_config_dir(void) { return cstring_for(ORVUserConfigPathN
 const char *ut_orv_user_data_dir(void) { return cstring_for(ORVUserDataPathName); }
 
 }  // extern "C"
+
+extern "C" void orv_ut_testing_use_bundle(const char *folder) {
+    orv::setCommonBundlePath(folder ? folder : "");
+    orv::files::forget_path_dictionary();
+}

@@ -1,0 +1,295 @@
+// Standard directories (directory map, environment overrides at every level of
+// the parent chain) and path-name manipulation.
+#include "files/ut_testing.h"
+#include "support/orv_test_support.h"
+#include "trace/tr_testing.h"
+
+#include <ORVCommonKit/ORVCommonKit.h>
+
+#include <gmock/gmock.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using ::testing::HasSubstr;
+using orvtest::ScopedEnv;
+using orvtest::TempDir;
+
+namespace {
+
+std::vector<std::string> *Error_sink = nullptr;
+
+void capture(const char *text, int kind) {
+    if (Error_sink && kind == tr_KIND_ERROR) Error_sink->push_back(text);
+}
+
+const char *const kAllKeys[] = {
+    "ORV_ROOT_PATH",        "ORV_SITE_PATH",       "ORV_LOG_PATH",          "ORV_TEMP_PATH",
+    "ORV_SITE_CONFIG_PATH", "ORV_SITE_DATA_PATH",  "ORV_SYS_PATH",          "ORV_APPS_PATH",
+    "ORV_BUNDLE_PATH",      "ORV_SYS_CONFIG_PATH", "ORV_SYS_DATA_PATH",     "ORV_FRAMEWORK_PATH",
+    "ORV_SERVER_PATH",      "ORV_UTILITY_PATH",    "ORV_PRIVATE_UTILITY_PATH", "ORV_USER_PATH",
+    "ORV_USER_CONFIG_PATH", "ORV_USER_DATA_PATH"};
+
+std::string str(const char *s) { return s ? s : "<null>"; }
+
+// Every test starts with none of the ORV_*_PATH variables set, errors
+// captured, and (after the first lookup) the library's own directory map.
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char *key : kAllKeys) env_.push_back(std::make_unique<ScopedEnv>(key, std::nullopt));
+        orv_tr_testing_reset();
+        Error_sink = &errors_;
+        tr_init_with_call_back(capture);
+        pool_ = orvstd_create_autorel_pool();
+    }
+    void TearDown() override {
+        orvstd_destroy_autorel_pool(pool_);
+        orv_ut_testing_use_bundle("");
+        orv_tr_testing_reset();
+        Error_sink = nullptr;
+    }
+    void set(const char *key, const std::string &value) {
+        env_.push_back(std::make_unique<ScopedEnv>(key, value));
+    }
+
+    std::vector<std::string> errors_;
+    std::vector<std::unique_ptr<ScopedEnv>> env_;
+    ORVAutoreleasePool *pool_ = nullptr;
+};
+
+using DirectoryMapTest = FilesTest;
+
+TEST_F(DirectoryMapTest, KeyConstantsAreTheVariableNamesInOrder) {
+    const char *const constants[] = {
+        ORVRootPathName,        ORVSitePathName,       ORVLogPathName,        ORVTempPathName,
+        ORVSiteConfigPathName,  ORVSiteDataPathName,   ORVSysPathName,        ORVAppsPathName,
+        ORVBundlePathName,      ORVSysConfigPathName,  ORVSysDataPathName,    ORVFrameworkPathName,
+        ORVServerPathName,      ORVUtilityPathName,    ORVPrivateUtilityPathName, ORVUserPathName,
+        ORVUserConfigPathName,  ORVUserDataPathName};
+    for (size_t i = 0; i < std::size(kAllKeys); ++i) EXPECT_STREQ(constants[i], kAllKeys[i]);
+}
+
+TEST_F(DirectoryMapTest, RootWithoutVariableIsTheBuiltInDefault) {
+    EXPECT_EQ(str(ut_orv_path_cstring_with_name(ORVRootPathName)), "d:/b/555/s/orv");
+    EXPECT_EQ(str(ut_orv_sys_config_dir()), "d:/b/555/s/orv/sys/config");
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(DirectoryMapTest, EveryShippedKeyDescendsFromTheRoot) {
+    set("ORV_ROOT_PATH", "/r");
+    for (const char *key : kAllKeys) {
+        const std::string path = str(ut_orv_path_cstring_with_name(key));
+        EXPECT_EQ(path.rfind("/r", 0), 0u) << key << " -> " << path;
+    }
+}
+
+TEST_F(DirectoryMapTest, RootVariableMovesEveryLookup) {
+    set("ORV_ROOT_PATH", "/opt/orv");
+    EXPECT_EQ(str(ut_orv_log_dir()), "/opt/orv/log");
+    EXPECT_EQ(str(ut_orv_temp_dir()), "/opt/orv/temp");
+    EXPECT_EQ(str(ut_orv_apps_dir()), "/opt/orv/apps");
+    EXPECT_EQ(str(ut_orv_sys_config_dir()), "/opt/orv/sys/config");
+    EXPECT_EQ(str(ut_orv_sys_data_dir()), "/opt/orv/sys/data");
+    EXPECT_EQ(str(ut_orv_site_config_dir()), "/opt/orv/site/config");
+    EXPECT_EQ(str(ut_orv_site_data_dir()), "/opt/orv/site/data");
+    EXPECT_EQ(str(ut_orv_user_config_dir()), "/opt/orv/user/config");
+    EXPECT_EQ(str(ut_orv_user_data_dir()), "/opt/orv/user/data");
+    EXPECT_EQ(str(ut_orv_server_dir()), "/opt/orv/sys/servers");
+    EXPECT_EQ(str(ut_orv_utility_dir()), "/opt/orv/sys/utilities");
+    EXPECT_EQ(str(ut_orv_private_utility_dir()), "/opt/orv/sys/utilities/private");
+}
+
+TEST_F(DirectoryMapTest, VariableAtEachLevelWinsForItsSubtree) {
+    set("ORV_ROOT_PATH", "/root/");  // a trailing separator is not doubled
+    set("ORV_SYS_PATH", "/elsewhere/sys");
+    set("ORV_UTILITY_PATH", "/u");
+    EXPECT_EQ(str(ut_orv_sys_config_dir()), "/elsewhere/sys/config");
+    EXPECT_EQ(str(ut_orv_utility_dir()), "/u");
+    EXPECT_EQ(str(ut_orv_private_utility_dir()), "/u/private");
+    EXPECT_EQ(str(ut_orv_user_data_dir()), "/root/user/data");
+    // The variable's own value is returned unchanged.
+    EXPECT_EQ(str(ut_orv_path_cstring_with_name(ORVRootPathName)), "/root/");
+}
+
+TEST_F(DirectoryMapTest, EmptyVariableGivesEmptyPathAndBareLocalChildren) {
+    set("ORV_ROOT_PATH", "");
+    EXPECT_EQ(str(ut_orv_path_cstring_with_name(ORVRootPathName)), "");
+    EXPECT_EQ(str(ut_orv_log_dir()), "log");
+    EXPECT_EQ(str(ut_orv_user_config_dir()), "user/config");
+    set("ORV_LOG_PATH", "");
+    EXPECT_EQ(str(ut_orv_log_dir()), "");
+}
+
+TEST_F(DirectoryMapTest, UnknownKeyIsNullEvenWithItsVariableSet) {
+    set("ORV_NOT_A_KEY", "/somewhere");
+    EXPECT_EQ(ut_orv_path_with_name("ORV_NOT_A_KEY"), nullptr);
+    EXPECT_EQ(ut_orv_path_with_name(nullptr), nullptr);
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(DirectoryMapTest, EnvironmentIsReadOnEveryLookup) {
+    set("ORV_ROOT_PATH", "/first");
+    EXPECT_EQ(str(ut_orv_log_dir()), "/first/log");
+    set("ORV_ROOT_PATH", "/second");
+    EXPECT_EQ(str(ut_orv_log_dir()), "/second/log");
+    set("ORV_LOG_PATH", "/logs");
+    EXPECT_EQ(str(ut_orv_log_dir()), "/logs");
+}
+
+TEST_F(DirectoryMapTest, BundleWithoutMapReportsOnEveryLookup) {
+    TempDir bundle;
+    orv_ut_testing_use_bundle(bundle.path().c_str());
+    set("ORV_LOG_PATH", "/logs");
+    EXPECT_EQ(ut_orv_log_dir(), nullptr);
+    EXPECT_EQ(ut_orv_path_with_name(ORVRootPathName), nullptr);
+    ASSERT_EQ(errors_.size(), 2u);
+    for (const std::string &e : errors_)
+        EXPECT_THAT(e, HasSubstr("Library resource corrupt, unable to location path dictionary file."));
+    // The map appearing later is picked up: nothing was cached.
+    bundle.write("directories.plist", "{ ORV_LOG_PATH = {}; }");
+    EXPECT_EQ(str(ut_orv_log_dir()), "/logs");
+}
+
+TEST_F(DirectoryMapTest, UnreadableMapNamesItsPath) {
+    TempDir bundle;
+    const std::string file = bundle.write("directories.plist", "{ ORV_ROOT_PATH = { ;");
+    orv_ut_testing_use_bundle(bundle.path().c_str());
+    EXPECT_EQ(ut_orv_log_dir(), nullptr);
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_THAT(errors_[0], HasSubstr("Unable to load path directory file at \"" + file + "\"."));
+}
+
+TEST_F(DirectoryMapTest, BrokenParentChainsGiveNullWithoutReport) {
+    TempDir bundle;
+    bundle.write("directories.plist",
+                 "{ A = { parent = B; local = a; }; B = { parent = A; local = b; };"
+                 "  C = { parent = MISSING; local = c; }; D = { parent = C; local = d; };"
+                 "  E = { local = e; }; ROOT = {}; F = { parent = ROOT; local = \"x/y\"; }; }");
+    orv_ut_testing_use_bundle(bundle.path().c_str());
+    EXPECT_EQ(ut_orv_path_with_name("A"), nullptr);
+    EXPECT_EQ(ut_orv_path_with_name("D"), nullptr);
+    EXPECT_EQ(ut_orv_path_with_name("E"), nullptr);
+    EXPECT_EQ(str(ut_orv_path_cstring_with_name("F")), "d:/b/555/s/orv/x/y");
+    set("A", "/set");  // a variable cuts the loop short
+    EXPECT_EQ(str(ut_orv_path_cstring_with_name("B")), "/set/b");
+    EXPECT_TRUE(errors_.empty());
+}
+
+// ---- Path and file-name manipulation ---------------------------------------
+
+using PathTest = FilesTest;
+
+std::string build(const char *base, const char *local, int max = 255) {
+    char buf[256] = "untouched";
+    ut_file_build_full_path(buf, base, local, max);
+    return buf;
+}
+
+TEST_F(PathTest, BuildFullPathAlwaysAddsSeparatorForEmptyName) {
+    EXPECT_EQ(build("C:/data", ""), "C:/data/");
+    EXPECT_EQ(build("C:/data/", nullptr), "C:/data//");
+    EXPECT_EQ(build("C:/data/", "x.txt"), "C:/data/x.txt");
+    EXPECT_EQ(build("a\\", "b"), "a/b");
+    EXPECT_EQ(build("abc", "def", 5), "abc/d");
+    ut_file_build_full_path(nullptr, "a", "b", 5);
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_THAT(errors_[0], HasSubstr("The buffer is not specified!"));
+}
+
+TEST_F(PathTest, AddSeparatorNeedsRoomForItAndTheNul) {
+    char four[4] = "abc";
+    ut_file_add_separator(four, 4);
+    EXPECT_STREQ(four, "abc");
+    char five[5] = "abc";
+    ut_file_add_separator(five, 5);
+    EXPECT_STREQ(five, "abc/");
+    char back[8] = "ab\\";
+    ut_file_add_separator(back, 8);
+    EXPECT_STREQ(back, "ab\\");
+    char empty[8] = "";
+    ut_file_add_separator(empty, 8);
+    EXPECT_STREQ(empty, "");
+    ut_file_add_separator(nullptr, 8);
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_THAT(errors_[0], HasSubstr("fullPathBfr is NULL.  Cannot add separator."));
+}
+
+TEST_F(PathTest, ExtractionsSplitNameExtensionAndParent) {
+    char buf[256];
+    ut_file_extract_ext(buf, "a/b.tar.gz", 255);
+    EXPECT_STREQ(buf, "gz");
+    ut_file_extract_ext(buf, "a.d/b", 255);
+    EXPECT_STREQ(buf, "");
+    ut_file_extract_name_sans_ext(buf, "a/b.tar.gz", 255);
+    EXPECT_STREQ(buf, "b.tar");
+    ut_file_extract_name(buf, "c:\\dir\\file.txt", 255);
+    EXPECT_STREQ(buf, "file.txt");
+    ut_file_extract_name(buf, "a/b/", 255);
+    EXPECT_STREQ(buf, "b");
+    ut_file_extract_parent_dir(buf, "a/b/c.txt", 255);
+    EXPECT_STREQ(buf, "a/b");
+    ut_file_extract_parent_dir(buf, "/top", 255);
+    EXPECT_STREQ(buf, "/");
+    ut_file_extract_name(buf, "abcdef", 3);
+    EXPECT_STREQ(buf, "abc");
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(PathTest, ExtractionFailuresLeaveTheBufferAlone) {
+    char buf[16] = "keep";
+    ut_file_extract_name(buf, "", 15);
+    ut_file_extract_parent_dir(buf, nullptr, 15);
+    ut_file_extract_name_sans_ext(nullptr, "a/b", 15);
+    ut_file_extract_ext(buf, "", 15);  // no report for the extension
+    EXPECT_STREQ(buf, "keep");
+    ASSERT_EQ(errors_.size(), 3u);
+    EXPECT_THAT(errors_[0], HasSubstr("The full path is not specified!"));
+    EXPECT_THAT(errors_[1], HasSubstr("The full path is not specified!"));
+    EXPECT_THAT(errors_[2], HasSubstr("The buffer is not specified!"));
+}
+
+TEST_F(PathTest, ImageNumberComesFromViewPrefixOfLastComponent) {
+    EXPECT_EQ(ut_file_extract_image_number("VIEW12.DCM"), 12);
+    EXPECT_EQ(ut_file_extract_image_number("a/b/view12.dcm"), 12);
+    EXPECT_EQ(ut_file_extract_image_number("view12.txt"), 12);
+    EXPECT_EQ(ut_file_extract_image_number("c:\\x\\View7.dcm"), 7);
+    EXPECT_EQ(ut_file_extract_image_number("view/12.dcm"), -1);
+    EXPECT_EQ(ut_file_extract_image_number("xview3.dcm"), -1);
+    EXPECT_EQ(ut_file_extract_image_number("view.dcm"), -1);
+    EXPECT_TRUE(errors_.empty());
+    EXPECT_EQ(ut_file_extract_image_number(""), -1);
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_THAT(errors_[0], HasSubstr("The file name is not specified!"));
+}
+
+TEST_F(PathTest, ComponentOperationsFollowThePathRules) {
+    EXPECT_STREQ(ut_last_path_component("/tmp/scratch.tiff"), "scratch.tiff");
+    EXPECT_STREQ(ut_last_path_component("/tmp/"), "tmp");
+    EXPECT_STREQ(ut_last_path_component("/"), "/");
+    EXPECT_STREQ(ut_delete_last_path_component("/tmp/lock/"), "/tmp");
+    EXPECT_STREQ(ut_delete_last_path_component("/tmp"), "/");
+    EXPECT_STREQ(ut_delete_last_path_component("scratch.tiff"), "");
+    EXPECT_STREQ(ut_delete_last_path_component("a\\b"), "a");
+    EXPECT_STREQ(ut_append_path_component("/tmp/", "x"), "/tmp/x");
+    EXPECT_STREQ(ut_append_path_component("/", "x"), "/x");
+    EXPECT_STREQ(ut_append_path_component("", "x"), "x");
+    EXPECT_STREQ(ut_append_path_component("a\\\\", "/b"), "a/b");
+    EXPECT_EQ(ut_last_path_component(nullptr), nullptr);
+}
+
+TEST_F(PathTest, RootDirectoriesAreRecognised) {
+    for (const char *root : {"C:", "c:\\", "d:/", "/", "\\"}) EXPECT_TRUE(ut_is_root_directory(root)) << root;
+    for (const char *other : {"C:\\x", "CC:", "abcd", "1:", "//x", "c/"})
+        EXPECT_FALSE(ut_is_root_directory(other)) << other;
+    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(ut_is_root_directory(""));
+    EXPECT_TRUE(ut_is_root_directory(nullptr));
+    ASSERT_EQ(errors_.size(), 2u);
+    EXPECT_THAT(errors_[0], HasSubstr("\"\" is sometimes considered to be the root directory.  It should not be "
+                                      "used.  Returning YES... \"\" is a root directroy."));
+    EXPECT_THAT(errors_[1], HasSubstr("NULL is sometimes considered"));
+}
+
+}  // namespace
