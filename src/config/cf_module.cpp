@@ -1,0 +1,407 @@
+// The configuration module: its one process-wide state (started flag, user and
+// user domain, privilege level, host name, search path, the table cache
+// cfTableDict) and the cf_ functions that start, end and query it.
+#include "config/cf_module.h"
+
+#include "config/ORVConfigurationTable.h"
+#include "config/cf_behavior.h"
+#include "config/cf_expand.h"
+#include "frame/ORVPostLoader.h"
+#include "platform/objects.h"
+
+#include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/cftable.h>
+#include <ORVCommonKit/orvstr.h>
+#include <ORVCommonKit/tr.h>
+#include <ORVCommonKit/ut.h>
+
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+// Hashing that lets the cache be probed with a string_view without building a
+// std::string.
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept {
+        return std::hash<std::string_view>{}(s);
+    }
+};
+
+using TableDict = std::unordered_map<std::string, orv::Ref<ORVConfigurationTable>, NameHash,
+                                     std::equal_to<>>;
+
+// ---- Module state; written only by the functions of this file ----
+
+// Set by a successful cf_init/cf_init_ex, cleared by cf_term.
+bool Initialized = false;
+// Current user and user domain: owned copies, or absent. Set at start, by a
+// second start without a previous user, or by cf_set_user_name.
+std::optional<std::string> User;
+std::optional<std::string> Domain;
+// While a ScopedUser is alive, the user and domain it put in place.
+const char *User_override = nullptr;
+const char *Domain_override = nullptr;
+bool User_overridden = false;
+// Current privilege level, set by cf_set_perm.
+int Priv_level = cf_USER_PRIV;
+// Local host name, fixed at start; the current host of the lookups and its
+// upper-case form (a ScopedHost replaces both for one call).
+std::string Host_name;
+std::string Current_host;
+std::string Current_host_upper;
+// Directory of each domain, set at start and by cf_set_path.
+std::array<std::string, cf::kDomainCount> Search_path;
+// File extension of each domain.
+constexpr std::array<const char *, cf::kDomainCount> Extensions = {"base", "site", "user"};
+// Group name in upper case to the group's table; owns the tables.
+TableDict cfTableDict;
+// Set when the tables came from a shared mapping.
+bool Tables_imported = false;
+
+const std::string Empty_string;
+
+// Absent and empty are the same user.
+bool same_name(const char *given, const std::optional<std::string> &held) {
+    return orvstr_icmp(given ? given : "", held ? held->c_str() : "") == 0;
+}
+
+const char *printable(const char *text) { return text ? text : "(null)"; }
+
+void set_current_host(std::string_view host) {
+    Current_host.assign(host);
+    Current_host_upper.assign(host);
+    for (char &c : Current_host_upper) c = orvchar_to_upper(c);
+}
+
+std::string directory_for(const char *key) {
+    ORVString *path = ut_orv_path_with_name(key);
+    return path ? std::string(orv_string_cstring(path)) : std::string();
+}
+
+void release_state() {
+    User.reset();
+    Domain.reset();
+    cfTableDict.clear();
+    for (auto &path : Search_path) path.clear();
+    cf::release_expansion_terms();
+    Tables_imported = false;
+    Priv_level = cf_USER_PRIV;
+    Host_name.clear();
+    Current_host.clear();
+    Current_host_upper.clear();
+}
+
+void report_not_init(const char *file, int line, const char *function) {
+    tr_error(file, line, tr_INFORM_PROGRAMMER, "NOT_INIT", "cf",
+             "Attempt to use function %s prior to init", function);
+}
+
+bool check_domain(const char *file, int line, int domain) {
+    if (static_cast<unsigned>(domain) < cf::kDomainCount) return true;
+    tr_error(file, line, tr_INFORM_PROGRAMMER, "BAD_DOMAIN", "cf", "Invalid domain: %d.", domain);
+    return false;
+}
+
+// Starts the module (not started yet): steps shared by both init calls.
+int start(const char *user, const char *user_domain) {
+    std::optional<std::string> previous_user = User, previous_domain = Domain;
+    if (user) {
+        User = user;
+        if (user_domain) Domain = user_domain;
+    }
+    Search_path[cf_DOMAIN_SYS] = directory_for("ORV_SYS_CONFIG_PATH");
+    Search_path[cf_DOMAIN_SITE] = directory_for("ORV_SITE_CONFIG_PATH");
+    Search_path[cf_DOMAIN_USER] = directory_for("ORV_USER_CONFIG_PATH");
+    Priv_level = cf_USER_PRIV;
+
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+    host[255] = '\0';
+    Host_name = host;
+    set_current_host(Host_name);
+
+    cfTableDict.clear();
+    const int status = cf::load_behaviors();
+    if (status != 0) {
+        release_state();
+        User = std::move(previous_user);
+        Domain = std::move(previous_domain);
+        return status;
+    }
+    Initialized = true;
+    ORVPostLoader::processClasses();
+    return 0;
+}
+
+}  // namespace
+
+namespace cf {
+
+const char *domain_name(int domain) noexcept {
+    switch (domain) {
+    case cf_DOMAIN_SYS: return "SYS";
+    case cf_DOMAIN_SITE: return "SITE";
+    case cf_DOMAIN_USER: return "USER";
+    case cf_DOMAIN_ALL: return "ALL";
+    default: return "Unrecognized-Domain";
+    }
+}
+
+const char *perm_description(int level) noexcept {
+    switch (level) {
+    case cf_USER_PRIV: return "cf_USER_PRIV";
+    case cf_ADMIN_PRIV: return "cf_ADMIN_PRIV";
+    case cf_INST_PRIV: return "cf_INST_PRIV";
+    case cf_SYS_PRIV: return "cf_SYS_PRIV";
+    default: return "Unknown-Priv-Level";
+    }
+}
+
+bool module_initialized() noexcept { return Initialized; }
+
+const std::string &search_path(int domain) noexcept {
+    if (static_cast<unsigned>(domain) >= kDomainCount) return Empty_string;
+    return Search_path[static_cast<std::size_t>(domain)];
+}
+
+const char *extension(int domain) noexcept {
+    if (static_cast<unsigned>(domain) >= kDomainCount) return "";
+    return Extensions[static_cast<std::size_t>(domain)];
+}
+
+const char *user_name() noexcept {
+    if (User_overridden) return User_override;
+    return User ? User->c_str() : nullptr;
+}
+
+const char *user_domain() noexcept {
+    if (User_overridden) return Domain_override;
+    return Domain ? Domain->c_str() : nullptr;
+}
+
+ScopedUser::ScopedUser(const char *user, const char *user_domain) noexcept
+    : saved_overridden_(User_overridden), saved_user_(User_override),
+      saved_domain_(Domain_override) {
+    User_overridden = true;
+    User_override = user;
+    Domain_override = user_domain;
+}
+
+ScopedUser::~ScopedUser() {
+    User_overridden = saved_overridden_;
+    User_override = saved_user_;
+    Domain_override = saved_domain_;
+}
+
+int priv_level() noexcept { return Priv_level; }
+
+const std::string &local_host() noexcept { return Host_name; }
+const std::string &current_host() noexcept { return Current_host; }
+const std::string &current_host_upper() noexcept { return Current_host_upper; }
+
+ScopedHost::ScopedHost(std::string_view host) { set_current_host(host); }
+ScopedHost::~ScopedHost() { set_current_host(Host_name); }
+
+ORVConfigurationTable *cached_table(std::string_view group) noexcept {
+    if (cfTableDict.empty()) return nullptr;
+    // Group names are short: upper-case on the stack when they fit.
+    char buffer[256];
+    if (group.size() < sizeof buffer) {
+        for (std::size_t i = 0; i < group.size(); ++i) buffer[i] = orvchar_to_upper(group[i]);
+        auto it = cfTableDict.find(std::string_view(buffer, group.size()));
+        return it == cfTableDict.end() ? nullptr : it->second.get();
+    }
+    auto it = cfTableDict.find(cf::upper(group));
+    return it == cfTableDict.end() ? nullptr : it->second.get();
+}
+
+void store_table(std::string_view group, ORVConfigurationTable *table) {
+    if (!table) return;
+    cfTableDict[cf::upper(group)] = orv::Ref<ORVConfigurationTable>::retain(table);
+}
+
+// Reads a group from all domains into its cached table; reports a failure.
+static int read_group(const char *group, ORVConfigurationTable **table) {
+    tr_trace(__FILE__, __LINE__, tr_LOW, "Reading \"%s\" from all domains and building a table",
+             group);
+    ORVConfigurationTable *read = nullptr;
+    const int status = cf_read_entire_file(cf_DOMAIN_ALL, group, &read);
+    if (status != 0) {
+        tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "CF Read Table", "ORVCommonKit",
+                 "Failed to read cf table for \"%s\"", group);
+        if (read) cf_free_table(&read);
+        return status;
+    }
+    store_table(group, read);
+    // The cache holds its own reference now.
+    if (table) *table = read;
+    cf_free_table(&read);
+    return 0;
+}
+
+int get_table(const char *group, ORVConfigurationTable **table) {
+    if (!group || !table) return cf_BAD_PARAM;
+    ORVConfigurationTable *cached = cached_table(group);
+    if (cached && cached->hasVariables()) {
+        *table = cached;
+        return 0;
+    }
+    return read_group(group, table);
+}
+
+bool tables_imported() noexcept { return Tables_imported; }
+void set_tables_imported(bool imported) noexcept { Tables_imported = imported; }
+
+// Every cached table, for describe_cf_table.
+std::string describe_tables() {
+    std::string out = "{\n";
+    for (const auto &[name, table] : cfTableDict) {
+        out += "    ";
+        out += name;
+        out += " = ";
+        out += table ? table->description() : std::string("(null)");
+        out += ";\n";
+    }
+    out += "}";
+    return out;
+}
+
+}  // namespace cf
+
+// ---- The C interface of the module ----
+
+extern "C" {
+
+ORV_API int cf_init_ex(const char *user, const char *user_domain) {
+    tr_trace(__FILE__, __LINE__, tr_MID, "cf_init_ex (\"%s\",\"%s\") called", printable(user),
+             printable(user_domain));
+    if (Initialized) {
+        if (same_name(user, User) && same_name(user_domain, Domain)) {
+            tr_trace(__FILE__, __LINE__, tr_HIGH,
+                     "Re-initialization of the cf module with same user attempted.");
+            return 0;
+        }
+        if (!User) {
+            if (!user) return 0;
+            User = user;
+            if (user_domain) Domain = user_domain;
+            tr_trace(__FILE__, __LINE__, tr_HIGH,
+                     "Re-initialization of the cf module with user attempted. (Previous NULL) "
+                     "Set user: %s, domain: %s",
+                     user, printable(user_domain));
+            return 0;
+        }
+        tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "Re-initialization", "cf",
+                 "Re-initialization of the cf module with different user attempted.");
+        return cf_REINIT;
+    }
+    return start(user, user_domain);
+}
+
+ORV_API int cf_init(const char *user) {
+    tr_trace(__FILE__, __LINE__, tr_MID, "cf_init (\"%s\") called", printable(user));
+    if (Initialized) {
+        if (same_name(user, User)) {
+            tr_trace(__FILE__, __LINE__, tr_HIGH,
+                     "Re-initialization of the cf module with same user attempted.");
+            return 0;
+        }
+        if (!User) {
+            User = user;
+            tr_trace(__FILE__, __LINE__, tr_HIGH,
+                     "Re-initialization of the cf module with user attempted. (Previous NULL) "
+                     "Set user: %s",
+                     user);
+            return 0;
+        }
+        tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "Re-initialization", "cf",
+                 "Re-initialization of the cf module with different user attempted.");
+        return cf_REINIT;
+    }
+    return start(user, nullptr);
+}
+
+ORV_API int cf_term(void) {
+    tr_trace(__FILE__, __LINE__, tr_MID, "cf_term () called");
+    if (!Initialized) return 0;
+    release_state();
+    Initialized = false;
+    return 0;
+}
+
+ORV_API int cf_is_init(void) { return Initialized ? 1 : 0; }
+
+ORV_API int cf_set_path(int domain, const char *path) {
+    tr_trace(__FILE__, __LINE__, tr_MID, "cf_set_path (%s, \"%s\") called", cf::domain_name(domain),
+             printable(path));
+    if (!path) return cf_BAD_PARAM;
+    if (!Initialized) {
+        report_not_init(__FILE__, __LINE__, "cf_set_path()");
+        return cf_NOT_INIT;
+    }
+    if (!check_domain(__FILE__, __LINE__, domain)) return cf_BAD_DOMAIN;
+    Search_path[static_cast<std::size_t>(domain)] = path;
+    return 0;
+}
+
+ORV_API const char *cf_path(int domain) {
+    tr_trace(__FILE__, __LINE__, tr_MID, "cf_path (%s) called", cf::domain_name(domain));
+    if (!Initialized) {
+        report_not_init(__FILE__, __LINE__, "cf_path()");
+        return nullptr;
+    }
+    if (!check_domain(__FILE__, __LINE__, domain)) return nullptr;
+    return ORVString::temporary(Search_path[static_cast<std::size_t>(domain)])->cString();
+}
+
+ORV_API const char *cf_user_name(void) { return User ? User->c_str() : nullptr; }
+
+ORV_API int cf_set_user_name(const char *user) {
+    tr_trace(__FILE__, __LINE__, tr_MID, "cf_set_user_name (\"%s\") called", printable(user));
+    if (User || !user) return -1;
+    User = user;
+    return 0;
+}
+
+ORV_API const char *cf_user_domain(void) { return Domain ? Domain->c_str() : nullptr; }
+
+ORV_API int cf_set_perm(int level) {
+    tr_trace(__FILE__, __LINE__, tr_MID, "cf_set_perm (%s) called", cf::perm_description(level));
+    if (!Initialized) {
+        report_not_init(__FILE__, __LINE__, "cf_set_perm()");
+        return cf_NOT_INIT;
+    }
+    if (static_cast<unsigned>(level) > cf_SYS_PRIV) {
+        tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "BAD_PRIV", "cf", "Invalid permission: %d",
+                 level);
+        return cf_BAD_PRIV;
+    }
+    Priv_level = level;
+    return 0;
+}
+
+ORV_API const char *cf_get_perm_description(int level) { return cf::perm_description(level); }
+
+ORV_API int cf_refresh_config_table_for_group(const char *group) {
+    if (!group) return cf_BAD_PARAM;
+    if (!Initialized) {
+        report_not_init(__FILE__, __LINE__, "cf_refresh_config_table_for_group()");
+        return cf_NOT_INIT;
+    }
+    return cf::read_group(group, nullptr);
+}
+
+ORV_API void cf_set_config_caching_in_table(int flag) { (void)flag; }
+
+ORV_API const char *describe_cf_table(void) {
+    return ORVString::temporary(cf::describe_tables())->cString();
+}
+
+}  // extern "C"
