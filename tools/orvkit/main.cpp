@@ -1,6 +1,8 @@
 // orvkit: the command line of ORVCommonKit, for operators and scripts.
 #include "orvkit.h"
 
+#include "cmdline.h"
+
 #include <ORVCommonKit/ORVCommonKit.h>
 
 #include <algorithm>
@@ -18,7 +20,7 @@ std::vector<Command> &registry() {
 
 void print_overview(FILE *out) {
     std::fprintf(out,
-                 "usage: orvkit [--help] <command> [<args>]\n"
+                 "usage: orvkit [-h|--help] [-V|--version] <command> [<args>]\n"
                  "\n"
                  "The command line of ORVCommonKit %s.\n"
                  "\n"
@@ -66,33 +68,44 @@ int print_usage(const Command &command) {
 
 int main(int argc, char **argv) {
     using namespace orvkit;
-    if (argc < 2) {
-        print_overview(stderr);
-        return kUsage;
+    // orvkit's own options come before the command word; everything from the
+    // command word on belongs to the command.
+    bool help = false, version = false;
+    CommandLine line(nullptr);
+    line.flag('h', "help", &help).flag('V', "version", &version).options_first();
+    if (const int status = line.parse(argc, argv)) return status;
+    if (version) {
+        std::printf("orvkit %s\n", orvstd_version());
+        return kOk;
     }
-    const std::string_view word = argv[1];
-    if (word == "--help" || word == "-h" || word == "help") {
-        if (argc > 2 && word == "help") {
+    const std::vector<std::string> &words = line.operands();
+    if (help || (!words.empty() && words[0] == "help")) {
+        if (!help && words.size() > 1) {
             for (const Command &c : commands())
-                if (std::strcmp(c.name, argv[2]) == 0) return print_usage(c);
+                if (words[1] == c.name) return print_usage(c);
         }
         print_overview(stdout);
         return kOk;
     }
-    if (word == "--version") {
-        std::printf("orvkit %s\n", orvstd_version());
-        return kOk;
+    if (words.empty()) {
+        print_overview(stderr);
+        return kUsage;
     }
     for (const Command &c : commands()) {
-        if (word == c.name) {
-            if (wants_help(argc - 1, argv + 1)) return print_usage(c);
+        if (words[0] == c.name) {
+            std::vector<std::string> copies(words);
+            std::vector<char *> command_argv;
+            for (std::string &w : copies) command_argv.push_back(w.data());
+            command_argv.push_back(nullptr);
+            const int command_argc = static_cast<int>(copies.size());
+            if (wants_help(command_argc, command_argv.data())) return print_usage(c);
             orvstd_init();
-            const int status = c.run(argc - 1, argv + 1);
+            const int status = c.run(command_argc, command_argv.data());
             std::fflush(stdout);
             orvstd_term();
             return status;
         }
     }
-    std::fprintf(stderr, "orvkit: '%s' is not a command. See 'orvkit --help'.\n", argv[1]);
+    std::fprintf(stderr, "orvkit: '%s' is not a command. See 'orvkit --help'.\n", words[0].c_str());
     return kUsage;
 }
