@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <climits>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -247,6 +253,68 @@ TEST(FoldedCompare, NicmpNullsDifferFromIcmp) {
     EXPECT_EQ(orvstr_nicmp(nullptr, nullptr, 3), 0);
     EXPECT_EQ(orvstr_nicmp(nullptr, "", 3), -1);
     EXPECT_EQ(orvstr_nicmp("", nullptr, 3), 1);
+}
+
+TEST(FoldedCompare, LongTextsDecideAtTheFirstDifferenceWherever) {
+    const std::string base = "patient/study/series-0042/image-0001/frame";
+    for (std::size_t at = 0; at < base.size(); ++at) {
+        SCOPED_TRACE(at);
+        std::string upper = base;
+        for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(orvstr_icmp(base.c_str(), upper.c_str()), 0);
+        std::string other = upper;
+        other[at] = '~';
+        EXPECT_EQ(orvstr_icmp(base.c_str(), other.c_str()),
+                  std::toupper(static_cast<unsigned char>(base[at])) - '~');
+        other = upper;
+        other[at] = static_cast<char>(0xE9);  // an accented letter mid-text
+        EXPECT_EQ(orvstr_icmp(other.c_str(), base.c_str()),
+                  'E' - std::toupper(static_cast<unsigned char>(base[at])));
+        EXPECT_EQ(orvstr_icmp(base.substr(0, at).c_str(), upper.c_str()), -1);
+    }
+    EXPECT_EQ(orvstr_icmp("0123456789abcdefstra\xDF" "e0123456789abcdef",
+                          "0123456789ABCDEFSTRASSE0123456789ABCDEF"), 0);
+}
+
+// orvstr_nicmp with an unreachable limit shares the folding rules of
+// orvstr_icmp but never takes the block-wise fast path: both must agree.
+TEST(FoldedCompare, FastPathAgreesWithCharacterLoop) {
+    std::mt19937 random(20240611u);
+    const std::string alphabet = "aAsSzZ09 .-_\xDF\xE9\xC9\xA9\xFF\x9F\xDE\xFE";
+    auto text = [&](std::size_t len) {
+        std::string t;
+        for (std::size_t i = 0; i < len; ++i) t += alphabet[random() % alphabet.size()];
+        return t;
+    };
+    for (int round = 0; round < 4000; ++round) {
+        std::string a = text(random() % 40);
+        std::string b = round % 2 ? text(random() % 40) : a;
+        if (round % 4 == 0 && !b.empty()) b[random() % b.size()] ^= 0x20;
+        EXPECT_EQ(orvstr_icmp(a.c_str(), b.c_str()), orvstr_nicmp(a.c_str(), b.c_str(), INT_MAX))
+            << '"' << a << "\" vs \"" << b << '"';
+    }
+}
+
+// Block-wise reads must stay inside the page: texts that end right before an
+// inaccessible page compare without a fault.
+TEST(FoldedCompare, TextsEndingAtAPageBoundaryAreSafe) {
+    const long page = sysconf(_SC_PAGESIZE);
+    void *map = mmap(nullptr, static_cast<std::size_t>(2 * page), PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(map, MAP_FAILED);
+    char *base = static_cast<char *>(map);
+    ASSERT_EQ(mprotect(base + page, static_cast<std::size_t>(page), PROT_NONE), 0);
+    for (int len = 1; len <= 40; ++len) {
+        char *a = base + page - len;  // last byte of the page is the terminator
+        std::memset(a, 'q', static_cast<std::size_t>(len - 1));
+        a[len - 1] = '\0';
+        char *b = base + page - 2 * len - 64;
+        std::memset(b, 'Q', static_cast<std::size_t>(len - 1));
+        b[len - 1] = '\0';
+        EXPECT_EQ(orvstr_icmp(a, b), 0) << len;
+        EXPECT_EQ(orvstr_icmp(b, a), 0) << len;
+    }
+    munmap(map, static_cast<std::size_t>(2 * page));
 }
 
 // ---------------------------------------------------------------------------
