@@ -82,7 +82,8 @@ namespace {
 std::mutex g_bundleMutex;
 std::string g_bundleOverride;             // set by setCommonBundlePath
 ORVBundle *g_commonBundle = nullptr;      // ORVCommonBundle's kept bundle
-std::vector<ORVBundle *> g_retiredBundles;  // earlier bundles stay valid
+// Earlier bundles stay valid for whoever still holds them (never destroyed).
+std::vector<ORVBundle *> *g_retiredBundles = new std::vector<ORVBundle *>;
 const char g_anchor = 0;                     // an address inside this library
 
 }  // namespace
@@ -108,7 +109,7 @@ void setCommonBundlePath(const std::string &path) {
     std::lock_guard<std::mutex> lock(g_bundleMutex);
     g_bundleOverride = path;
     if (g_commonBundle) {
-        g_retiredBundles.push_back(g_commonBundle);
+        g_retiredBundles->push_back(g_commonBundle);
         g_commonBundle = nullptr;
     }
 }

@@ -1,0 +1,17 @@
+// Test hooks of the platform layer. Not part of the published interface: no
+// public header declares them.
+#pragma once
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// Points the library bundle (ORVCommonBundle) at folder; null or "" returns
+// to the normal lookup. Bundles handed out earlier stay valid.
+__attribute__((visibility("default"))) void orv_platform_testing_set_bundle_path(const char *folder);
+// Number of objects the calling thread's fallback pool holds.
+__attribute__((visibility("default"))) unsigned long orv_platform_testing_fallback_count(void);
+
+#ifdef __cplusplus
+}
+#endif

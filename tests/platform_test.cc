@@ -1,0 +1,464 @@
+// Platform layer through its C interface: release pools, objects and their
+// descriptions, the property-list reader, archives, bundles and the file
+// manager.
+#include <ORVCommonKit/orvobjects.h>
+#include <ORVCommonKit/orvstd.h>
+
+#include "support/orv_test_support.h"
+#include "platform/platform_testing.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct Releaser {
+    void operator()(void *obj) const { orv_object_release(static_cast<ORVObject *>(obj)); }
+};
+template <class T>
+using Owned = std::unique_ptr<T, Releaser>;
+
+Owned<ORVObject> parse(const std::string &text) {
+    return Owned<ORVObject>(orv_plist_parse(text.data(), text.size(), nullptr, nullptr));
+}
+
+std::string describe(const ORVObject *obj) { return orv_object_description(obj); }
+
+// ---- Release pools ----
+
+TEST(ReleasePoolTest, DestroyingThePoolReleasesItsObjects) {
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    Owned<ORVString> s(orv_string_create("kept"));
+    orv_object_autorelease(orv_object_retain(ORV_OBJECT(s.get())));
+    EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(s.get())), 2);
+    orvstd_destroy_autorel_pool(pool);
+    EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(s.get())), 1);
+}
+
+TEST(ReleasePoolTest, AutoreleaseGoesToTheInnermostPool) {
+    ORVAutoreleasePool *outer = orvstd_create_autorel_pool();
+    Owned<ORVString> a(orv_string_create("a"));
+    Owned<ORVString> b(orv_string_create("b"));
+    orv_object_autorelease(orv_object_retain(ORV_OBJECT(a.get())));
+    ORVAutoreleasePool *inner = orvstd_create_autorel_pool();
+    orv_object_autorelease(orv_object_retain(ORV_OBJECT(b.get())));
+    orvstd_destroy_autorel_pool(inner);
+    EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(b.get())), 1);
+    EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(a.get())), 2) << "outer pool drained too early";
+    orvstd_destroy_autorel_pool(outer);
+    EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(a.get())), 1);
+}
+
+TEST(ReleasePoolTest, DestroyingAnOuterPoolEmptiesTheInnerOnesFirst) {
+    ORVAutoreleasePool *outer = orvstd_create_autorel_pool();
+    ORVAutoreleasePool *inner = orvstd_create_autorel_pool();
+    Owned<ORVString> s(orv_string_create("inner"));
+    orv_object_autorelease(orv_object_retain(ORV_OBJECT(s.get())));
+    orvstd_destroy_autorel_pool(outer);
+    EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(s.get())), 1);
+    // The inner pool is off the stack: new temporaries must not land in it.
+    orvstd_destroy_autorel_pool(inner);
+    EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(s.get())), 1);
+}
+
+TEST(ReleasePoolTest, WithoutAPoolTheThreadsFallbackPoolKeepsTemporaries) {
+    Owned<ORVString> s(orv_string_create("orphan"));
+    unsigned long held = 0;
+    long countInThread = 0;
+    std::thread worker([&] {
+        orv_object_autorelease(orv_object_retain(ORV_OBJECT(s.get())));
+        held = orv_platform_testing_fallback_count();
+        countInThread = orv_object_retain_count(ORV_OBJECT(s.get()));
+    });
+    worker.join();
+    EXPECT_EQ(held, 1u);
+    EXPECT_EQ(countInThread, 2);
+    EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(s.get())), 1) << "fallback pool not drained at thread exit";
+}
+
+TEST(ReleasePoolTest, TemporaryTextsLiveUntilTheirPoolEnds) {
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    Owned<ORVObject> list = parse("(one, two)");
+    const char *text = orv_object_description(list.get());
+    EXPECT_STREQ(text, "(\n    one,\n    two\n)");
+    orvstd_destroy_autorel_pool(pool);
+}
+
+// ---- Objects ----
+
+TEST(ObjectTest, StringsKeepEveryByteAndCompareByValue) {
+    const char bytes[] = {'a', '\0', '\x80', 'z'};
+    Owned<ORVString> s(orv_string_create_with_bytes(bytes, sizeof bytes));
+    Owned<ORVString> t(orv_string_create_with_bytes(bytes, sizeof bytes));
+    Owned<ORVString> prefix(orv_string_create("a"));
+    EXPECT_EQ(orv_string_length(s.get()), 4u);
+    EXPECT_EQ(orv_object_kind_of(ORV_OBJECT(s.get())), ORV_KIND_STRING);
+    EXPECT_TRUE(orv_object_is_equal(ORV_OBJECT(s.get()), ORV_OBJECT(t.get())));
+    EXPECT_FALSE(orv_object_is_equal(ORV_OBJECT(s.get()), ORV_OBJECT(prefix.get())));
+    EXPECT_TRUE(orv_object_is_equal(nullptr, nullptr));
+    EXPECT_FALSE(orv_object_is_equal(ORV_OBJECT(s.get()), nullptr));
+    EXPECT_EQ(orv_string_create(nullptr), nullptr);
+}
+
+TEST(ObjectTest, DescriptionsQuoteOnlyWhatNeedsIt) {
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    Owned<ORVString> word(orv_string_create("ORV_LOG-1.2/x:y"));
+    Owned<ORVString> spaced(orv_string_create("a b"));
+    Owned<ORVString> empty(orv_string_create(""));
+    Owned<ORVString> escapes(orv_string_create("q\"b\\n\nt\t\x01"));
+    Owned<ORVString> comment(orv_string_create("a//b"));
+    EXPECT_STREQ(orv_object_description(ORV_OBJECT(word.get())), "ORV_LOG-1.2/x:y");
+    EXPECT_STREQ(orv_object_description(ORV_OBJECT(spaced.get())), "\"a b\"");
+    EXPECT_STREQ(orv_object_description(ORV_OBJECT(empty.get())), "\"\"");
+    EXPECT_STREQ(orv_object_description(ORV_OBJECT(escapes.get())), "\"q\\\"b\\\\n\\nt\\t\\001\"");
+    EXPECT_STREQ(orv_object_description(ORV_OBJECT(comment.get())), "\"a//b\"");
+    orvstd_destroy_autorel_pool(pool);
+}
+
+TEST(ObjectTest, DescriptionReadsBackToAnEqualObject) {
+    orvtest::TempDir dir;
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    const std::string text =
+        "{ name = \"Dr. \\\"Who\\\"\"; hosts = (alpha, \"b c\", ()); blob = <00ff 10>;"
+        " nested = { \"\" = \"\\n\\t\\\\\"; \"\\351t\\351\" = {}; }; }";
+    Owned<ORVObject> first = parse(text);
+    ASSERT_NE(first, nullptr);
+    std::string written = describe(first.get());
+    Owned<ORVObject> second = parse(written);
+    ASSERT_NE(second, nullptr) << written;
+    EXPECT_TRUE(orv_object_is_equal(first.get(), second.get())) << written;
+    EXPECT_EQ(describe(second.get()), written);
+    orvstd_destroy_autorel_pool(pool);
+}
+
+TEST(ObjectTest, DictionariesEqualRegardlessOfOrder) {
+    Owned<ORVObject> a = parse("{ x = 1; y = (2, 3); }");
+    Owned<ORVObject> b = parse("{ y = (2, 3); x = 1; }");
+    Owned<ORVObject> c = parse("{ y = (3, 2); x = 1; }");
+    EXPECT_TRUE(orv_object_is_equal(a.get(), b.get()));
+    EXPECT_FALSE(orv_object_is_equal(a.get(), c.get())) << "array order must count";
+}
+
+// ---- Property-list reader ----
+
+TEST(PropertyListTest, ReadsNestedValuesCommentsAndEscapes) {
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    Owned<ORVObject> obj = parse(
+        "// directory map\n"
+        "{\n"
+        "  ORV_LOG_PATH = \"$ROOT/log\";   /* a\n comment */\n"
+        "  list = (a, \"b\\tc\", <0A0b>, ());\n"
+        "  octal = \"\\101\\x\";\n"
+        "  euro = \"\\U20AC \\u00e9 \\U263A\";\n"
+        "  last = x\n"
+        "}\n");
+    ASSERT_NE(obj, nullptr);
+    EXPECT_EQ(orv_object_kind_of(obj.get()), ORV_KIND_DICTIONARY);
+    EXPECT_EQ(describe(obj.get()),
+              "{\n"
+              "    ORV_LOG_PATH = $ROOT/log;\n"
+              "    list = (\n"
+              "        a,\n"
+              "        \"b\\tc\",\n"
+              "        <0a0b>,\n"
+              "        ()\n"
+              "    );\n"
+              "    octal = Ax;\n"
+              "    euro = \"\x80 \xe9 ?\";\n"
+              "    last = x;\n"
+              "}");
+    orvstd_destroy_autorel_pool(pool);
+}
+
+TEST(PropertyListTest, ReadsStringsTables) {
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    Owned<ORVObject> obj = parse("/* input */\n\"MSG_DESC1\" = \"Bad value %s\";\nSame;\n\"k\"=\"v\" ; \"k\" = \"w\";");
+    ASSERT_NE(obj, nullptr);
+    EXPECT_EQ(describe(obj.get()), "{\n    MSG_DESC1 = \"Bad value %s\";\n    Same = Same;\n    k = w;\n}");
+    Owned<ORVObject> empty = parse("  // nothing\n");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(describe(empty.get()), "{}");
+    orvstd_destroy_autorel_pool(pool);
+}
+
+struct MalformedCase {
+    const char *text;
+    int line;
+    const char *message;
+};
+
+class MalformedPropertyListTest : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedPropertyListTest, FailsWithLineAndReason) {
+    const MalformedCase &c = GetParam();
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    int line = -1;
+    const char *message = nullptr;
+    std::string text = c.text;
+    // A copy without terminator: the reader must not look past the end.
+    std::unique_ptr<char[]> exact(new char[text.size() ? text.size() : 1]);
+    std::copy(text.begin(), text.end(), exact.get());
+    ORVObject *obj = orv_plist_parse(exact.get(), text.size(), &line, &message);
+    EXPECT_EQ(obj, nullptr);
+    orv_object_release(obj);
+    EXPECT_EQ(line, c.line);
+    EXPECT_STREQ(message, c.message);
+    orvstd_destroy_autorel_pool(pool);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reader, MalformedPropertyListTest,
+    ::testing::Values(
+        MalformedCase{"{\n a = b;\n c = \"open\n\n", 3, "unterminated quoted string"},
+        MalformedCase{"{ a = b;\n c = d;\n", 3, "unterminated dictionary, expected '}'"},
+        MalformedCase{"{ a b; }", 1, "expected '=' after dictionary key"},
+        MalformedCase{"{ a = b c; }", 1, "expected ';' after dictionary value"},
+        MalformedCase{"(a, b\n c)", 2, "expected ',' or ')' in array"},
+        MalformedCase{"(a,\n", 2, "unterminated array, expected ')'"},
+        MalformedCase{"<0a1>", 1, "odd number of hex digits in data"},
+        MalformedCase{"\n<0a1g>", 2, "unexpected character 'g' in data"},
+        MalformedCase{"\n\n<0a", 3, "unterminated data, expected '>'"},
+        MalformedCase{"/* never\n closed", 1, "unterminated comment"},
+        MalformedCase{"{ a = ; }", 1, "unexpected character ';' where a value was expected"},
+        MalformedCase{"{ (a) = b; }", 1, "unexpected character '(' as a dictionary key"},
+        MalformedCase{"(a)\n(b)", 2, "unexpected text after the property list"},
+        MalformedCase{"\"k\" = \"v\"\n\"j\" = \"w\";", 2, "expected ';' after value"},
+        MalformedCase{"\"k\" = \"v\";\n\n= \"w\";", 3, "unexpected character '=' as a key"},
+        MalformedCase{"{ a = \"\\777\"; }", 1, "octal escape out of range"},
+        MalformedCase{"\"\\U\"", 1, "\\U escape without hex digits"},
+        MalformedCase{"{ a = \x01; }", 1, "unexpected byte 0x01 where a value was expected"},
+        MalformedCase{"\"ends with backslash\\", 1, "unterminated quoted string"}));
+
+TEST(PropertyListTest, RefusesNestingBeyondTheLimitWithoutCrashing) {
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    std::string deep(100000, '(');
+    int line = 0;
+    const char *message = nullptr;
+    EXPECT_EQ(orv_plist_parse(deep.data(), deep.size(), &line, &message), nullptr);
+    EXPECT_STREQ(message, "nesting too deep");
+    std::string ok = std::string(200, '(') + std::string(200, ')');
+    Owned<ORVObject> fine = parse(ok);
+    EXPECT_NE(fine, nullptr);
+    orvstd_destroy_autorel_pool(pool);
+}
+
+TEST(PropertyListTest, ReadsFilesAndReportsUnreadableOnes) {
+    orvtest::TempDir dir;
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    std::string good = dir.write("good.plist", "{ a = (b); }");
+    std::string bad = dir.write("bad.plist", "{\n\n a = (b; }");
+    Owned<ORVObject> obj(orv_plist_read_file(good.c_str(), nullptr, nullptr));
+    ASSERT_NE(obj, nullptr);
+    int line = -1;
+    const char *message = nullptr;
+    EXPECT_EQ(orv_plist_read_file(bad.c_str(), &line, &message), nullptr);
+    EXPECT_EQ(line, 3);
+    EXPECT_STREQ(message, "expected ',' or ')' in array");
+    std::string missing = dir / "missing.plist";
+    EXPECT_EQ(orv_plist_read_file(missing.c_str(), &line, &message), nullptr);
+    EXPECT_EQ(line, 0);
+    EXPECT_EQ(std::string(message), "cannot read \"" + missing + "\"");
+    orvstd_destroy_autorel_pool(pool);
+}
+
+// ---- Archives ----
+
+class ArchiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pool_ = orvstd_create_autorel_pool();
+        graph_ = parse("{ VIEWER = { PORT = (104, 4006); \"\" = <00ff>; }; list = (a, (b, ())); e = {}; }");
+        ASSERT_NE(graph_, nullptr);
+        data_.reset(orv_archive_encode(graph_.get(), nullptr));
+        ASSERT_NE(data_, nullptr);
+        const auto *p = static_cast<const unsigned char *>(orv_data_bytes_of(data_.get()));
+        bytes_.assign(p, p + orv_data_length_of(data_.get()));
+    }
+    void TearDown() override { orvstd_destroy_autorel_pool(pool_); }
+
+    std::string decodeError(const std::vector<unsigned char> &bytes) {
+        const char *error = nullptr;
+        ORVObject *obj = orv_archive_decode(bytes.data(), bytes.size(), &error);
+        orv_object_release(obj);
+        return obj ? std::string("decoded") : std::string(error ? error : "no error text");
+    }
+
+    ORVAutoreleasePool *pool_ = nullptr;
+    Owned<ORVObject> graph_;
+    Owned<ORVData> data_;
+    std::vector<unsigned char> bytes_;
+};
+
+TEST_F(ArchiveTest, RoundTripGivesAnEqualGraph) {
+    EXPECT_EQ(std::string(bytes_.begin(), bytes_.begin() + 4), "ORVA");
+    EXPECT_EQ(bytes_[4], 1);  // version, little-endian
+    EXPECT_EQ(bytes_[5], 0);
+    Owned<ORVObject> back(orv_archive_decode(bytes_.data(), bytes_.size(), nullptr));
+    ASSERT_NE(back, nullptr);
+    EXPECT_TRUE(orv_object_is_equal(back.get(), graph_.get()));
+}
+
+TEST_F(ArchiveTest, EveryTruncationIsRejected) {
+    for (std::size_t n = 0; n < bytes_.size(); ++n) {
+        // Exactly n bytes on the heap: reading beyond them would be caught.
+        std::vector<unsigned char> cut(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(n));
+        cut.shrink_to_fit();
+        EXPECT_NE(decodeError(cut), "decoded") << "prefix of " << n << " bytes";
+    }
+}
+
+TEST_F(ArchiveTest, CorruptHeadersAndContentsAreRejectedWithReasons) {
+    auto corrupt = bytes_;
+    corrupt[0] = 'X';
+    EXPECT_EQ(decodeError(corrupt), "not an archive (bad magic number) at offset 4");
+    corrupt = bytes_;
+    corrupt[4] = 2;
+    EXPECT_EQ(decodeError(corrupt), "unsupported archive version 2 at offset 8");
+    corrupt = bytes_;
+    corrupt.push_back(0);
+    EXPECT_EQ(decodeError(corrupt), "trailing bytes after the archived object at offset " +
+                                        std::to_string(bytes_.size()));
+    corrupt = bytes_;
+    corrupt[8] = 'Q';
+    EXPECT_EQ(decodeError(corrupt), "unknown object tag at offset 8");
+    // A dictionary claiming four billion entries must not allocate them.
+    corrupt = bytes_;
+    corrupt[9] = corrupt[10] = corrupt[11] = corrupt[12] = 0xFF;
+    EXPECT_EQ(decodeError(corrupt), "dictionary count exceeds the archive at offset 13");
+    EXPECT_EQ(decodeError({}), "not an archive (bad magic number) at offset 0");
+}
+
+TEST_F(ArchiveTest, DuplicateKeysAndDeepNestingAreRejected) {
+    // { a = a; a = a; }
+    std::vector<unsigned char> dup = {'O', 'R', 'V', 'A', 1, 0, 0, 0, 'M', 2, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) dup.insert(dup.end(), {'S', 1, 0, 0, 0, 'a'});
+    EXPECT_EQ(decodeError(dup), "duplicate dictionary key at offset 37");
+    std::vector<unsigned char> deep = {'O', 'R', 'V', 'A', 1, 0, 0, 0};
+    for (int i = 0; i < 1000; ++i) deep.insert(deep.end(), {'A', 1, 0, 0, 0});
+    EXPECT_THAT(decodeError(deep), ::testing::StartsWith("archive nests too deeply"));
+}
+
+// ---- Bundles ----
+
+class BundleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pool_ = orvstd_create_autorel_pool();
+        dir_.write("directories.plist", "{ ORV_ROOT_PATH = { default = /opt/orv; }; }");
+        dir_.write("input_en.strings", "\"MSG_DESC1\" = \"Value out of range\";\n");
+        dir_.write("Localizable.strings", "greeting = \"Hello\";");
+        dir_.write("broken.strings", "\"a\" = ");
+        bundle_.reset(orv_bundle_create(dir_.path().c_str()));
+    }
+    void TearDown() override { orvstd_destroy_autorel_pool(pool_); }
+
+    orvtest::TempDir dir_;
+    ORVAutoreleasePool *pool_ = nullptr;
+    Owned<ORVBundle> bundle_;
+};
+
+TEST_F(BundleTest, FindsResourcesByNameAndType) {
+    EXPECT_STREQ(orv_bundle_path(bundle_.get()), dir_.path().c_str());
+    EXPECT_EQ(std::string(orv_bundle_path_for_resource(bundle_.get(), "directories", "plist")),
+              dir_ / "directories.plist");
+    EXPECT_EQ(orv_bundle_path_for_resource(bundle_.get(), "directories", "strings"), nullptr);
+    EXPECT_EQ(std::string(orv_bundle_path_for_resource(bundle_.get(), "directories.plist", nullptr)),
+              dir_ / "directories.plist");
+    EXPECT_EQ(orv_bundle_create(""), nullptr);
+}
+
+TEST_F(BundleTest, LocalizedStringsFallBackToValueThenKey) {
+    EXPECT_STREQ(orv_bundle_localized_string(bundle_.get(), "MSG_DESC1", "x", "input_en"), "Value out of range");
+    EXPECT_STREQ(orv_bundle_localized_string(bundle_.get(), "MSG_DESC2", "fallback", "input_en"), "fallback");
+    EXPECT_STREQ(orv_bundle_localized_string(bundle_.get(), "MSG_DESC2", "", "input_en"), "MSG_DESC2");
+    EXPECT_STREQ(orv_bundle_localized_string(bundle_.get(), "MSG_DESC2", nullptr, "no_such_table"), "MSG_DESC2");
+    EXPECT_STREQ(orv_bundle_localized_string(bundle_.get(), "a", nullptr, "broken"), "a");
+    EXPECT_STREQ(orv_bundle_localized_string(bundle_.get(), "greeting", nullptr, nullptr), "Hello");
+}
+
+TEST_F(BundleTest, LibraryBundleCanBePointedElsewhere) {
+    orv_platform_testing_set_bundle_path(dir_.path().c_str());
+    ORVBundle *common = ORVCommonBundle();
+    EXPECT_EQ(ORVCommonBundle(), common) << "the library bundle is found once and kept";
+    EXPECT_STREQ(orv_bundle_path(common), dir_.path().c_str());
+    orv_platform_testing_set_bundle_path(nullptr);
+    {
+        orvtest::ScopedEnv env("ORV_BUNDLE_PATH", "/elsewhere/bundle");
+        EXPECT_STREQ(orv_bundle_path(ORVCommonBundle()), "/elsewhere/bundle");
+    }
+    orv_platform_testing_set_bundle_path(nullptr);
+    {
+        orvtest::ScopedEnv env("ORV_BUNDLE_PATH", std::nullopt);
+        // Found beside the loaded library: <build>/lib/../share/ORVCommonKit.
+        EXPECT_THAT(orv_bundle_path(ORVCommonBundle()), ::testing::EndsWith("share/ORVCommonKit"));
+    }
+    orv_platform_testing_set_bundle_path(nullptr);
+}
+
+// ---- File manager ----
+
+class FileManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override { pool_ = orvstd_create_autorel_pool(); }
+    void TearDown() override { orvstd_destroy_autorel_pool(pool_); }
+
+    orvtest::TempDir dir_;
+    ORVAutoreleasePool *pool_ = nullptr;
+};
+
+TEST_F(FileManagerTest, CopiesAndMovesTreesAndRefusesExistingDestinations) {
+    dir_.write("src/a.txt", "alpha");
+    dir_.write("src/sub/b.txt", "beta");
+    ASSERT_EQ(::chmod((dir_ / "src/a.txt").c_str(), 0640), 0);
+    std::string src = dir_ / "src", copy = dir_ / "copy", moved = dir_ / "moved";
+    EXPECT_EQ(orv_file_manager_copy_path(src.c_str(), copy.c_str(), nullptr), 1);
+    EXPECT_EQ(orvtest::read_file(copy + "/sub/b.txt"), "beta");
+    struct stat st;
+    ASSERT_EQ(::stat((copy + "/a.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(orv_file_manager_copy_path(src.c_str(), copy.c_str(), nullptr), 0);
+    EXPECT_EQ(orv_file_manager_move_path(copy.c_str(), src.c_str(), nullptr), 0);
+    EXPECT_EQ(orv_file_manager_move_path(copy.c_str(), moved.c_str(), nullptr), 1);
+    int isDir = 0;
+    EXPECT_EQ(orv_file_manager_exists(copy.c_str(), &isDir), 0);
+    EXPECT_EQ(orv_file_manager_exists(moved.c_str(), &isDir), 1);
+    EXPECT_EQ(isDir, 1);
+    EXPECT_EQ(orvtest::read_file(moved + "/a.txt"), "alpha");
+}
+
+TEST_F(FileManagerTest, RemovesTreesCreatesDirectoriesAndSetsPermissions) {
+    dir_.write("tree/x/y/z.txt", "z");
+    std::string tree = dir_ / "tree";
+    EXPECT_EQ(orv_file_manager_remove_path(tree.c_str(), nullptr), 1);
+    EXPECT_EQ(orv_file_manager_exists(tree.c_str(), nullptr), 0);
+    EXPECT_EQ(orv_file_manager_remove_path(tree.c_str(), nullptr), 0) << "nothing left to remove";
+    std::string made = dir_ / "made";
+    EXPECT_EQ(orv_file_manager_create_directory(made.c_str(), 0700), 1);
+    EXPECT_EQ(orv_file_manager_create_directory(made.c_str(), 0700), 0);
+    EXPECT_EQ(orv_file_manager_create_directory((dir_ / "no/parent").c_str(), 0700), 0);
+    EXPECT_EQ(orv_file_manager_set_permissions(made.c_str(), 0751), 1);
+    struct stat st;
+    ASSERT_EQ(::stat(made.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0751u);
+    EXPECT_EQ(orv_file_manager_set_permissions((dir_ / "missing").c_str(), 0600), 0);
+}
+
+TEST_F(FileManagerTest, FailureWithTheStandardHandlerStopsAndKeepsTheErrorText) {
+    ORVObject *handler = orv_std_handler_create("mover.c", 7, "rename");
+    std::string missing = dir_ / "missing";
+    EXPECT_EQ(orv_file_manager_move_path(missing.c_str(), (dir_ / "to").c_str(), handler), 0);
+    EXPECT_STREQ(ORVStdHandler_last_error_cString(), "No such file or directory");
+    dir_.write("exists", "");
+    dir_.write("from", "");
+    EXPECT_EQ(orv_file_manager_move_path((dir_ / "from").c_str(), (dir_ / "exists").c_str(), handler), 0);
+    EXPECT_STREQ(ORVStdHandler_last_error_cString(), "File exists");
+    EXPECT_EQ(orvtest::read_file(dir_ / "from"), "") << "source must stay";
+}
+
+}  // namespace
