@@ -3,7 +3,7 @@
 // tests, the program name and every message, byte for byte.
 #include <ORVCommonKit/orvopt.h>
 
-#include "orv_test_support.h"
+#include "support/orv_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +126,16 @@ std::vector<std::string> remaining(orvopt_p h) {
     return out;
 }
 
+// The first handle of the process names the program; every case here runs
+// as if that had been one over a vector of these tests.
+class HandleParserTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Argv args{};
+        orvopt_term(orvopt_init(args.argc(), args.argv()));
+    }
+};
+
 struct ExtractCase {
     const char *what;
     std::vector<std::string> args;
@@ -172,7 +182,7 @@ const ExtractCase kExtractCases[] = {
      std::string("prog: illegal option -- ") + '\0' + ".\n"},
 };
 
-TEST(HandleParserTest, ExtractsEveryTypeFromTableDrivenVectors) {
+TEST_F(HandleParserTest, ExtractsEveryTypeFromTableDrivenVectors) {
     for (const ExtractCase &c : kExtractCases) {
         SCOPED_TRACE(c.what);
         Argv args(c.args);
@@ -192,7 +202,7 @@ TEST(HandleParserTest, ExtractsEveryTypeFromTableDrivenVectors) {
     }
 }
 
-TEST(HandleParserTest, WalksTheRemainingArgumentsBothWays) {
+TEST_F(HandleParserTest, WalksTheRemainingArgumentsBothWays) {
     Argv args{"-v", "a", "b"};
     char v = 0;
     orvopt_p h = orvopt_init(args.argc(), args.argv());
@@ -235,7 +245,7 @@ char record1(orvopt_t *, char letter, const char *value) {
     return std::strcmp(value, "bad") != 0;
 }
 
-TEST(HandleParserTest, CallsFunctionsWithTheirValues) {
+TEST_F(HandleParserTest, CallsFunctionsWithTheirValues) {
     Argv args{"-a", "-bx", "-b", "bad", "-c", "-c"};
     orvopt_p h = orvopt_init(args.argc(), args.argv());
     Calls.clear();
@@ -249,7 +259,7 @@ TEST(HandleParserTest, CallsFunctionsWithTheirValues) {
     orvopt_term(h);
 }
 
-TEST(HandleParserTest, RefusesBadSpecifications) {
+TEST_F(HandleParserTest, RefusesBadSpecifications) {
     Argv args{"-v"};
     orvopt_p h = orvopt_init(args.argc(), args.argv());
     char v = 5, q = 5;
@@ -270,7 +280,7 @@ TEST(HandleParserTest, RefusesBadSpecifications) {
     orvopt_term(h);
 }
 
-TEST(HandleParserTest, ReadsAtMostSixtyTwoSpecifications) {
+TEST_F(HandleParserTest, ReadsAtMostSixtyTwoSpecifications) {
     std::vector<char> flags(64, 0);
     std::vector<orvopt_spec_t> table(64);
     for (int k = 0; k < 63; ++k) {
@@ -289,7 +299,7 @@ TEST(HandleParserTest, ReadsAtMostSixtyTwoSpecifications) {
     orvopt_term(h);
 }
 
-TEST(HandleParserTest, EmptyVectorsAndTablesAreHarmless) {
+TEST_F(HandleParserTest, EmptyVectorsAndTablesAreHarmless) {
     orvopt_p h = orvopt_init(0, nullptr);
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(orvopt_extract_table(h, nullptr), 0);
@@ -307,7 +317,7 @@ TEST(HandleParserTest, EmptyVectorsAndTablesAreHarmless) {
     EXPECT_EQ(orvopt_term(nullptr), 0);
 }
 
-TEST(HandleParserTest, NullHandlesAreReportedOnStandardError) {
+TEST_F(HandleParserTest, NullHandlesAreReportedOnStandardError) {
     CapturedStderr err;
     EXPECT_EQ(orvopt_extract(nullptr, 0), orvopt_INVALID_HANDLE);
     EXPECT_EQ(orvopt_extract_table(nullptr, nullptr), orvopt_INVALID_HANDLE);
@@ -340,7 +350,7 @@ std::string hex(std::uintptr_t p) {
     return text;
 }
 
-TEST(HandleParserTest, DebugPrintShowsHandleSpecificationsAndArguments) {
+TEST_F(HandleParserTest, DebugPrintShowsHandleSpecificationsAndArguments) {
     Argv args{"-d", "a-rather-long-argument-of-forty-characters"};
     int n = 0;
     orvopt_p h = orvopt_init(args.argc(), args.argv());
