@@ -106,6 +106,24 @@ TEST(ObjectTest, StringsKeepEveryByteAndCompareByValue) {
     EXPECT_EQ(orv_string_create(nullptr), nullptr);
 }
 
+TEST(ObjectTest, FormattingTakesObjectsAndEveryPrintfConversion) {
+    ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
+    Owned<ORVString> name(orv_string_create("viewer"));
+    Owned<ORVObject> list = parse("(a, \"b c\")");
+    Owned<ORVString> s(orv_string_create_with_format(
+        "%@|%@|%@|%5.2f|%-4d|%03x|%lld|%zu|%c|%s|%*d|%.*s|%%|%p", ORV_OBJECT(name.get()), list.get(),
+        static_cast<ORVObject *>(nullptr), 3.14159, 7, 255u, -9000000000LL, static_cast<size_t>(12), 'Z',
+        static_cast<const char *>(nullptr), 4, 5, 2, "abc", static_cast<void *>(nullptr)));
+    EXPECT_STREQ(orv_string_cstring(s.get()),
+                 "viewer|(\n    a,\n    \"b c\"\n)|(null)| 3.14|7   |0ff|-9000000000|12|Z|(null)|   5|ab|%|(nil)");
+    // A long expansion is not cut at any internal buffer size.
+    std::string big(1000, 'x');
+    Owned<ORVString> longer(orv_string_create_with_format("<%s>", big.c_str()));
+    EXPECT_EQ(orv_string_length(longer.get()), 1002u);
+    EXPECT_EQ(orv_string_create_with_format(nullptr), nullptr);
+    orvstd_destroy_autorel_pool(pool);
+}
+
 TEST(ObjectTest, DescriptionsQuoteOnlyWhatNeedsIt) {
     ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
     Owned<ORVString> word(orv_string_create("ORV_LOG-1.2/x:y"));

@@ -80,6 +80,10 @@ ORV_API const char *orv_object_description(const ORVObject *obj);
 ORV_API ORVString *orv_string_create(const char *text);
 /* +1: a new string of the length bytes at bytes (which may hold NULs). */
 ORV_API ORVString *orv_string_create_with_bytes(const char *bytes, size_t length);
+/* +1: a new string formatted as printf does, where %@ also stands for an
+ * object argument (ORVObject *): a string's own bytes, another object's
+ * description, "(null)" for null. Null for a null format. */
+ORV_API ORVString *orv_string_create_with_format(const char *format, ...);
 /* The string's bytes, zero-terminated; valid while the string lives. */
 ORV_API const char *orv_string_cstring(const ORVString *s);
 ORV_API size_t orv_string_length(const ORVString *s);

@@ -12,6 +12,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdarg>
+
 namespace {
 
 const char *temporaryText(std::string text) { return ORVString::temporary(text)->cString(); }
@@ -49,6 +51,15 @@ ORV_API ORVString *orv_string_create(const char *text) {
 ORV_API ORVString *orv_string_create_with_bytes(const char *bytes, size_t length) {
     if (!bytes && length) return nullptr;
     return orv::make<ORVString>(std::string(bytes ? bytes : "", length)).leak();
+}
+
+ORV_API ORVString *orv_string_create_with_format(const char *format, ...) {
+    if (!format) return nullptr;
+    va_list ap;
+    va_start(ap, format);
+    auto s = ORVString::vformat(format, ap);
+    va_end(ap);
+    return s.leak();
 }
 
 ORV_API const char *orv_string_cstring(const ORVString *s) { return s ? s->cString() : nullptr; }
