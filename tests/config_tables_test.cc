@@ -1,0 +1,394 @@
+// Configuration tables and variables: the behavior pattern matcher and its
+// cache, the save rule, keys, the name listings, the archived form (with
+// corrupt archives) and loading the behavior file.
+#include "support/orv_test_support.h"
+
+#include "config/ORVConfigurationTable_testing.h"
+#include "trace/tr_testing.h"
+
+#include <ORVCommonKit/cftable.h>
+#include <ORVCommonKit/tr.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Errors;
+
+// Keeps an error from " IN '" on; the place and time before it vary.
+void capture(const char *text, int kind) {
+    if (kind != tr_KIND_ERROR) return;
+    std::string line = text;
+    const auto at = line.find(" IN '");
+    Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
+}
+
+const std::string Corrupt =
+    "\n*** Your installation is corrupt: report to Service and to Engineering. ***";
+
+class TraceCapture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        orv_tr_testing_reset();
+        tr_init_with_call_back(capture);
+        Errors.clear();
+    }
+    void TearDown() override { orv_tr_testing_reset(); }
+};
+
+// A table owned by the test.
+struct Table {
+    explicit Table(ORVConfigurationTable *t) : t(t) {}
+    Table(unsigned group, std::vector<const char *> keys, std::vector<unsigned> behaviors)
+        : t(orv_cftest_table_create(group, keys.data(), behaviors.data(),
+                                    static_cast<int>(keys.size()))) {}
+    ~Table() { cf_free_table(&t); }
+    Table(const Table &) = delete;
+    Table &operator=(const Table &) = delete;
+    operator ORVConfigurationTable *() const { return t; }
+    ORVConfigurationTable *t;
+};
+
+void set(ORVConfigurationTable *t, const char *key, const char *name, int level,
+         std::vector<const char *> values) {
+    orv_cftest_set_variable(t, key, name, level, values.data(), static_cast<int>(values.size()), 0);
+}
+
+// ---- Pattern matcher ----
+
+TEST(PatternMatchTest, TrailingStarSwallowsTheRest) {
+    EXPECT_TRUE(orv_cftest_pattern_matches("PORT_*", "PORT_A"));
+    EXPECT_TRUE(orv_cftest_pattern_matches("PORT_*", "PORT_"));
+    EXPECT_TRUE(orv_cftest_pattern_matches("PORT_*", "PORT_A.B"));
+    EXPECT_FALSE(orv_cftest_pattern_matches("PORT_*", "PORT"));
+    EXPECT_FALSE(orv_cftest_pattern_matches("PORT_*", "XPORT_A"));
+}
+
+TEST(PatternMatchTest, LeadingStarTakesTheFirstOccurrenceWithoutBacktracking) {
+    EXPECT_TRUE(orv_cftest_pattern_matches("*_PORT", "A_PORT"));
+    EXPECT_TRUE(orv_cftest_pattern_matches("*_PORT", "_PORT"));
+    // The scanner stops at the first _PORT and text remains.
+    EXPECT_FALSE(orv_cftest_pattern_matches("*_PORT", "A_PORT_B_PORT"));
+    EXPECT_FALSE(orv_cftest_pattern_matches("*_PORT", "A_POR"));
+}
+
+TEST(PatternMatchTest, InnerStarsAndLoneStar) {
+    EXPECT_TRUE(orv_cftest_pattern_matches("A*B*C", "AXBYC"));
+    EXPECT_TRUE(orv_cftest_pattern_matches("A*B*C", "ABC"));
+    EXPECT_FALSE(orv_cftest_pattern_matches("A*B*C", "AXBYCZ"));
+    EXPECT_FALSE(orv_cftest_pattern_matches("A*B*C", "AXYC"));
+    EXPECT_TRUE(orv_cftest_pattern_matches("*", "ANYTHING.AT.ALL"));
+    EXPECT_TRUE(orv_cftest_pattern_matches("**", ""));
+    EXPECT_TRUE(orv_cftest_pattern_matches("*X*", "AXB"));
+}
+
+TEST(PatternMatchTest, ComparesWithoutRegardToCase) {
+    EXPECT_TRUE(orv_cftest_pattern_matches("PORT_*", "port_a"));
+    EXPECT_TRUE(orv_cftest_pattern_matches("*_port", "A_PORT"));
+}
+
+// ---- Behaviors and the save rule ----
+
+TEST(BehaviorTest, PatternGivesBehaviorAndOtherNamesTheGroupBehavior) {
+    Table t(0x20, {"PORT_*"}, {0x30});
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "port_a"), 0x30u);
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "PORTX"), 0x20u);
+}
+
+TEST(BehaviorTest, ExactEntryWinsOverPattern) {
+    Table t(0x20, {"PORT_*", "port_b"}, {0x30, 0x22});
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "Port_B"), 0x22u);
+    unsigned cached = 0;
+    EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORT_B", &cached));
+}
+
+TEST(BehaviorTest, MatchesAreCachedPerNameAndFailuresAreNot) {
+    Table t(0x20, {"PORT_*"}, {0x30});
+    unsigned cached = 0;
+    EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORT_A", &cached));
+    orv_cftest_behavior_for_name(t, "port_a");
+    ASSERT_TRUE(orv_cftest_cached_behavior(t, "PORT_A", &cached));
+    EXPECT_EQ(cached, 0x30u);
+    orv_cftest_behavior_for_name(t, "OTHER");
+    EXPECT_FALSE(orv_cftest_cached_behavior(t, "OTHER", &cached));
+}
+
+TEST(BehaviorTest, TableWithoutWildcardsNeverConsultsTheMatcher) {
+    Table t(0x20, {"PORT_A"}, {0x30});
+    EXPECT_FALSE(orv_cftest_has_wildcards(t));
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "PORT_B"), 0x20u);
+    unsigned cached = 0;
+    EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORT_B", &cached));
+}
+
+TEST(BehaviorTest, SaveIsAllowedOnlyWhenEveryBehaviorIsPlainHost) {
+    EXPECT_TRUE(orv_cftest_is_save_allowed(Table(0x20, {"A"}, {0x20})));
+    EXPECT_FALSE(orv_cftest_is_save_allowed(Table(0x20, {"A"}, {0x22})));
+    EXPECT_FALSE(orv_cftest_is_save_allowed(Table(0x30, {"A"}, {0x20})));
+    EXPECT_TRUE(orv_cftest_is_save_allowed(Table(orv_cftest_table_create(0x20, nullptr, nullptr, -1))));
+    EXPECT_FALSE(orv_cftest_is_save_allowed(Table(orv_cftest_table_create(0, nullptr, nullptr, -1))));
+    // The flag is decided by every key, not only the first ones walked.
+    EXPECT_FALSE(orv_cftest_is_save_allowed(Table(0x20, {"A*", "B", "C"}, {0x20, 0x20, 0x21})));
+}
+
+// ---- Variables and keys ----
+
+TEST(TableVariablesTest, KeysAreFoundWithoutRegardToCase) {
+    Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
+    set(t, "USER.ws12.Port", "ws12.Port", 1, {"4104"});
+    ASSERT_NE(orv_cftest_variable_text(t, "user.ws12.port"), nullptr);
+    EXPECT_STREQ(orv_cftest_variable_text(t, "user.ws12.port"), "ws12.Port 1 [4104]");
+    EXPECT_STREQ(orv_cftest_value_keys(t), "USER.WS12.PORT");
+    EXPECT_EQ(orv_cftest_variable_text(t, "SITE.WS12.PORT"), nullptr);
+}
+
+TEST(TableVariablesTest, HasVariablesFollowsResetAndFirstSet) {
+    Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
+    EXPECT_FALSE(orv_cftest_has_variables(t));
+    EXPECT_EQ(orv_cftest_variable_text(t, "SITE.X"), nullptr);
+    set(t, "SITE.X", "X", 0, {"1"});
+    EXPECT_TRUE(orv_cftest_has_variables(t));
+    orv_cftest_reset_variables(t);
+    EXPECT_FALSE(orv_cftest_has_variables(t));
+    EXPECT_EQ(orv_cftest_variable_text(t, "SITE.X"), nullptr);
+    // Removing the only variable leaves a filled but empty table.
+    set(t, "SITE.X", "X", 0, {"1"});
+    EXPECT_TRUE(orv_cftest_remove_variable(t, "site.x"));
+    EXPECT_FALSE(orv_cftest_remove_variable(t, "site.x"));
+    EXPECT_TRUE(orv_cftest_has_variables(t));
+}
+
+TEST(TableVariablesTest, LaterSetReplacesAndMissingFieldsStayMissing) {
+    Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
+    set(t, "SITE.X", "X", 0, {"1"});
+    orv_cftest_set_variable(t, "site.x", "x", -1, nullptr, -1, 1);
+    EXPECT_STREQ(orv_cftest_variable_text(t, "SITE.X"), "x - [none] new");
+}
+
+// ---- Name listings ----
+
+TEST(NameListingTest, UniqueNamesWithAndWithoutHost) {
+    Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
+    set(t, "SITE.PORT", "Port", 0, {"1"});
+    set(t, "USER.PORT", "PORT", 0, {"2"});
+    set(t, "SITE.WS12.PORT", "ws12.PORT", 0, {"3"});
+    set(t, "SITE.WS12.MODE", "ws12.mode", 0, {"4"});
+    set(t, "SITE.$READ.PORT", "$READ.PORT", 0, {"5"});
+    EXPECT_STREQ(orv_cftest_unique_names(t, 0), "PORT,WS12.MODE");
+    EXPECT_STREQ(orv_cftest_unique_names(t, 1), "PORT,WS12.MODE,WS12.PORT");
+}
+
+TEST(NameListingTest, DeeperNamesAreHiddenByTheirShorterTail) {
+    Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
+    set(t, "SITE.A.B.C", "a.b.c", 0, {});
+    set(t, "SITE.B.C", "b.c", 0, {});
+    set(t, "SITE.X.Y.Z", "x.y.z", 0, {});
+    EXPECT_STREQ(orv_cftest_unique_names(t, 0), "B.C,X.Y.Z");
+    Table empty(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
+    EXPECT_STREQ(orv_cftest_unique_names(empty, 0), "");
+}
+
+TEST(NameListingTest, NameSortOrdersByCountThenFromTheLastComponent) {
+    EXPECT_EQ(orv_cftest_name_sort("Z", "A.B"), -1);
+    EXPECT_EQ(orv_cftest_name_sort("A.B", "Z"), 1);
+    EXPECT_EQ(orv_cftest_name_sort("Z.A", "A.B"), -1);
+    EXPECT_EQ(orv_cftest_name_sort("A.B", "B.B"), -1);
+    EXPECT_EQ(orv_cftest_name_sort("a.B", "A.B"), 1);  // by byte value
+    EXPECT_EQ(orv_cftest_name_sort("A.B", "A.B"), 0);
+}
+
+// ---- Archived form ----
+
+class TableArchiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        orv_tr_testing_reset();
+        tr_ignore_traces_below_level_quietly(tr_NONE);
+    }
+    void TearDown() override { orv_tr_testing_reset(); }
+
+    // A table with every field in use.
+    static ORVConfigurationTable *full_table() {
+        std::vector<const char *> keys = {"PORT_*", "SERVERS"};
+        std::vector<unsigned> behaviors = {0x30, 0x22};
+        ORVConfigurationTable *t = orv_cftest_table_create(0x20, keys.data(), behaviors.data(), 2);
+        set(t, "SITE.PORT_A", "port_a", 1, {"104", "Main viewer", ""});
+        set(t, "USER.WS12.SERVERS", "ws12.SERVERS", 3, {});
+        orv_cftest_set_variable(t, "SYS.X", "X", -1, nullptr, -1, 1);
+        orv_cftest_behavior_for_name(t, "PORT_A");
+        return t;
+    }
+
+    std::vector<unsigned char> encode(ORVConfigurationTable *t) {
+        unsigned char *bytes = nullptr;
+        size_t length = 0;
+        EXPECT_EQ(orv_cftest_encode(t, &bytes, &length), 0);
+        std::vector<unsigned char> out(bytes, bytes + length);
+        std::free(bytes);
+        return out;
+    }
+    std::vector<unsigned char> encode_plist(const char *text) {
+        unsigned char *bytes = nullptr;
+        size_t length = 0;
+        EXPECT_EQ(orv_cftest_encode_plist(text, &bytes, &length), 0) << text;
+        std::vector<unsigned char> out(bytes, bytes + length);
+        std::free(bytes);
+        return out;
+    }
+    // The reason a plist-built archive is refused, or "accepted".
+    std::string refusal(const char *text) {
+        auto bytes = encode_plist(text);
+        Table t(orv_cftest_decode(bytes.data(), bytes.size()));
+        return t.t ? "accepted" : orv_cftest_last_error();
+    }
+};
+
+TEST_F(TableArchiveTest, RoundTripKeepsEveryField) {
+    Table original(full_table());
+    const std::string before = orv_cftest_dump(original);
+    EXPECT_NE(before.find("derived=PORT_A=0x30;"), std::string::npos) << before;
+    auto bytes = encode(original);
+    Table copy(orv_cftest_decode(bytes.data(), bytes.size()));
+    ASSERT_NE(copy.t, nullptr) << orv_cftest_last_error();
+    EXPECT_EQ(orv_cftest_dump(copy), before);
+    // The copy works: the matcher runs on it.
+    EXPECT_EQ(orv_cftest_behavior_for_name(copy, "port_zz"), 0x30u);
+}
+
+TEST_F(TableArchiveTest, EmptyTableStaysWithoutVariables) {
+    Table original(orv_cftest_table_create(0, nullptr, nullptr, -1));
+    auto bytes = encode(original);
+    Table copy(orv_cftest_decode(bytes.data(), bytes.size()));
+    ASSERT_NE(copy.t, nullptr);
+    EXPECT_FALSE(orv_cftest_has_variables(copy));
+    EXPECT_EQ(orv_cftest_group_behavior(copy), 0u);
+    EXPECT_FALSE(orv_cftest_is_save_allowed(copy));
+}
+
+TEST_F(TableArchiveTest, EveryTruncationAndEveryFlippedByteIsSafe) {
+    Table original(full_table());
+    auto bytes = encode(original);
+    for (std::size_t n = 0; n < bytes.size(); ++n) {
+        Table t(orv_cftest_decode(bytes.data(), n));
+        EXPECT_EQ(t.t, nullptr) << "accepted a prefix of " << n << " bytes";
+    }
+    // A flipped byte must never crash; it may still decode to a table.
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto copy = bytes;
+        copy[i] ^= 0xFF;
+        Table t(orv_cftest_decode(copy.data(), copy.size()));
+    }
+    EXPECT_EQ(Table(orv_cftest_decode(nullptr, 0)).t, nullptr);
+}
+
+TEST_F(TableArchiveTest, GraphsOfTheWrongShapeAreRefused) {
+    // Property-list text carries only strings: a version that is not an
+    // integer is refused like a wrong one.
+    EXPECT_EQ(refusal("{ class = ORVConfigurationTable; version = 1; }"),
+              "unsupported table version");
+    EXPECT_EQ(refusal("( a, b )"), "table is not a dictionary");
+    EXPECT_EQ(refusal("{ class = Other; version = 1; }"), "not a configuration table");
+    EXPECT_EQ(refusal("{ class = ORVConfigurationTable; version = 2; }"),
+              "unsupported table version");
+}
+
+// ---- Behavior file ----
+
+class BehaviorFileTest : public TraceCapture {};
+
+TEST_F(BehaviorFileTest, ExampleFileGivesTablesWithHostBitAdded) {
+    ASSERT_EQ(orv_cftest_load_behaviors_text(
+                  "{ viewer = { default = 0x20; variables = { \"PORT_*\" = 0x10; SERVERS = 0x02; "
+                  "}; }; plain = { }; }"),
+              0);
+    EXPECT_TRUE(Errors.empty());
+    EXPECT_STREQ(orv_cftest_loaded_groups(), "GROUP,PLAIN,VIEWER");
+    ORVConfigurationTable *viewer = orv_cftest_loaded_table("VIEWER");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(orv_cftest_group_behavior(viewer), 0x20u);
+    EXPECT_EQ(orv_cftest_behavior_for_name(viewer, "PORT_A"), 0x30u);
+    EXPECT_EQ(orv_cftest_behavior_for_name(viewer, "servers"), 0x22u);
+    EXPECT_FALSE(orv_cftest_is_save_allowed(viewer));
+    ORVConfigurationTable *plain = orv_cftest_loaded_table("PLAIN");
+    EXPECT_EQ(orv_cftest_group_behavior(plain), 0x20u);
+    EXPECT_TRUE(orv_cftest_is_save_allowed(plain));
+    EXPECT_EQ(orv_cftest_group_behavior(orv_cftest_loaded_table("GROUP")), 0u);
+}
+
+TEST_F(BehaviorFileTest, GroupNamedGroupIsAlwaysReplacedByBehaviorZero) {
+    ASSERT_EQ(orv_cftest_load_behaviors_text("{ group = { default = 0x12; }; }"), 0);
+    EXPECT_EQ(orv_cftest_group_behavior(orv_cftest_loaded_table("GROUP")), 0u);
+    EXPECT_FALSE(orv_cftest_is_save_allowed(orv_cftest_loaded_table("GROUP")));
+}
+
+TEST_F(BehaviorFileTest, UnreadableDefaultStopsTheLoad) {
+    EXPECT_EQ(orv_cftest_load_behaviors_text(
+                  "{ first = { }; bad = { default = zz; }; after = { }; }"),
+              cf_BEHAVIOR_FILE);
+    EXPECT_STREQ(orv_cftest_loaded_groups(), "FIRST");
+    ASSERT_EQ(Errors.size(), 1u);
+    EXPECT_EQ(Errors[0],
+              "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading configuration behaviors. "
+              "Cannot parse default value for \"bad\"." + Corrupt);
+}
+
+TEST_F(BehaviorFileTest, UnreadableVariableValueStopsTheLoad) {
+    EXPECT_EQ(orv_cftest_load_behaviors_text(
+                  "{ viewer = { variables = { Port = \"0x\"; }; }; after = { }; }"),
+              cf_BEHAVIOR_FILE);
+    EXPECT_STREQ(orv_cftest_loaded_groups(), "");
+    ASSERT_EQ(Errors.size(), 1u);
+    EXPECT_EQ(Errors[0],
+              "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading configuration behaviors. "
+              "Cannot parse value for \"Port\" in group \"viewer\"." + Corrupt);
+}
+
+TEST_F(BehaviorFileTest, InvalidMixIsReportedButTheTableIsMade) {
+    EXPECT_EQ(orv_cftest_load_behaviors_text(
+                  "{ viewer = { default = 0x04; variables = { A = 4; B = 0x14; }; }; }"),
+              cf_BEHAVIOR_FILE);
+    ASSERT_EQ(Errors.size(), 2u);
+    EXPECT_EQ(Errors[0],
+              "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading configuration behaviors. "
+              "Invalid behavior mix in default value for \"viewer\"." + Corrupt);
+    EXPECT_EQ(Errors[1],
+              "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading configuration behaviors. "
+              "Invalid behavior mix in value for \"A\" in group \"viewer\"." + Corrupt);
+    ORVConfigurationTable *viewer = orv_cftest_loaded_table("VIEWER");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(orv_cftest_group_behavior(viewer), 0x24u);
+    EXPECT_EQ(orv_cftest_behavior_for_name(viewer, "b"), 0x34u);
+    EXPECT_NE(orv_cftest_loaded_table("GROUP"), nullptr);
+}
+
+TEST_F(BehaviorFileTest, MissingOrMalformedFileIsReportedOnce) {
+    orvtest::TempDir dir;
+    const std::string message =
+        "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading configuration behaviors." +
+        Corrupt;
+    EXPECT_EQ(orv_cftest_load_behaviors_file((dir / "none.plist").c_str()), cf_BEHAVIOR_FILE);
+    const std::string broken = dir.write("broken.plist", "{ viewer = { default = 0x20; }; ");
+    EXPECT_EQ(orv_cftest_load_behaviors_file(broken.c_str()), cf_BEHAVIOR_FILE);
+    const std::string list = dir.write("list.plist", "( viewer )");
+    EXPECT_EQ(orv_cftest_load_behaviors_file(list.c_str()), cf_BEHAVIOR_FILE);
+    const std::string entry = dir.write("entry.plist", "{ viewer = 0x20; }");
+    EXPECT_EQ(orv_cftest_load_behaviors_file(entry.c_str()), cf_BEHAVIOR_FILE);
+    EXPECT_EQ(Errors, std::vector<std::string>(4, message));
+    EXPECT_STREQ(orv_cftest_loaded_groups(), "");
+}
+
+TEST(BehaviorNumberTest, HexadecimalWithOptionalPrefix) {
+    unsigned v = 0;
+    EXPECT_TRUE(orv_cftest_parse_behavior("0x30", &v));
+    EXPECT_EQ(v, 0x30u);
+    EXPECT_TRUE(orv_cftest_parse_behavior(" 1f ", &v));
+    EXPECT_EQ(v, 0x1fu);
+    EXPECT_TRUE(orv_cftest_parse_behavior("0X0", &v));
+    EXPECT_EQ(v, 0u);
+    for (const char *bad : {"", "0x", "zz", "0x3g", "-1", "123456789"})
+        EXPECT_FALSE(orv_cftest_parse_behavior(bad, &v)) << bad;
+}
+
+}  // namespace
