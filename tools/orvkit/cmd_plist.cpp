@@ -2,9 +2,9 @@
 // canonical form.
 #include "orvkit.h"
 
-#include <ORVCommonKit/ORVCommonKit.h>
+#include "cmdline.h"
 
-#include <cstring>
+#include <ORVCommonKit/ORVCommonKit.h>
 
 namespace {
 
@@ -12,18 +12,10 @@ extern const orvkit::Command kPlist;
 
 int run_plist(int argc, char **argv) {
     if (orvkit::wants_help(argc, argv)) return orvkit::print_usage(kPlist);
-    const char *path = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--") == 0) {
-            if (i + 1 < argc && !path) path = argv[++i];
-            if (i + 1 < argc) return orvkit::usage_error(kPlist, "too many arguments");
-            break;
-        }
-        if (argv[i][0] == '-' && argv[i][1] != '\0')
-            return orvkit::usage_error(kPlist, "unknown option %s", argv[i]);
-        if (path) return orvkit::usage_error(kPlist, "too many arguments");
-        path = argv[i];
-    }
+    orvkit::CommandLine args(kPlist);
+    if (const int status = args.parse(argc, argv)) return status;
+    if (args.operands().size() > 1) return orvkit::usage_error(kPlist, "too many arguments");
+    const char *path = args.operand(0);
     if (!path) return orvkit::usage_error(kPlist, "a FILE is required");
 
     ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
