@@ -2,6 +2,8 @@
 // folded comparison of two texts, in the library's Windows-1252 rules.
 #include "orvkit.h"
 
+#include "cmdline.h"
+
 #include <ORVCommonKit/ORVCommonKit.h>
 
 #include <cstring>
@@ -122,20 +124,11 @@ int run_ascii(int argc, char **argv) {
 int run_compare(int argc, char **argv) {
     if (orvkit::wants_help(argc, argv)) return orvkit::print_usage(kCompare);
     bool loose = false;
-    bool options_done = false;
+    orvkit::CommandLine args(kCompare);
+    args.flag('l', "loose", &loose).long_only();
+    if (const int status = args.parse(argc, argv)) return status;
     std::vector<std::string> texts;
-    for (int i = 1; i < argc; ++i) {
-        const char *arg = argv[i];
-        if (!options_done && std::strcmp(arg, "--") == 0) {
-            options_done = true;
-        } else if (!options_done && std::strcmp(arg, "--loose") == 0) {
-            loose = true;
-        } else if (!options_done && arg[0] == '-' && arg[1] == '-') {
-            return orvkit::usage_error(kCompare, "unknown option '%s'", arg);
-        } else {
-            texts.push_back(to_cp1252(arg));
-        }
-    }
+    for (const std::string &text : args.operands()) texts.push_back(to_cp1252(text));
     if (texts.size() != 2)
         return orvkit::usage_error(kCompare, "expected two texts, got %zu", texts.size());
     const int d = orvstr_loose_cmp(texts[0].c_str(), texts[1].c_str(), loose ? 1 : 0);

@@ -62,6 +62,11 @@ CommandLine &CommandLine::options_first() {
     return *this;
 }
 
+CommandLine &CommandLine::long_only() {
+    long_only_ = true;
+    return *this;
+}
+
 const char *CommandLine::operand(std::size_t index) const {
     return index < operands_.size() ? operands_[index].c_str() : nullptr;
 }
@@ -117,7 +122,7 @@ bool CommandLine::normalise(int argc, char **argv, std::vector<std::string> &out
                 error("option --" + name + " requires a value");
                 return false;
             }
-        } else if (arg.size() > 1 && arg[0] == '-') {
+        } else if (!long_only_ && arg.size() > 1 && arg[0] == '-') {
             // One letter at a time: flags of a group become separate options
             // and a value-taking letter takes the rest of the group, or the
             // next argument.

@@ -41,6 +41,9 @@ public:
     // Options stop at the first operand and are not looked for after it (for
     // a command line whose operands are another command's arguments).
     CommandLine &options_first();
+    // Only long spellings are options; words with one dash ("-a") are
+    // operands (for commands whose operands are free texts).
+    CommandLine &long_only();
 
     // Reads argv (argv[0] is the command's name); between min_operands and
     // max_operands operands must remain (max -1: no limit). Returns kOk, or
@@ -68,6 +71,7 @@ private:
     const Command *command_;
     std::vector<Option> options_;
     bool options_first_ = false;
+    bool long_only_ = false;
     std::vector<std::string> operands_;
     std::vector<std::string> args_;  // the rewritten vector the parser read
 };
