@@ -151,8 +151,8 @@ ORV_API int cf_find_string_value_in_table_for_host(ORVConfigurationTable *table,
                                                    int size);
 /* The upper-case names of the variables that apply to text: a single value
  * without a colon (and not "none"), or a value "text:...". *list becomes a new
- * heap array of *count new strings (null when none), released with
- * ut_free_string_array(*count, *list). -1 for bad arguments. */
+ * heap array of *count new strings (null when none); the caller releases each
+ * string with orvstr_free and then the array with free. -1 for bad arguments. */
 ORV_API int cf_get_string_list_for_string_value_from_table(ORVConfigurationTable *table,
                                                            const char *text, char ***list,
                                                            int *count);

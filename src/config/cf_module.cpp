@@ -2,6 +2,7 @@
 // user domain, privilege level, host name, search path, the table cache
 // cfTableDict) and the cf_ functions that start, end and query it.
 #include "config/cf_module.h"
+#include "config/cf_module_testing.h"
 
 #include "config/ORVConfigurationTable.h"
 #include "config/cf_behavior.h"
@@ -405,3 +406,17 @@ ORV_API const char *describe_cf_table(void) {
 }
 
 }  // extern "C"
+
+// ---- Test hooks ----
+
+void orv_cfmodule_testing_set_local_host(const char *host) {
+    Host_name = host ? host : "";
+    set_current_host(Host_name);
+}
+
+const char *orv_cfmodule_testing_current_host(void) { return Current_host.c_str(); }
+
+ORVConfigurationTable *orv_cfmodule_testing_table(const char *group) {
+    ORVConfigurationTable *table = nullptr;
+    return cf::get_table(group, &table) == 0 ? table : nullptr;
+}

@@ -1,0 +1,527 @@
+// Configuration lookups: layering of the three domains, host-qualified names,
+// host groups and name groups, value expansion, typed and joined results with
+// their defaults, value lists, the search and listing operations, and the
+// reports of each, in a temporary installation of its own for every test.
+#include "support/orv_test_support.h"
+
+#include "config/cf_module_testing.h"
+#include "trace/tr_testing.h"
+
+#include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/cftable.h>
+#include <ORVCommonKit/orvobjects.h>
+#include <ORVCommonKit/tr.h>
+#include <ORVCommonKit/orvstr.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orvtest::ScopedEnv;
+using orvtest::TempDir;
+
+std::vector<std::string> Errors;
+
+// Keeps an error from "IN '" on (the place and time before it vary).
+void capture(const char *text, int kind) {
+    if (kind != tr_KIND_ERROR) return;
+    const std::string line = text;
+    const auto at = line.find(" IN '");
+    Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
+}
+
+// Behaviors of the groups used below (0x20 is added to each by the loader).
+const char *const Behaviors = R"({
+    viewer = {
+        variables = {
+            "PORT_*" = 0x10;
+            SPEED = 0x08;
+            "*.SPEED" = 0x08;
+            MODE = 0x14;
+            SERVERS = 0x01;
+            HOSTS = 0x03;
+        };
+    };
+    plain = { default = 0x00; };
+})";
+
+// Terms: READING holds ws12 and ws13, CT_ROOM holds ws13 and ct1.
+const char *const Terms = "LIST_OF_GROUPS USER READING CT_ROOM\n"
+                          "READING USER ws12 ws13\n"
+                          "CT_ROOM USER ws13 ct1\n";
+
+class ConfigLookupTest : public ::testing::Test {
+protected:
+    ConfigLookupTest()
+        : root_("ORV_ROOT_PATH", dir_.path()),
+          sys_("ORV_SYS_CONFIG_PATH", dir_ / "sys/config"),
+          site_("ORV_SITE_CONFIG_PATH", dir_ / "site/config"),
+          user_("ORV_USER_CONFIG_PATH", dir_ / "user/config"),
+          data_("ORV_SYS_DATA_PATH", dir_ / "sys/data") {}
+
+    void SetUp() override {
+        cf_term();
+        orv_tr_testing_reset();
+        tr_init_with_call_back(capture);
+        Errors.clear();
+        dir_.write("sys/data/cf/behavior.plist", Behaviors);
+        dir_.write("site/config/group.site", Terms);
+    }
+    void TearDown() override {
+        cf_term();
+        orv_tr_testing_reset();
+    }
+
+    // Starts as user jdoe in user domain RAD on host ws12.
+    void start() {
+        ASSERT_EQ(0, cf_init_ex("jdoe", "RAD"));
+        orv_cfmodule_testing_set_local_host("ws12");
+    }
+    void sys(const std::string &text) { dir_.write("sys/config/viewer.base", text); }
+    void site(const std::string &text) { dir_.write("site/config/viewer.site", text); }
+    void user(const std::string &text) { dir_.write("user/config/viewer.user.jdoe.RAD", text); }
+
+    // The values of a variable of group viewer joined by "|", or the status.
+    std::string get(const char *name, int domain = cf_DOMAIN_ALL, const char *host = "ws12") {
+        char *values[cf_MAX_VALUES];
+        int count = -1;
+        const int status =
+            cf_get_for_host(domain, "viewer", name, host, nullptr, &count, values);
+        if (status != 0) return "status " + std::to_string(status);
+        std::string out;
+        for (int i = 0; i < count; ++i) out += (i ? "|" : "") + std::string(values[i]);
+        cf_free(values, count);
+        return out;
+    }
+
+    ORVConfigurationTable *table() { return orv_cfmodule_testing_table("viewer"); }
+
+    TempDir dir_;
+    ScopedEnv root_, sys_, site_, user_, data_;
+};
+
+// ---- Layering ----
+
+TEST_F(ConfigLookupTest, UserEntryHidesSiteAndSysEntries) {
+    sys("PORT USER 4\n");
+    site("PORT USER 104\n");
+    user("PORT ADMIN 204\n");
+    start();
+    EXPECT_EQ("204", get("PORT", cf_DOMAIN_USER));
+    EXPECT_EQ("204", get("PORT", cf_DOMAIN_ALL));
+    EXPECT_EQ("104", get("PORT", cf_DOMAIN_SITE));
+    EXPECT_EQ("4", get("PORT", cf_DOMAIN_SYS));
+    int level = -1, count = 0;
+    char *values[cf_MAX_VALUES];
+    ASSERT_EQ(0, cf_get(cf_DOMAIN_ALL, "viewer", "port", &level, &count, values));
+    EXPECT_EQ(cf_ADMIN_PRIV, level);
+    EXPECT_EQ(0, cf_free(values, count));
+}
+
+TEST_F(ConfigLookupTest, OneDomainLookupDoesNotDescend) {
+    site("PORT USER 104\n");
+    start();
+    char *values[cf_MAX_VALUES];
+    int count = -1;
+    EXPECT_EQ(cf_NOT_FOUND, cf_get_from_domain(cf_DOMAIN_SYS, "viewer", "PORT", nullptr, &count,
+                                               values));
+    EXPECT_EQ(cf_NOT_FOUND, cf_get_from_domain(cf_DOMAIN_USER, "viewer", "PORT", nullptr, &count,
+                                               values));
+    ASSERT_EQ(0, cf_get_from_domain(cf_DOMAIN_SITE, "viewer", "PORT", nullptr, &count, values));
+    EXPECT_STREQ("104", values[0]);
+    cf_free(values, count);
+    EXPECT_EQ(cf_BAD_DOMAIN, cf_get_from_domain(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &count,
+                                                values));
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 4.", Errors[0]);
+    EXPECT_EQ("status -4999", get("PORT", 3));
+}
+
+TEST_F(ConfigLookupTest, EntryWithoutValuesHidesLowerDomains) {
+    site("PORT USER 104\n");
+    user("PORT USER\n");
+    start();
+    char *values[cf_MAX_VALUES];
+    int count = -1;
+    EXPECT_EQ(cf_NO_VALUES, cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &count, values));
+    EXPECT_EQ(0, count);
+    EXPECT_TRUE(Errors.empty());
+}
+
+// ---- Host-qualified names, host groups, name groups ----
+
+TEST_F(ConfigLookupTest, HostQualifiedNameWinsForItsHostOnly) {
+    site("ws12.PORT USER 4104\nPORT USER 104\n");
+    start();
+    EXPECT_EQ("4104", get("PORT", cf_DOMAIN_ALL, "ws12"));
+    EXPECT_EQ("4104", get("PORT", cf_DOMAIN_ALL, "WS12"));
+    EXPECT_EQ("104", get("PORT", cf_DOMAIN_ALL, "ws13"));
+
+    char *values[cf_MAX_VALUES];
+    int count = 0;
+    ASSERT_EQ(0, cf_get_from_table_with_prefix(table(), nullptr, cf_DOMAIN_ALL, "PORT", nullptr,
+                                               &count, values));
+    EXPECT_STREQ("104", values[0]);
+    cf_free(values, count);
+    ASSERT_EQ(0, cf_get_from_table_with_prefix(table(), "ws12", cf_DOMAIN_ALL, "PORT", nullptr,
+                                               &count, values));
+    EXPECT_STREQ("4104", values[0]);
+    cf_free(values, count);
+}
+
+TEST_F(ConfigLookupTest, PlainUserEntryHidesHostQualifiedSiteEntry) {
+    site("ws12.PORT USER 4104\n");
+    user("PORT USER 204\n");
+    sys("ws12.PORT USER 9\n");
+    start();
+    EXPECT_EQ("204", get("PORT", cf_DOMAIN_ALL, "ws12"));
+    EXPECT_EQ("4104", get("PORT", cf_DOMAIN_SITE, "ws12"));
+    EXPECT_EQ("9", get("PORT", cf_DOMAIN_SYS, "ws12"));
+}
+
+TEST_F(ConfigLookupTest, LocalHostComesBackAfterEveryHostCall) {
+    site("PORT USER 104\nws12.PORT USER 4104\nws13.PORT USER 5104\n");
+    start();
+    char buffer[32];
+    EXPECT_EQ(cf_FAILURE, cf_get_string_for_host(cf_DOMAIN_ALL, "nosuch", "PORT", "ws13", nullptr,
+                                                 buffer, 31, nullptr));
+    EXPECT_STREQ("ws12", orv_cfmodule_testing_current_host());
+    EXPECT_EQ("5104", get("PORT", cf_DOMAIN_ALL, "ws13"));
+    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, buffer, 31, nullptr));
+    EXPECT_STREQ("4104", buffer);
+    EXPECT_EQ("4104", get("PORT", cf_DOMAIN_ALL, nullptr));
+    ASSERT_EQ(0, cf_get_string_for_host(cf_DOMAIN_ALL, "viewer", "PORT", "ct1", nullptr, buffer,
+                                        31, nullptr));
+    EXPECT_STREQ("104", buffer);
+    EXPECT_STREQ("ws12", orv_cfmodule_testing_current_host());
+}
+
+TEST_F(ConfigLookupTest, HostGroupEntryAppliesToEveryHostOfTheTerm) {
+    site("$READING.PORT_A USER 5104\nPORT_A USER 104\nws13.PORT_A USER 6104\n");
+    start();
+    EXPECT_EQ("5104", get("PORT_A", cf_DOMAIN_ALL, "ws12"));
+    EXPECT_EQ("6104", get("PORT_A", cf_DOMAIN_ALL, "ws13"));  // own name first
+    EXPECT_EQ("104", get("PORT_A", cf_DOMAIN_ALL, "ct1"));
+    // Without the host-group behavior the group entry is never tried.
+    site("$READING.PORT USER 5104\nPORT USER 104\n");
+    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ("104", get("PORT", cf_DOMAIN_ALL, "ws12"));
+}
+
+TEST_F(ConfigLookupTest, StrictHostGroupLookupRefusesTwoMatches) {
+    site("$READING.MODE USER fast\n$CT_ROOM.MODE USER slow\n");
+    start();
+    EXPECT_EQ("fast", get("MODE", cf_DOMAIN_ALL, "ws12"));
+    EXPECT_EQ("slow", get("MODE", cf_DOMAIN_ALL, "ct1"));
+    EXPECT_TRUE(Errors.empty());
+    EXPECT_EQ("status -4983", get("MODE", cf_DOMAIN_ALL, "ws13"));
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'GET': ERROR SITE variable \"MODE\" ambiguous multiple "
+              "matches including \"SITE.$CT_ROOM.MODE\": -4983.",
+              Errors[0]);
+}
+
+TEST_F(ConfigLookupTest, NameGroupEntryAppliesToEveryElementOfTheTerm) {
+    site("$READING.SPEED USER 10\nct1.SPEED USER 30\n");
+    start();
+    EXPECT_EQ("10", get("ws13.SPEED"));
+    EXPECT_EQ("10", get("WS12.speed"));
+    EXPECT_EQ("30", get("ct1.SPEED"));
+    EXPECT_EQ("status -5000", get("ws99.SPEED"));
+    EXPECT_EQ("status -5000", get(".SPEED"));
+}
+
+TEST_F(ConfigLookupTest, BadTermDefinitionFailsTheGroupLookup) {
+    dir_.write("site/config/group.site", "LIST_OF_GROUPS USER READING READING\nREADING USER a\n");
+    site("$READING.PORT_A USER 5104\nPORT_A USER 104\n");
+    start();
+    EXPECT_EQ("status -4981", get("PORT_A", cf_DOMAIN_ALL, "ws12"));
+    ASSERT_FALSE(Errors.empty());
+    EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Load Expansions': Multiple declaration of "
+              "expansion term \"READING\".",
+              Errors[0]);
+    // A host-qualified hit in the first domain searched needs no terms; one
+    // in a lower domain comes after the host groups of the higher ones.
+    site("ws12.PORT_A USER 4104\n");
+    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ("status -4981", get("PORT_A", cf_DOMAIN_ALL, "ws12"));
+    EXPECT_EQ("4104", get("PORT_A", cf_DOMAIN_SITE, "ws12"));
+}
+
+// ---- Value expansion ----
+
+TEST_F(ConfigLookupTest, ValuesExpandWithSuffixesAndLists) {
+    site("SERVERS USER $CT_ROOM:4104 $$HOME alpha\n"
+         "HOSTS USER $READING $ct_room:1\n"
+         "PLAIN USER $READING\n");
+    start();
+    EXPECT_EQ("ws13:4104|ct1:4104|$HOME|alpha", get("SERVERS"));
+    EXPECT_EQ("ws12|ws13|ws13:1|ct1:1", get("HOSTS"));
+    EXPECT_EQ("$READING", get("PLAIN"));
+    char buffer[64];
+    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "viewer", "SERVERS", nullptr, buffer, 63, nullptr));
+    EXPECT_STREQ("ws13:4104\nct1:4104\n$HOME\nalpha", buffer);
+}
+
+TEST_F(ConfigLookupTest, FailedExpansionGivesNoValues) {
+    site("SERVERS USER $READING\n");
+    start();
+    EXPECT_EQ("status -1", get("SERVERS"));
+    ASSERT_EQ(2u, Errors.size());
+    EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Do not know how to expand "
+              "\"$READING\".",
+              Errors[0]);
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE '': Could not get values.", Errors[1]);
+}
+
+// ---- Typed lookups ----
+
+class ConfigTypedTest : public ConfigLookupTest {
+protected:
+    void SetUp() override {
+        ConfigLookupTest::SetUp();
+        site("BIG USER 300\nNEG USER -5\nMIN USER -32768\nSMAX USER -32767\nHEX USER 0x10\n"
+             "TAIL USER 12abc\nWRAP USER 4294967297\nHUGE USER 99999999999\nONE USER 1.5\n"
+             "EXP USER 1e5\nYES USER YES\nFALSE USER False\nMAYBE USER maybe\n"
+             "RECT USER \"XYWH 1 2 3 4\"\nLOWER USER \"xywh 1 2 3 4\"\nHALF USER \"XYWH 1 2\"\n"
+             "BYTE USER 255 ignored\n");
+        start();
+    }
+    int simple(const char *name, void *storage, int type, float def = 0) {
+        return cf_get_simple(cf_DOMAIN_ALL, "viewer", name, nullptr, storage, type, def);
+    }
+};
+
+TEST_F(ConfigTypedTest, ByteAndShortRefuseTextsOutOfRange) {
+    unsigned char b = 7;
+    EXPECT_EQ(cf_TYPE_MISMATCH, simple("BIG", &b, cf_TYPE_BYTE));
+    EXPECT_EQ(cf_TYPE_MISMATCH, simple("NEG", &b, cf_TYPE_BYTE));
+    EXPECT_EQ(7, b);
+    EXPECT_EQ(0, simple("BYTE", &b, cf_TYPE_BYTE));
+    EXPECT_EQ(255, b);
+    std::int16_t s = 7;
+    EXPECT_EQ(cf_TYPE_MISMATCH, simple("MIN", &s, cf_TYPE_SHORT));
+    EXPECT_EQ(7, s);
+    EXPECT_EQ(0, simple("SMAX", &s, cf_TYPE_SHORT));
+    EXPECT_EQ(-32767, s);
+    ASSERT_EQ(3u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"300\" is not byte", Errors[0]);
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"-32768\" is not short",
+              Errors[2]);
+}
+
+TEST_F(ConfigTypedTest, IntegersRefuseHexAndTrailingTextAndFollowTheCLibraryBeyondRange) {
+    std::int32_t i = 7;
+    EXPECT_EQ(cf_TYPE_MISMATCH, simple("HEX", &i, cf_TYPE_INT));
+    EXPECT_EQ(cf_TYPE_MISMATCH, simple("TAIL", &i, cf_TYPE_LONG));
+    EXPECT_EQ(cf_TYPE_MISMATCH, simple("ONE", &i, cf_TYPE_INT));
+    EXPECT_EQ(7, i);
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"12abc\" is not long", Errors[1]);
+    EXPECT_EQ(0, simple("WRAP", &i, cf_TYPE_INT));
+    EXPECT_EQ(1, i);
+    EXPECT_EQ(0, simple("HUGE", &i, cf_TYPE_LONG));
+    EXPECT_EQ(INT32_MAX, i);
+}
+
+TEST_F(ConfigTypedTest, FloatBoolAndRectangle) {
+    float f = 0;
+    EXPECT_EQ(0, simple("ONE", &f, cf_TYPE_FLOAT));
+    EXPECT_FLOAT_EQ(1.5f, f);
+    EXPECT_EQ(cf_TYPE_MISMATCH, simple("EXP", &f, cf_TYPE_FLOAT));
+    unsigned char b = 7;
+    EXPECT_EQ(0, simple("YES", &b, cf_TYPE_BOOL));
+    EXPECT_EQ(1, b);
+    EXPECT_EQ(0, simple("FALSE", &b, cf_TYPE_BOOL));
+    EXPECT_EQ(0, b);
+    EXPECT_EQ(cf_TYPE_MISMATCH, simple("MAYBE", &b, cf_TYPE_BOOL));
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"maybe\" is not boolean",
+              Errors.back());
+    float rect[4] = {9, 9, 9, 9};
+    EXPECT_EQ(0, simple("RECT", rect, cf_TYPE_RECT));
+    EXPECT_EQ((std::vector<float>{1, 2, 3, 4}), std::vector<float>(rect, rect + 4));
+    rect[0] = 9;
+    EXPECT_EQ(cf_TYPE_MISMATCH, simple("LOWER", rect, cf_TYPE_RECT));
+    EXPECT_EQ(9, rect[0]);
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"xywh 1 2 3 4\" is not NSRect",
+              Errors.back());
+    EXPECT_EQ(0, simple("HALF", rect, cf_TYPE_RECT));
+    EXPECT_EQ((std::vector<float>{1, 2, 0, 0}), std::vector<float>(rect, rect + 4));
+}
+
+TEST_F(ConfigTypedTest, DefaultIsWrittenOnAnyFailureAndTheStatusKept) {
+    std::int32_t i = 7;
+    EXPECT_EQ(cf_NOT_FOUND, simple("MISSING", &i, cf_TYPE_INT, 2.9f));
+    EXPECT_EQ(2, i);
+    EXPECT_EQ(cf_NOT_FOUND, simple("MISSING", &i, cf_TYPE_LONG, -2.9f));
+    EXPECT_EQ(-2, i);
+    unsigned char b = 7;
+    EXPECT_EQ(cf_NOT_FOUND, simple("MISSING", &b, cf_TYPE_BOOL, 0.5f));
+    EXPECT_EQ(0, b);
+    EXPECT_EQ(cf_NOT_FOUND, simple("MISSING", &b, cf_TYPE_BYTE, 300.0f));
+    EXPECT_EQ(44, b);  // low 8 bits
+    std::int16_t s = 7;
+    EXPECT_EQ(cf_NOT_FOUND, simple("MISSING", &s, cf_TYPE_SHORT, 70000.0f));
+    EXPECT_EQ(4464, s);  // low 16 bits
+    float rect[4] = {};
+    EXPECT_EQ(cf_NOT_FOUND, simple("MISSING", rect, cf_TYPE_RECT, 1.5f));
+    EXPECT_EQ((std::vector<float>{1.5f, 1.5f, 1.5f, 1.5f}), std::vector<float>(rect, rect + 4));
+    // A failure other than not found gives the default as well.
+    site("MODE USER\n$READING.MODE USER a\n$CT_ROOM.MODE USER b\n");
+    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    orv_cfmodule_testing_set_local_host("ws13");
+    EXPECT_EQ(cf_GROUP_CONFLICT, simple("MODE", &i, cf_TYPE_INT, 5.0f));
+    EXPECT_EQ(5, i);
+    EXPECT_TRUE(std::none_of(Errors.begin(), Errors.end(),
+                             [](const std::string &e) { return e.find("TYPE_MISMATCH") != e.npos; }));
+}
+
+TEST_F(ConfigTypedTest, UnknownTypeLeavesStorageAlone) {
+    std::int32_t i = 7;
+    EXPECT_EQ(cf_BAD_TYPE, simple("BYTE", &i, 7));
+    EXPECT_EQ(cf_BAD_TYPE, simple("MISSING", &i, -1));
+    EXPECT_EQ(7, i);
+    ASSERT_EQ(2u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_TYPE': Invalid type: 7", Errors[0]);
+}
+
+// ---- Joined lookups and value lists ----
+
+TEST_F(ConfigLookupTest, JoinedValuesAreCutAtTheBufferSize) {
+    site("ABC USER a b c\nLONG USER abcdef\n");
+    start();
+    char buffer[16];
+    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "viewer", "ABC", nullptr, buffer, 3, nullptr));
+    EXPECT_STREQ("a\nb", buffer);
+    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "viewer", "ABC", nullptr, buffer, 4, nullptr));
+    EXPECT_STREQ("a\nb\n", buffer);
+    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "viewer", "LONG", nullptr, buffer, 0, nullptr));
+    EXPECT_STREQ("", buffer);
+    EXPECT_EQ(cf_NOT_FOUND,
+              cf_get_string(cf_DOMAIN_ALL, "viewer", "NONE", nullptr, buffer, 4, "default"));
+    EXPECT_STREQ("defa", buffer);
+    EXPECT_EQ(cf_NOT_FOUND,
+              cf_get_string(cf_DOMAIN_ALL, "viewer", "NONE", nullptr, buffer, 4, nullptr));
+    EXPECT_STREQ("", buffer);
+}
+
+TEST_F(ConfigLookupTest, MoreThanAThousandValuesAreRefused) {
+    std::string line = "MANY USER";
+    for (int i = 0; i < 1001; ++i) line += " v" + std::to_string(i);
+    site(line + "\n");
+    start();
+    EXPECT_EQ("status -4990", get("MANY"));
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'NVALUE_OVL': Too many values for configuration "
+              "parameter \"MANY\"",
+              Errors[0]);
+}
+
+TEST_F(ConfigLookupTest, EveryGroupCallRefusesBeforeStart) {
+    char *values[cf_MAX_VALUES];
+    int count = 0;
+    char buffer[8];
+    int i = 0;
+    EXPECT_EQ(cf_NOT_INIT, cf_get(cf_DOMAIN_ALL, "viewer", "A", nullptr, &count, values));
+    EXPECT_EQ(cf_NOT_INIT,
+              cf_get_from_domain(cf_DOMAIN_SYS, "viewer", "A", nullptr, &count, values));
+    EXPECT_EQ(cf_NOT_INIT,
+              cf_get_simple(cf_DOMAIN_ALL, "viewer", "A", nullptr, &i, cf_TYPE_INT, 0));
+    EXPECT_EQ(cf_NOT_INIT,
+              cf_get_string(cf_DOMAIN_ALL, "viewer", "A", nullptr, buffer, 7, nullptr));
+    EXPECT_EQ(cf_NOT_INIT, cf_free(values, 0));
+    const char *functions[] = {"cf_get()", "cf_get_from_domain()", "cf_get_simple()",
+                               "cf_get_string()", "cf_free()"};
+    ASSERT_EQ(5u, Errors.size());
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(std::string("IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use "
+                              "function ") +
+                      functions[k] + " prior to init",
+                  Errors[static_cast<std::size_t>(k)]);
+}
+
+TEST_F(ConfigLookupTest, AbsentArgumentsGiveBadParamQuietly) {
+    site("A USER b\n");
+    start();
+    char *values[cf_MAX_VALUES];
+    int count = 0;
+    EXPECT_EQ(cf_BAD_PARAM, cf_get(cf_DOMAIN_ALL, nullptr, "A", nullptr, &count, values));
+    EXPECT_EQ(cf_BAD_PARAM, cf_get(cf_DOMAIN_ALL, "viewer", nullptr, nullptr, &count, values));
+    EXPECT_EQ(cf_BAD_PARAM, cf_get(cf_DOMAIN_ALL, "viewer", "A", nullptr, nullptr, values));
+    EXPECT_EQ(cf_BAD_PARAM, cf_get(cf_DOMAIN_ALL, "viewer", "A", nullptr, &count, nullptr));
+    EXPECT_EQ(cf_BAD_PARAM, cf_get_string(cf_DOMAIN_ALL, "viewer", "A", nullptr, nullptr, 7, ""));
+    EXPECT_EQ(cf_BAD_PARAM, cf_get_from_table(nullptr, cf_DOMAIN_ALL, "A", nullptr, &count, values));
+    EXPECT_EQ(cf_BAD_PARAM, cf_get_from_domain_with_table(table(), cf_DOMAIN_SITE, nullptr,
+                                                          nullptr, &count, values));
+    EXPECT_EQ(cf_BAD_PARAM, cf_free(nullptr, 1));
+    EXPECT_TRUE(Errors.empty());
+}
+
+// ---- Searching and listing a table ----
+
+TEST_F(ConfigLookupTest, FindsTheVariableHoldingAValue) {
+    site("PORT USER 104\nws12.PORT USER 4104\nMODE USER Fast slow\nEMPTY USER\n");
+    start();
+    unsigned char found = 9;
+    char name[8];
+    ASSERT_EQ(0, cf_find_string_value_in_table_for_host(table(), "SLOW", "ws13", &found, name, 7));
+    EXPECT_EQ(1, found);
+    EXPECT_STREQ("MODE", name);
+    ASSERT_EQ(0, cf_find_string_value_in_table_for_host(table(), "4104", "ws12", &found, name, 7));
+    EXPECT_EQ(1, found);
+    EXPECT_STREQ("PORT", name);
+    ASSERT_EQ(0, cf_find_string_value_in_table_for_host(table(), "4104", "ws13", &found, name, 7));
+    EXPECT_EQ(0, found);
+    EXPECT_TRUE(Errors.empty());
+    EXPECT_EQ(cf_FAILURE, cf_find_string_value_in_table_for_host(table(), "", "ws13", &found,
+                                                                 name, 7));
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'cf_find_string_value_in_table_for_host()' INFORM 'programmer' TITLE 'Invalid "
+              "Parameter': Invalid Parameter to cf_find_string_value_in_table_for_host()",
+              Errors[0]);
+}
+
+TEST_F(ConfigLookupTest, ListsTheVariablesThatApplyToAText) {
+    site("ROUTE USER ws12:4104 ws13:4105\nALWAYS USER everywhere\nOFF USER none\n"
+         "OTHER USER ct1:1\nTWO USER a b\n");
+    start();
+    char **list = nullptr;
+    int count = -1;
+    ASSERT_EQ(0, cf_get_string_list_for_string_value_from_table(table(), "WS13", &list, &count));
+    std::vector<std::string> names(list, list + count);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string>{"ALWAYS", "ROUTE"}), names);
+    for (int i = 0; i < count; ++i) orvstr_free(list[i]);
+    std::free(list);
+
+    EXPECT_EQ(cf_FAILURE,
+              cf_get_string_list_for_string_value_from_table(table(), nullptr, &list, &count));
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'cf_get_string_list_for_string_value_from_table()' INFORM 'programmer' TITLE "
+              "'NULL Parameter': NULL Parameter to cf_get_string_list_for_string_value_from_table()",
+              Errors[0]);
+}
+
+TEST_F(ConfigLookupTest, NamesOfATableKeepHostQualifiers) {
+    site("PORT USER 1\nws12.PORT USER 2\nws12.MODE USER 3\n$READING.PORT USER 4\n");
+    start();
+    ORVArray *names = nullptr;
+    int count = 0;
+    ASSERT_EQ(0, cf_variable_names_for_table(table(), &names, &count));
+    ASSERT_EQ(3, count);
+    std::string text = orv_object_description(ORV_OBJECT(names));
+    EXPECT_NE(std::string::npos, text.find("WS12.PORT"));
+    EXPECT_NE(std::string::npos, text.find("WS12.MODE"));
+    EXPECT_EQ(std::string::npos, text.find("$READING"));
+    orv_object_release(ORV_OBJECT(names));
+    EXPECT_EQ(cf_FAILURE, cf_variable_names_for_table(nullptr, &names, &count));
+    EXPECT_EQ("IN 'cf_unique_variable_names_for_table()' INFORM 'programmer' TITLE 'Invalid "
+              "Parameter': Invalid Parameter to cf_unique_variable_names_for_table()",
+              Errors.back());
+}
+
+}  // namespace

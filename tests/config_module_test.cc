@@ -1,0 +1,295 @@
+// The configuration module: start and end, users and user domains, privilege
+// levels, the search path, the table cache and the reports of each, in a
+// temporary installation of its own for every test.
+#include "support/orv_test_support.h"
+
+#include "trace/tr_testing.h"
+
+#include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/cftable.h>
+#include <ORVCommonKit/tr.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using orvtest::ScopedEnv;
+using orvtest::TempDir;
+
+std::vector<std::string> Errors;
+std::vector<std::string> Traces;
+
+// Keeps an error from "IN '" on (the place and time before it vary).
+void capture(const char *text, int kind) {
+    std::string line = text;
+    if (kind == tr_KIND_ERROR) {
+        const auto at = line.find(" IN '");
+        Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
+    } else {
+        Traces.push_back(line);
+    }
+}
+
+bool traced(const std::string &text) {
+    for (const auto &t : Traces)
+        if (t.find(text) != std::string::npos) return true;
+    return false;
+}
+
+const char *const Behaviors = "{ viewer = { default = 0x20; }; }";
+
+// A fresh installation below a temporary root, with the trace call-back
+// catching every report.
+class ConfigModuleTest : public ::testing::Test {
+protected:
+    ConfigModuleTest()
+        : root_("ORV_ROOT_PATH", dir_.path()),
+          sys_("ORV_SYS_CONFIG_PATH", dir_ / "sys/config"),
+          site_("ORV_SITE_CONFIG_PATH", dir_ / "site/config"),
+          user_("ORV_USER_CONFIG_PATH", dir_ / "user/config"),
+          data_("ORV_SYS_DATA_PATH", dir_ / "sys/data") {}
+
+    void SetUp() override {
+        cf_term();
+        orv_tr_testing_reset();
+        tr_init_with_call_back(capture);
+        Errors.clear();
+        Traces.clear();
+        dir_.write("sys/data/cf/behavior.plist", Behaviors);
+    }
+    void TearDown() override {
+        cf_term();
+        orv_tr_testing_reset();
+    }
+
+    void write(const std::string &relative, const std::string &text) { dir_.write(relative, text); }
+
+    // The joined value of a variable of group viewer, or the status.
+    std::string get(const char *name, int domain = cf_DOMAIN_ALL) {
+        char buffer[256];
+        const int status = cf_get_string(domain, "viewer", name, nullptr, buffer, 255, nullptr);
+        return status == 0 ? std::string(buffer) : "status " + std::to_string(status);
+    }
+
+    TempDir dir_;
+    ScopedEnv root_, sys_, site_, user_, data_;
+};
+
+TEST_F(ConfigModuleTest, SameUserTwiceIsAcceptedAndAnotherUserRefused) {
+    ASSERT_EQ(0, cf_init_ex("jdoe", "RAD"));
+    EXPECT_EQ(0, cf_init_ex("JDOE", "rad"));
+    EXPECT_TRUE(traced("Re-initialization of the cf module with same user attempted."));
+    EXPECT_TRUE(Errors.empty());
+
+    EXPECT_EQ(cf_REINIT, cf_init_ex("asmith", "RAD"));
+    EXPECT_STREQ("jdoe", cf_user_name());
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'Re-initialization': Re-initialization of the "
+              "cf module with different user attempted.",
+              Errors[0]);
+    // The same user in another user domain is another user too.
+    EXPECT_EQ(cf_REINIT, cf_init_ex("jdoe", nullptr));
+    EXPECT_EQ(cf_REINIT, cf_init("asmith"));
+}
+
+TEST_F(ConfigModuleTest, FirstUserMayComeWithALaterStart) {
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ(nullptr, cf_user_name());
+    EXPECT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ(0, cf_init("jdoe"));
+    EXPECT_STREQ("jdoe", cf_user_name());
+    EXPECT_EQ(nullptr, cf_user_domain());
+    EXPECT_TRUE(traced("Re-initialization of the cf module with user attempted. (Previous NULL) "
+                       "Set user: jdoe"));
+    EXPECT_EQ(-1, cf_set_user_name("asmith"));
+    EXPECT_STREQ("jdoe", cf_user_name());
+}
+
+TEST_F(ConfigModuleTest, FirstUserAndDomainMayComeWithALaterStartEx) {
+    ASSERT_EQ(0, cf_init_ex(nullptr, nullptr));
+    EXPECT_EQ(0, cf_init_ex(nullptr, "RAD"));  // no user given: nothing to set
+    EXPECT_EQ(nullptr, cf_user_domain());
+    EXPECT_EQ(0, cf_init_ex("jdoe", "RAD"));
+    EXPECT_STREQ("jdoe", cf_user_name());
+    EXPECT_STREQ("RAD", cf_user_domain());
+    EXPECT_TRUE(traced("(Previous NULL) Set user: jdoe, domain: RAD"));
+}
+
+TEST_F(ConfigModuleTest, UserNameIsSetOnlyOnceAndWithoutStart) {
+    EXPECT_EQ(-1, cf_set_user_name(nullptr));
+    EXPECT_EQ(0, cf_set_user_name("jdoe"));
+    EXPECT_EQ(-1, cf_set_user_name("asmith"));
+    EXPECT_STREQ("jdoe", cf_user_name());
+    // Starting without a user keeps the one already set.
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_STREQ("jdoe", cf_user_name());
+    EXPECT_EQ(nullptr, cf_user_domain());
+}
+
+TEST_F(ConfigModuleTest, UserFileNameCarriesUserAndUserDomain) {
+    write("user/config/viewer.user", "PORT USER 1\n");
+    write("user/config/viewer.user.jdoe", "PORT USER 2\n");
+    write("user/config/viewer.user.jdoe.RADIOLOGY", "PORT USER 3\n");
+    write("user/config/viewer.user.asmith", "PORT USER 4\n");
+
+    ASSERT_EQ(0, cf_init_ex("jdoe", "RADIOLOGY"));
+    EXPECT_EQ("3", get("PORT"));
+    cf_term();
+    ASSERT_EQ(0, cf_init("jdoe"));
+    EXPECT_EQ("2", get("PORT"));
+    cf_term();
+    // A new start with another user reads that user's file, without a domain part.
+    ASSERT_EQ(0, cf_init("asmith"));
+    EXPECT_EQ(nullptr, cf_user_domain());
+    EXPECT_EQ("4", get("PORT"));
+    cf_term();
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ("1", get("PORT"));
+}
+
+TEST_F(ConfigModuleTest, BehaviorFileThatCannotBeReadFailsTheStart) {
+    write("sys/data/cf/behavior.plist", "{ viewer = { default = zz; }; }");
+    EXPECT_EQ(cf_BEHAVIOR_FILE, cf_init_ex("jdoe", "RAD"));
+    EXPECT_EQ(0, cf_is_init());
+    EXPECT_EQ(nullptr, cf_user_name());
+    char *values[cf_MAX_VALUES];
+    int count = 0;
+    EXPECT_EQ(cf_NOT_INIT, cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &count, values));
+
+    // Once repaired, the next start reads it again.
+    write("sys/data/cf/behavior.plist", Behaviors);
+    EXPECT_EQ(0, cf_init("jdoe"));
+    EXPECT_EQ(1, cf_is_init());
+}
+
+TEST_F(ConfigModuleTest, MissingBehaviorFileFailsTheStart) {
+    ScopedEnv data("ORV_SYS_DATA_PATH", dir_ / "nowhere");
+    EXPECT_EQ(cf_BEHAVIOR_FILE, cf_init(nullptr));
+    EXPECT_EQ(0, cf_is_init());
+}
+
+TEST_F(ConfigModuleTest, TermEndsEverythingAndIsAlwaysZero) {
+    EXPECT_EQ(0, cf_term());
+    ASSERT_EQ(0, cf_init_ex("jdoe", "RAD"));
+    EXPECT_EQ(1, cf_is_init());
+    EXPECT_EQ(0, cf_term());
+    EXPECT_EQ(0, cf_is_init());
+    EXPECT_EQ(nullptr, cf_user_name());
+    EXPECT_EQ(nullptr, cf_user_domain());
+    EXPECT_EQ(0, cf_term());
+}
+
+TEST_F(ConfigModuleTest, PrivilegeLevelsAreCheckedAndNamed) {
+    EXPECT_EQ(cf_NOT_INIT, cf_set_perm(cf_ADMIN_PRIV));
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use function "
+              "cf_set_perm() prior to init",
+              Errors[0]);
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ(0, cf_set_perm(cf_SYS_PRIV));
+    EXPECT_EQ(cf_BAD_PRIV, cf_set_perm(4));
+    EXPECT_EQ(cf_BAD_PRIV, cf_set_perm(-1));
+    ASSERT_EQ(3u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid permission: 4", Errors[1]);
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid permission: -1", Errors[2]);
+
+    EXPECT_STREQ("cf_USER_PRIV", cf_get_perm_description(0));
+    EXPECT_STREQ("cf_ADMIN_PRIV", cf_get_perm_description(1));
+    EXPECT_STREQ("cf_INST_PRIV", cf_get_perm_description(2));
+    EXPECT_STREQ("cf_SYS_PRIV", cf_get_perm_description(3));
+    EXPECT_STREQ("Unknown-Priv-Level", cf_get_perm_description(7));
+    EXPECT_STREQ("Unknown-Priv-Level", cf_get_perm_description(-1));
+}
+
+TEST_F(ConfigModuleTest, SearchPathComesFromTheStandardDirectories) {
+    EXPECT_EQ(nullptr, cf_path(cf_DOMAIN_SYS));
+    EXPECT_EQ(cf_NOT_INIT, cf_set_path(cf_DOMAIN_SYS, "/x"));
+    EXPECT_EQ(cf_BAD_PARAM, cf_set_path(cf_DOMAIN_SYS, nullptr));
+    ASSERT_EQ(2u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use function cf_path() "
+              "prior to init",
+              Errors[0]);
+
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_STREQ((dir_ / "sys/config").c_str(), cf_path(cf_DOMAIN_SYS));
+    EXPECT_STREQ((dir_ / "site/config").c_str(), cf_path(cf_DOMAIN_SITE));
+    EXPECT_STREQ((dir_ / "user/config").c_str(), cf_path(cf_DOMAIN_USER));
+    EXPECT_EQ(nullptr, cf_path(cf_DOMAIN_ALL));
+    EXPECT_EQ(cf_BAD_DOMAIN, cf_set_path(cf_DOMAIN_ALL, "/x"));
+    EXPECT_EQ(cf_BAD_DOMAIN, cf_set_path(-1, "/x"));
+    ASSERT_EQ(5u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 4.", Errors[2]);
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: -1.", Errors[4]);
+}
+
+TEST_F(ConfigModuleTest, NewPathServesGroupsReadAfterwardsOnly) {
+    write("site/config/viewer.site", "PORT USER 104\n");
+    write("site/config/other.site", "PORT USER 105\n");
+    write("elsewhere/viewer.site", "PORT USER 204\n");
+    write("elsewhere/other.site", "PORT USER 205\n");
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ("104", get("PORT"));
+    ASSERT_EQ(0, cf_set_path(cf_DOMAIN_SITE, (dir_ / "elsewhere").c_str()));
+    EXPECT_STREQ((dir_ / "elsewhere").c_str(), cf_path(cf_DOMAIN_SITE));
+    EXPECT_EQ("104", get("PORT"));  // cached
+    char buffer[64];
+    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "other", "PORT", nullptr, buffer, 63, nullptr));
+    EXPECT_STREQ("205", buffer);
+    EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ("204", get("PORT"));
+}
+
+TEST_F(ConfigModuleTest, CachedTableIsReadOnceAndRefreshedInPlace) {
+    write("sys/config/viewer.base", "PORT USER 104\n");
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ("104", get("PORT"));
+    write("sys/config/viewer.base", "PORT USER 105\nMODE USER fast\n");
+    EXPECT_EQ("104", get("PORT"));
+    EXPECT_EQ("status -5000", get("MODE"));
+
+    // A holder of the table sees the new variables after the refresh.
+    ORVConfigurationTable *held = nullptr;
+    ASSERT_EQ(0, cf_read_entire_file(cf_DOMAIN_SYS, "viewer", &held));
+    EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ("105", get("PORT"));
+    EXPECT_EQ("fast", get("MODE"));
+    char *values[cf_MAX_VALUES];
+    int count = 0;
+    ASSERT_EQ(0, cf_get_from_table(held, cf_DOMAIN_SYS, "mode", nullptr, &count, values));
+    EXPECT_STREQ("fast", values[0]);
+    cf_free(values, count);
+    cf_free_table(&held);
+    EXPECT_EQ(cf_BAD_PARAM, cf_refresh_config_table_for_group(nullptr));
+}
+
+TEST_F(ConfigModuleTest, UnreadableGroupIsReportedOnEveryAttempt) {
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ(cf_FAILURE, cf_refresh_config_table_for_group("nosuch"));
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Read Table': Failed to read cf table for "
+              "\"nosuch\"",
+              Errors[0]);
+    char buffer[16] = "x";
+    EXPECT_EQ(cf_FAILURE, cf_get_string(cf_DOMAIN_ALL, "nosuch", "A", nullptr, buffer, 15, "d"));
+    ASSERT_EQ(3u, Errors.size());
+    EXPECT_EQ(Errors[0], Errors[1]);
+    EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR finding CF Table for \"nosuch\"",
+              Errors[2]);
+    // Not cached: the group is read once it exists.
+    write("site/config/nosuch.site", "A USER b\n");
+    EXPECT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "nosuch", "A", nullptr, buffer, 15, "d"));
+    EXPECT_STREQ("b", buffer);
+}
+
+TEST_F(ConfigModuleTest, DescriptionNamesEveryCachedGroup) {
+    write("site/config/viewer.site", "PORT USER 104\n");
+    ASSERT_EQ(0, cf_init(nullptr));
+    get("PORT");
+    const std::string text = describe_cf_table();
+    EXPECT_NE(std::string::npos, text.find("VIEWER"));
+    EXPECT_NE(std::string::npos, text.find("GROUP"));
+    EXPECT_NE(std::string::npos, text.find("104"));
+}
+
+}  // namespace
