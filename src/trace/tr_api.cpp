@@ -155,8 +155,10 @@ void tr_trace(const char *file, int line, int level, const char *fmt, ...) {
     if (drops_quickly(level, Trace_level)) return;
     if (!passes_filter(file, line, level, Trace_level)) return;
     Line out(tr_KIND_MESSAGE);
-    if (Show_message_tag == 1)
-        out.add("[%s,%d %s%s] ", base_name(file), line, time_stamp(), thread_tag());
+    if (Show_message_tag == 1) {
+        char prefix[kPrefixSize];
+        out.add_text(prefix, compose_stamped_prefix(prefix, file, line));
+    }
     va_list args;
     va_start(args, fmt);
     out.add_v(fmt ? fmt : "NULL Message passed to tr_trace", args);
@@ -182,7 +184,9 @@ void tr_warning(const char *file, int line, int level, const char *fmt, ...) {
     if (drops_quickly(level, Warning_level)) return;
     if (!passes_filter(file, line, level, Warning_level)) return;
     Line out(tr_KIND_WARNING);
-    out.add("WARNING [%s,%d %s%s] ", base_name(file), line, time_stamp(), thread_tag());
+    char prefix[kPrefixSize];
+    out.add_text("WARNING ", 8);
+    out.add_text(prefix, compose_stamped_prefix(prefix, file, line));
     va_list args;
     va_start(args, fmt);
     out.add_v(fmt ? fmt : "NULL Message passed to tr_warning", args);

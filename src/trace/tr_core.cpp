@@ -136,11 +136,66 @@ bool passes_filter(const char *file, int line, int level, int threshold) {
     return true;
 }
 
+std::size_t compose_stamped_prefix(char *buf, const char *file, int line) {
+    const char *stamp = time_stamp();
+    const char *tag = thread_tag();
+    const char *name = base_name(file);
+    const std::size_t stamp_length = std::strlen(stamp);
+    const std::size_t tag_length = std::strlen(tag);
+    // Room for '[', ',', a line number, ' ', the stamp, the tag, "] " and '\0'.
+    const std::size_t fixed = 1 + 1 + 11 + 1 + stamp_length + tag_length + 2 + 1;
+    std::size_t name_length = std::strlen(name);
+    if (name_length > kPrefixSize - fixed) name_length = kPrefixSize - fixed;
+    char *p = buf;
+    *p++ = '[';
+    std::memcpy(p, name, name_length);
+    p += name_length;
+    *p++ = ',';
+    char digits[12];
+    int count = 0;
+    unsigned int value = line < 0 ? 0U - static_cast<unsigned int>(line)
+                                  : static_cast<unsigned int>(line);
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    if (line < 0) *p++ = '-';
+    while (count > 0) *p++ = digits[--count];
+    *p++ = ' ';
+    std::memcpy(p, stamp, stamp_length);
+    p += stamp_length;
+    std::memcpy(p, tag, tag_length);
+    p += tag_length;
+    *p++ = ']';
+    *p++ = ' ';
+    *p = '\0';
+    return static_cast<std::size_t>(p - buf);
+}
+
 Line::Line(int kind) : kind_(kind), call_back_(classExternalLoggerFunction != nullptr) {
-    if (call_back_)
+    if (call_back_) {
         classOutputStringp[0] = '\0';
-    else
+    } else {
+        // One lock for the whole line, so the pieces below take it cheaply.
         stream_ = output_stream();
+        flockfile(stream_);
+    }
+}
+
+Line::~Line() {
+    if (!call_back_ && !finished_) funlockfile(stream_);
+}
+
+void Line::add_text(const char *text, std::size_t length) {
+    if (!call_back_) {
+        fwrite_unlocked(text, 1, length, stream_);
+        return;
+    }
+    const std::size_t room = static_cast<std::size_t>(kMaxMessage) - length_;
+    if (length > room) length = room;
+    std::memcpy(classOutputStringp + length_, text, length);
+    length_ += length;
+    classOutputStringp[length_] = '\0';
 }
 
 void Line::add(const char *fmt, ...) {
@@ -164,15 +219,18 @@ void Line::add_v(const char *fmt, va_list args) {
 }
 
 void Line::finish() {
-    if (call_back_)
+    finished_ = true;
+    if (call_back_) {
         classExternalLoggerFunction(classOutputStringp, kind_);
-    else
-        end_message(stream_);
+        return;
+    }
+    fputc_unlocked('\n', stream_);
+    fflush_unlocked(stream_);
+    funlockfile(stream_);
+    message_ended();
 }
 
-void end_message(std::FILE *stream) {
-    std::fputc('\n', stream);
-    std::fflush(stream);
+void message_ended() {
     if (Time_log_interval > 0) ++Time_log_line_count;
     if (File_is_open) check_file_size();
 }

@@ -9,6 +9,7 @@
 #include <ORVCommonKit/orvstr.h>
 #include <ORVCommonKit/ut.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -175,7 +176,8 @@ void check_file_size() {
     unsigned long size = ULONG_MAX;
     long long measured = 0;
     // Opening for appending recreates a file that was removed behind our back.
-    if (std::FILE *probe = std::fopen(TraceFilename, "ae")) std::fclose(probe);
+    const int probe = open(TraceFilename, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0664);
+    if (probe >= 0) close(probe);
     if (ut_get_longlong_path_size(TraceFilename, &measured) == 0 && measured >= 0) {
         size = static_cast<unsigned long>(measured);
     } else {

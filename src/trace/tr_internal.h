@@ -49,7 +49,10 @@ public:
     Line(const Line &) = delete;
     Line &operator=(const Line &) = delete;
 
+    ~Line();
     void add(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+    // Adds text as it is, without formatting.
+    void add_text(const char *text, std::size_t length);
     void add_v(const char *fmt, va_list args);
     void finish();
 
@@ -58,10 +61,17 @@ private:
     bool call_back_;
     std::FILE *stream_ = nullptr;
     std::size_t length_ = 0;
+    bool finished_ = false;
 };
 
-// Ends a file-mode message: line feed, flush, date-line count, size check.
-void end_message(std::FILE *stream);
+// Writes the bracketed prefix "[file,line stamp tag] " of traces and
+// warnings into buf (at least kPrefixSize bytes) and returns its length; a
+// file name is cut so that the prefix always fits.
+inline constexpr std::size_t kPrefixSize = 512;
+std::size_t compose_stamped_prefix(char *buf, const char *file, int line);
+
+// After a file-mode message was ended and flushed: date-line count, size check.
+void message_ended();
 
 // Trace file: size check after each ended message (tr_file.cpp).
 void check_file_size();
