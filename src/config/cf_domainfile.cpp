@@ -30,15 +30,22 @@ class LineSource {
 public:
     explicit LineSource(std::string_view text) : text_(text) {}
 
-    // Copies the next line into buf (zero-terminated, line end included);
+    // Copies the next line into buf (zero-terminated, without its line end);
     // false at the end of the text.
     bool next(std::string &buf) {
         if (pos_ >= text_.size()) return false;
         std::size_t limit = std::min(text_.size() - pos_, static_cast<std::size_t>(kMaxLine));
         const void *lf = std::memchr(text_.data() + pos_, '\n', limit);
         std::size_t len = lf ? static_cast<const char *>(lf) - (text_.data() + pos_) + 1 : limit;
-        buf.assign(text_.data() + pos_, len);
+        const std::size_t start = pos_;
         pos_ += len;
+        // The line end is not part of the text: an unterminated quoted token
+        // must not run into it.
+        if (lf) {
+            --len;
+            if (len && text_[start + len - 1] == '\r') --len;
+        }
+        buf.assign(text_.data() + start, len);
         return true;
     }
 
