@@ -82,6 +82,18 @@ TEST(ReleasePoolTest, WithoutAPoolTheThreadsFallbackPoolKeepsTemporaries) {
     EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(s.get())), 1) << "fallback pool not drained at thread exit";
 }
 
+// Regression: a pool released by another thread stayed on its creator's
+// stack, and the creator's next temporary went into freed memory.
+TEST(ReleasePoolTest, PoolReleasedByAnotherThreadLeavesItsCreatorsStack) {
+    ORVAutoreleasePool *outer = orvstd_create_autorel_pool();
+    ORVAutoreleasePool *inner = orvstd_create_autorel_pool();
+    std::thread([inner] { orvstd_destroy_autorel_pool(inner); }).join();
+    Owned<ORVString> s(orv_string_create("after"));
+    orv_object_autorelease(orv_object_retain(ORV_OBJECT(s.get())));
+    orvstd_destroy_autorel_pool(outer);
+    EXPECT_EQ(orv_object_retain_count(ORV_OBJECT(s.get())), 1);
+}
+
 TEST(ReleasePoolTest, TemporaryTextsLiveUntilTheirPoolEnds) {
     ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
     Owned<ORVObject> list = parse("(one, two)");

@@ -42,11 +42,15 @@ struct PoolStackAccess {
     static void detach(ORVAutoreleasePool *pool) { pool->onStack_ = false; }
 };
 
-ORVAutoreleasePool::ORVAutoreleasePool() { threadPools().stack.push_back(this); }
+ORVAutoreleasePool::ORVAutoreleasePool() {
+    ThreadPools &pools = threadPools();
+    pools.stack.push_back(this);
+    ownerStack_ = &pools;
+}
 
 ORVAutoreleasePool::~ORVAutoreleasePool() {
-    if (onStack_) {
-        auto &stack = threadPools().stack;
+    if (onStack_ && !t_poolsGone) {
+        auto &stack = static_cast<ThreadPools *>(ownerStack_)->stack;
         auto it = std::find(stack.begin(), stack.end(), this);
         if (it != stack.end()) {
             // Pools above this one end with it: empty them, innermost first,

@@ -5,7 +5,8 @@
 // autorelease puts an object into the innermost pool; when the thread has no
 // pool the object goes into the thread's fallback pool, which is drained when
 // the thread ends. Destroying a pool that is not innermost destroys the pools
-// above it first, as nesting requires.
+// above it first, as nesting requires. A pool belongs to the stack of the
+// thread that made it, even when another thread releases it.
 #pragma once
 
 #include "platform/object.h"
@@ -43,6 +44,7 @@ protected:
 private:
     std::vector<ORVObject *> objects_;
     bool onStack_ = true;
+    void *ownerStack_ = nullptr;  // the stack of the thread that created the pool
     friend struct PoolStackAccess;
 };
 
