@@ -8,7 +8,9 @@
 // read the variable's own values without copying them.
 #include "config/cf_lookup.h"
 
+#include "config/cf_domainfile.h"
 #include "config/cf_expand.h"
+#include "config/cf_lookup_origin.h"
 #include "config/cf_module.h"
 #include "platform/objects.h"
 #include "platform/plist.h"
@@ -18,6 +20,7 @@
 #include <ORVCommonKit/tk.h>
 #include <ORVCommonKit/tr.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -715,6 +718,79 @@ ORV_API int cf_variable_names_for_table(ORVConfigurationTable *table, ORVArray *
     for (const std::string &name : unique) array->add(std::string_view(name));
     *count = static_cast<int>(array->count());
     *names = array.leak();
+    return 0;
+}
+
+}  // extern "C"
+
+// ---- Origins, for orvkit ----
+
+extern "C" {
+
+int orv_cf_lookup_origin(int domain, const char *group, const char *name, const char *host,
+                         int *found_domain, char *key, int key_size, char *file, int file_size) {
+    if (found_domain) *found_domain = -1;
+    if (key && key_size >= 0) key[0] = '\0';
+    if (file && file_size >= 0) file[0] = '\0';
+    if (!cf::module_initialized()) return cf_NOT_INIT;
+    if (!group || !name) return cf_BAD_PARAM;
+    ORVConfigurationTable *table = nullptr;
+    if (int status = cf::get_table(group, &table); status != 0) return status;
+    cf::ScopedHost scoped(host ? std::string_view(host) : std::string_view(cf::local_host()));
+
+    ScratchLease lease;
+    Scratch &s = *lease;
+    upper_into(s.name, name);
+    const unsigned behavior = table->behaviorForUpperName(s.name);
+    if (domain == cf_DOMAIN_ALL) domain = cf_DOMAIN_USER;
+    if (static_cast<unsigned>(domain) > cf_DOMAIN_USER) {
+        report_bad_domain(domain);
+        return cf_BAD_DOMAIN;
+    }
+    int status = cf_NOT_FOUND;
+    for (int d = domain; d >= cf_DOMAIN_SYS; --d) {
+        cf::LookupResult result;
+        status = search_domain(*table, d, name, behavior, s, result);
+        if (status == cf_NOT_FOUND) continue;
+        if (found_domain) *found_domain = d;
+        if (key && key_size >= 0) copy_cut(key, key_size, s.found);
+        if (file && file_size >= 0) copy_cut(file, file_size, cf::domain_file_path(d, group));
+        break;
+    }
+    return status;
+}
+
+int orv_cf_get_simple_for_host(int domain, const char *group, const char *name,
+                               const char *host, void *storage, int type) {
+    cf::ScopedHost scoped(host ? std::string_view(host) : std::string_view(cf::local_host()));
+    return cf_get_simple(domain, group, name, nullptr, storage, type, 0);
+}
+
+int orv_cf_visit_group(const char *group, orv_cf_entry_visitor visit, void *context) {
+    if (!cf::module_initialized()) return cf_NOT_INIT;
+    if (!group || !visit) return cf_BAD_PARAM;
+    ORVConfigurationTable *table = nullptr;
+    if (int status = cf::get_table(group, &table); status != 0) return status;
+    const ORVConfigurationTable::VariableMap *all = table->valueDictionary();
+    if (!all) return 0;
+    for (int d = cf_DOMAIN_USER; d >= cf_DOMAIN_SYS; --d) {
+        const std::string prefix = std::string(cf::domain_name(d)) + ".";
+        std::vector<const std::pair<const std::string, orv::Ref<ORVConfigurationVariable>> *>
+            entries;
+        for (const auto &entry : *all)
+            if (entry.first.compare(0, prefix.size(), prefix) == 0) entries.push_back(&entry);
+        std::sort(entries.begin(), entries.end(),
+                  [](const auto *a, const auto *b) { return a->first < b->first; });
+        const std::string file = cf::domain_file_path(d, group);
+        for (const auto *entry : entries) {
+            const ORVConfigurationVariable *var = entry->second.get();
+            std::vector<const char *> values;
+            if (const cf::StringList *stored = var->values())
+                for (const std::string &v : *stored) values.push_back(v.c_str());
+            visit(context, d, var->name().c_str(), var->permission() ? *var->permission() : -1,
+                  static_cast<int>(values.size()), values.data(), file.c_str());
+        }
+    }
     return 0;
 }
 

@@ -1,0 +1,212 @@
+// orvkit config get and config list: layered configuration lookups from the
+// command line, with the domain and file each value came from.
+#include "cmdline.h"
+#include "orvkit.h"
+
+#include "../../src/config/cf_lookup_origin.h"
+
+#include <ORVCommonKit/ORVCommonKit.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Library errors go to standard error; traces and warnings (a group missing
+// in some domain is normal) are dropped, so standard output carries only
+// the answer.
+void errors_to_stderr(const char *text, int kind) {
+    if (kind == tr_KIND_ERROR) std::fprintf(stderr, "%s\n", text);
+}
+
+const char *const kDomainNames[] = {"SYS", "SITE", "USER"};
+const char *const kLevelWords[] = {"USER", "ADMIN", "INSTALL", "SYSTEM"};
+
+const char *level_word(int level) {
+    return level >= 0 && level <= 3 ? kLevelWords[level] : "-";
+}
+
+// Starts the library for one command; false (after a message) when the
+// configuration cannot be started.
+bool start(const char *command, const char *user) {
+    tr_init_with_call_back(errors_to_stderr);
+    const int status = cf_init(user);
+    if (status != 0) {
+        std::fprintf(stderr, "orvkit config %s: the configuration could not be started (%d)\n",
+                     command, status);
+        return false;
+    }
+    return true;
+}
+
+int run_config(int argc, char **argv);
+
+const orvkit::Command kConfig{
+    "config", "Look up configuration variables (get, list)",
+    "usage: orvkit config get GROUP NAME [--domain sys|site|user|all] [--host H]\n"
+    "                         [--user U] [--type int|bool|float|rect] [--origin]\n"
+    "       orvkit config list GROUP [--user U] [--origin]\n"
+    "\n"
+    "get   prints the values of NAME in GROUP, one per line, as a program sees them:\n"
+    "      the domains are searched from the one given (default all: USER, then\n"
+    "      SITE, then SYS); in each, the name qualified by the host comes first,\n"
+    "      then host groups, the plain name and name groups, as the group's\n"
+    "      behaviors allow, and values are expanded through expansion terms.\n"
+    "list  prints every stored entry of GROUP: domain, level, name and values as\n"
+    "      written (not expanded), USER entries first.\n"
+    "\n"
+    "  -d, --domain D   domain to start from: sys, site, user or all\n"
+    "  -H, --host H     look up as host H instead of this machine\n"
+    "  -u, --user U     read the user files of user U\n"
+    "  -t, --type T     convert the first value: int, bool, float or rect\n"
+    "  -o, --origin     name the domain and the file each value came from\n"
+    "\n"
+    "The directories come from the ORV_*_PATH variables, e.g.\n"
+    "  ORV_ROOT_PATH=$PWD/sample orvkit config get viewer PORT --host ws12 --origin\n"
+    "Exit status: 0 found, 1 not found or failed, 2 bad usage.\n",
+    run_config};
+
+const orvkit::Registrar registrar(kConfig);
+
+int parse_domain(const char *text) {
+    if (!std::strcmp(text, "sys")) return cf_DOMAIN_SYS;
+    if (!std::strcmp(text, "site")) return cf_DOMAIN_SITE;
+    if (!std::strcmp(text, "user")) return cf_DOMAIN_USER;
+    if (!std::strcmp(text, "all")) return cf_DOMAIN_ALL;
+    return -1;
+}
+
+int parse_type(const char *text) {
+    if (!std::strcmp(text, "int")) return cf_TYPE_INT;
+    if (!std::strcmp(text, "bool")) return cf_TYPE_BOOL;
+    if (!std::strcmp(text, "float")) return cf_TYPE_FLOAT;
+    if (!std::strcmp(text, "rect")) return cf_TYPE_RECT;
+    return -1;
+}
+
+void print_origin(int domain, const char *group, const char *name, const char *host) {
+    int found = -1;
+    char key[512];
+    char file[512];
+    const int status =
+        orv_cf_lookup_origin(domain, group, name, host, &found, key, 511, file, 511);
+    if (found >= 0)
+        std::printf("# from %s as %s in %s\n", kDomainNames[found], key, file);
+    else
+        std::printf("# not found (%d)\n", status);
+}
+
+int run_get(int argc, char **argv) {
+    const char *domain_text = "all";
+    const char *host = nullptr;
+    const char *user = nullptr;
+    const char *type_text = nullptr;
+    bool origin = false;
+    orvkit::CommandLine line(kConfig);
+    line.text('d', "domain", &domain_text)
+        .text('H', "host", &host)
+        .text('u', "user", &user)
+        .text('t', "type", &type_text)
+        .flag('o', "origin", &origin);
+    if (int status = line.parse(argc, argv, 2, 2)) return status;
+    const int domain = parse_domain(domain_text);
+    if (domain < 0)
+        return orvkit::usage_error(kConfig, "unknown domain \"%s\" (sys, site, user or all)",
+                                   domain_text);
+    const int type = type_text ? parse_type(type_text) : -1;
+    if (type_text && type < 0)
+        return orvkit::usage_error(kConfig, "unknown type \"%s\" (int, bool, float or rect)",
+                                   type_text);
+    const char *group = line.operand(0);
+    const char *name = line.operand(1);
+    if (!start("get", user)) return orvkit::kFailed;
+
+    int status;
+    if (type < 0) {
+        static char values[8192];
+        status = cf_get_string_for_host(domain, group, name, host, nullptr, values,
+                                        sizeof values - 1, nullptr);
+        if (status == 0) std::printf("%s\n", values);
+    } else {
+        float rect[4] = {0, 0, 0, 0};
+        int integer = 0;
+        unsigned char flag = 0;
+        float number = 0;
+        void *storage = type == cf_TYPE_INT     ? static_cast<void *>(&integer)
+                        : type == cf_TYPE_BOOL  ? static_cast<void *>(&flag)
+                        : type == cf_TYPE_FLOAT ? static_cast<void *>(&number)
+                                                : static_cast<void *>(rect);
+        status = orv_cf_get_simple_for_host(domain, group, name, host, storage, type);
+        if (status == 0) {
+            if (type == cf_TYPE_INT) std::printf("%d\n", integer);
+            if (type == cf_TYPE_BOOL) std::printf("%s\n", flag ? "yes" : "no");
+            if (type == cf_TYPE_FLOAT) std::printf("%g\n", static_cast<double>(number));
+            if (type == cf_TYPE_RECT)
+                std::printf("XYWH %g %g %g %g\n", static_cast<double>(rect[0]),
+                            static_cast<double>(rect[1]), static_cast<double>(rect[2]),
+                            static_cast<double>(rect[3]));
+        }
+    }
+    if (origin && (status == 0 || status == cf_NO_VALUES || status == cf_TYPE_MISMATCH))
+        print_origin(domain, group, name, host);
+    if (status == cf_NOT_FOUND)
+        std::fprintf(stderr, "orvkit config get: %s not found in group %s\n", name, group);
+    else if (status == cf_NO_VALUES)
+        std::fprintf(stderr, "orvkit config get: %s has no values\n", name);
+    else if (status == cf_TYPE_MISMATCH)
+        std::fprintf(stderr, "orvkit config get: the value is not of type %s\n", type_text);
+    else if (status != 0)
+        std::fprintf(stderr, "orvkit config get: lookup failed (%d)\n", status);
+    cf_term();
+    return status == 0 ? orvkit::kOk : orvkit::kFailed;
+}
+
+struct ListState {
+    bool origin;
+    int entries;
+};
+
+void print_entry(void *context, int domain, const char *name, int level, int count,
+                 const char *const *values, const char *file) {
+    auto *state = static_cast<ListState *>(context);
+    ++state->entries;
+    const bool quote_name = !*name || std::strpbrk(name, " \t");
+    std::printf(quote_name ? "%-4s  %-7s  \"%s\"" : "%-4s  %-7s  %s", kDomainNames[domain],
+                level_word(level), name);
+    for (int i = 0; i < count; ++i) {
+        const bool quote = !*values[i] || std::strpbrk(values[i], " \t");
+        std::printf(quote ? " \"%s\"" : " %s", values[i]);
+    }
+    if (state->origin) std::printf("    # %s", file);
+    std::printf("\n");
+}
+
+int run_list(int argc, char **argv) {
+    const char *user = nullptr;
+    bool origin = false;
+    orvkit::CommandLine line(kConfig);
+    line.text('u', "user", &user).flag('o', "origin", &origin);
+    if (int status = line.parse(argc, argv, 1, 1)) return status;
+    const char *group = line.operand(0);
+    if (!start("list", user)) return orvkit::kFailed;
+    ListState state{origin, 0};
+    const int status = orv_cf_visit_group(group, print_entry, &state);
+    if (status != 0)
+        std::fprintf(stderr, "orvkit config list: group %s could not be read (%d)\n", group,
+                     status);
+    cf_term();
+    return status == 0 ? orvkit::kOk : orvkit::kFailed;
+}
+
+int run_config(int argc, char **argv) {
+    if (argc < 2) return orvkit::usage_error(kConfig, "expected get or list");
+    if (orvkit::wants_help(argc, argv) && std::strcmp(argv[1], "get") != 0 &&
+        std::strcmp(argv[1], "list") != 0)
+        return orvkit::print_usage(kConfig);
+    if (!std::strcmp(argv[1], "get")) return run_get(argc - 1, argv + 1);
+    if (!std::strcmp(argv[1], "list")) return run_list(argc - 1, argv + 1);
+    return orvkit::usage_error(kConfig, "unknown subcommand \"%s\" (get or list)", argv[1]);
+}
+
+}  // namespace
