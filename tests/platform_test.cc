@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -334,6 +335,42 @@ TEST_F(ArchiveTest, RoundTripGivesAnEqualGraph) {
     EXPECT_TRUE(orv_object_is_equal(back.get(), graph_.get()));
 }
 
+TEST_F(ArchiveTest, NumbersAndDatesDecodeAndDescribe) {
+    // (48, -2.5, YES, 2024-03-01 13:05:09 UTC seen at +01:00, -01:30)
+    std::vector<unsigned char> bytes = {'O', 'R', 'V', 'A', 1, 0, 0, 0, 'A', 5, 0, 0, 0};
+    bytes.insert(bytes.end(), {'I', 48, 0, 0, 0, 0, 0, 0, 0});
+    bytes.insert(bytes.end(), {'F', 0, 0, 0, 0, 0, 0, 0x04, 0xC0});
+    bytes.insert(bytes.end(), {'B', 1});
+    const unsigned char seconds[] = {0x85, 0xD2, 0xE1, 0x65, 0, 0, 0, 0};  // 1709298309
+    bytes.push_back('T');
+    bytes.insert(bytes.end(), seconds, seconds + 8);
+    bytes.insert(bytes.end(), {0x10, 0x0E, 0, 0, 3, 0, 0, 0, 'C', 'E', 'T'});  // +3600
+    bytes.push_back('T');
+    bytes.insert(bytes.end(), seconds, seconds + 8);
+    bytes.insert(bytes.end(), {0xE8, 0xEA, 0xFF, 0xFF, 0, 0, 0, 0});  // -5400, no zone name
+    Owned<ORVObject> obj(orv_archive_decode(bytes.data(), bytes.size(), nullptr));
+    ASSERT_NE(obj, nullptr);
+    EXPECT_EQ(describe(obj.get()),
+              "(\n    48,\n    -2.5,\n    YES,\n    \"2024-03-01 14:05:09 +0100\",\n"
+              "    \"2024-03-01 11:35:09 -0130\"\n)");
+    Owned<ORVData> again(orv_archive_encode(obj.get(), nullptr));
+    ASSERT_NE(again, nullptr);
+    const auto *p = static_cast<const unsigned char *>(orv_data_bytes_of(again.get()));
+    EXPECT_EQ(std::vector<unsigned char>(p, p + orv_data_length_of(again.get())), bytes);
+    auto badBool = bytes;
+    badBool[13 + 9 + 9 + 1] = 2;
+    EXPECT_EQ(decodeError(badBool), "bad boolean value at offset 33");
+}
+
+TEST_F(ArchiveTest, ObjectsOutsideThePropertyListTypesAreNotArchived) {
+    Owned<ORVBundle> bundle(orv_bundle_create("/tmp"));
+    const char *error = nullptr;
+    EXPECT_EQ(orv_archive_encode(ORV_OBJECT(bundle.get()), &error), nullptr);
+    EXPECT_STREQ(error, "an object of this kind cannot be archived");
+    EXPECT_EQ(orv_archive_encode(nullptr, &error), nullptr);
+    EXPECT_STREQ(error, "a null object cannot be archived");
+}
+
 TEST_F(ArchiveTest, EveryTruncationIsRejected) {
     for (std::size_t n = 0; n < bytes_.size(); ++n) {
         // Exactly n bytes on the heap: reading beyond them would be caught.
@@ -477,6 +514,39 @@ TEST_F(FileManagerTest, RemovesTreesCreatesDirectoriesAndSetsPermissions) {
     ASSERT_EQ(::stat(made.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0751u);
     EXPECT_EQ(orv_file_manager_set_permissions((dir_ / "missing").c_str(), 0600), 0);
+}
+
+class BuiltinFileManagerTest : public FileManagerTest {
+protected:
+    void SetUp() override {
+        FileManagerTest::SetUp();
+        orv_platform_testing_use_builtin_file_answers(1);
+    }
+    void TearDown() override {
+        orv_platform_testing_use_builtin_file_answers(0);
+        FileManagerTest::TearDown();
+    }
+};
+
+TEST_F(BuiltinFileManagerTest, RemovesWholeTreesAndLinksWithoutFollowingThem) {
+    dir_.write("keep/k.txt", "k");
+    dir_.write("tree/a/b/c.txt", "c");
+    dir_.write("tree/top.txt", "t");
+    std::string tree = dir_ / "tree", keep = dir_ / "keep";
+    ASSERT_EQ(::symlink(keep.c_str(), (tree + "/link").c_str()), 0);
+    EXPECT_EQ(orv_file_manager_remove_path(tree.c_str(), nullptr), 1);
+    int isDir = -1;
+    EXPECT_EQ(orv_file_manager_exists(tree.c_str(), &isDir), 0);
+    EXPECT_EQ(isDir, 0);
+    EXPECT_EQ(orvtest::read_file(keep + "/k.txt"), "k") << "removal followed a symbolic link";
+}
+
+TEST_F(BuiltinFileManagerTest, FailedRemovalAsksTheHandlerWithThePath) {
+    ORVObject *handler = orv_std_handler_create("remover.c", 5, "remove");
+    std::string missing = dir_ / "missing";
+    EXPECT_EQ(orv_file_manager_remove_path(missing.c_str(), handler), 0);
+    EXPECT_STREQ(ORVStdHandler_last_error_cString(), "No such file or directory");
+    EXPECT_EQ(orv_file_manager_remove_path("", handler), 0);
 }
 
 TEST_F(FileManagerTest, FailureWithTheStandardHandlerStopsAndKeepsTheErrorText) {

@@ -12,6 +12,10 @@ __attribute__((visibility("default"))) void orv_platform_testing_set_bundle_path
 // Number of objects the calling thread's fallback pool holds.
 __attribute__((visibility("default"))) unsigned long orv_platform_testing_fallback_count(void);
 
+// With on = 1, sets aside the process-wide file-manager answers that other
+// families installed and uses the built-in ones; on = 0 puts them back.
+__attribute__((visibility("default"))) void orv_platform_testing_use_builtin_file_answers(int on);
+
 #ifdef __cplusplus
 }
 #endif
