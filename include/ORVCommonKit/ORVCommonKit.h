@@ -20,6 +20,9 @@
 #include <ORVCommonKit/orvopt.h>
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cftable.h>
+#include <ORVCommonKit/cfshare.h>
+#include <ORVCommonKit/cfvalidate.h>
+#include <ORVCommonKit/cfset.h>
 #include <ORVCommonKit/orvstd.h>
 #include <ORVCommonKit/orvpostloader.h>
 #include <ORVCommonKit/orvstr.h>
