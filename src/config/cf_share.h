@@ -1,0 +1,44 @@
+// Sharing the table cache between processes: the region's name, its byte
+// layout, and the reader that turns untrusted region bytes into tables.
+//
+// Region layout: u32 N (little-endian), then N bytes of archive: a
+// dictionary from group name (upper case) to the archived form of the
+// group's ORVConfigurationTable. The region is exactly N + 4 bytes long.
+#pragma once
+
+#include "config/cf_share_cache.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cf {
+
+// Bytes before the archive: its length.
+inline constexpr std::size_t kShareHeaderSize = 4;
+
+// The shared-memory object name of a share name: "/" and the name, with
+// every character other than a letter, a digit, '.', '_' or '-' replaced by
+// '_'.
+std::string share_region_name(std::string_view share_name);
+
+// The archive of tables (name to table), or false with a reason.
+bool encode_share_archive(const std::vector<NamedTable> &tables, std::vector<std::uint8_t> &out,
+                          std::string *error = nullptr);
+
+// What reading a region's bytes came to.
+enum class ShareRead {
+    Ok,
+    BadLength,   // shorter than its header, or the length does not match the size
+    BadArchive,  // the archive is not a dictionary of configuration tables
+};
+
+// Reads a whole region (header and archive) of size bytes. Every length,
+// type and name is checked; on Ok, tables holds every table with its group
+// name (upper case).
+ShareRead decode_share_region(const std::uint8_t *bytes, std::size_t size,
+                              std::vector<NamedTable> &tables, std::string *error = nullptr);
+
+}  // namespace cf

@@ -1,0 +1,579 @@
+// Sharing configuration tables between processes through a named shared
+// memory region, and validation lists. Exporters and importers run in real
+// processes (fork); every test uses share names of its own and removes them.
+#include "support/orv_test_support.h"
+
+#include "config/cf_module_testing.h"
+#include "config/cf_share_testing.h"
+#include "trace/tr_testing.h"
+
+#include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/cfshare.h>
+#include <ORVCommonKit/cftable.h>
+#include <ORVCommonKit/cfvalidate.h>
+#include <ORVCommonKit/orvstr.h>
+#include <ORVCommonKit/tr.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orvtest::ScopedEnv;
+using orvtest::TempDir;
+
+std::vector<std::string> Errors;
+std::vector<std::string> Traces;
+
+// Keeps an error from "IN '" on (the place and time before it vary).
+void capture(const char *text, int kind) {
+    std::string line = text;
+    if (kind == tr_KIND_ERROR) {
+        const auto at = line.find(" IN '");
+        Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
+    } else {
+        Traces.push_back(line);
+    }
+}
+
+bool traced(const std::string &text) {
+    return std::any_of(Traces.begin(), Traces.end(),
+                       [&](const std::string &t) { return t.find(text) != std::string::npos; });
+}
+
+std::string share_error(const std::string &message) {
+    return "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': " + message;
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The bytes of a region, or nothing when the name does not exist.
+Bytes region_bytes(const std::string &share, bool *exists = nullptr) {
+    const int fd = shm_open(("/" + share).c_str(), O_RDONLY, 0);
+    if (exists) *exists = fd >= 0;
+    if (fd < 0) return {};
+    struct stat st {};
+    fstat(fd, &st);
+    Bytes bytes(static_cast<std::size_t>(st.st_size));
+    if (!bytes.empty() && pread(fd, bytes.data(), bytes.size(), 0) != st.st_size) bytes.clear();
+    close(fd);
+    return bytes;
+}
+
+bool region_exists(const std::string &share) {
+    bool exists = false;
+    region_bytes(share, &exists);
+    return exists;
+}
+
+// Creates a region holding exactly bytes, as a foreign or broken exporter would.
+void write_region(const std::string &share, const Bytes &bytes) {
+    const int fd = shm_open(("/" + share).c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
+    ASSERT_GE(fd, 0) << share;
+    ASSERT_EQ(0, ftruncate(fd, static_cast<off_t>(bytes.size())));
+    if (!bytes.empty()) {
+        ASSERT_EQ(static_cast<ssize_t>(bytes.size()), pwrite(fd, bytes.data(), bytes.size(), 0));
+    }
+    close(fd);
+}
+
+Bytes le32(std::uint32_t n) {
+    return {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+            static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)};
+}
+
+Bytes operator+(Bytes a, const Bytes &b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes text_bytes(const std::string &s) { return Bytes(s.begin(), s.end()); }
+
+// An archive header followed by one object.
+Bytes archive_of(const Bytes &object) { return text_bytes("ORVA") + Bytes{1, 0, 0, 0} + object; }
+
+// A region: the length, then the archive.
+Bytes region_of(const Bytes &archive) {
+    return le32(static_cast<std::uint32_t>(archive.size())) + archive;
+}
+
+// A fresh installation with groups viewer and reading in the site domain,
+// the trace call-back catching every report.
+class ConfigShareTest : public ::testing::Test {
+protected:
+    ConfigShareTest()
+        : root_("ORV_ROOT_PATH", dir_.path()),
+          sys_("ORV_SYS_CONFIG_PATH", dir_ / "sys/config"),
+          site_("ORV_SITE_CONFIG_PATH", dir_ / "site/config"),
+          user_("ORV_USER_CONFIG_PATH", dir_ / "user/config"),
+          data_("ORV_SYS_DATA_PATH", dir_ / "sys/data") {}
+
+    void SetUp() override {
+        cf_close_file_mapping();
+        cf_term();
+        orv_cfshare_testing_reset();
+        orv_tr_testing_reset();
+        tr_init_with_call_back(capture);
+        Errors.clear();
+        Traces.clear();
+        dir_.write("sys/data/cf/behavior.plist", "{ viewer = { default = 0x20; }; }");
+        dir_.write("site/config/viewer.site", "PORT\tUSER\t104\nws12.PORT\tUSER\t4104\n");
+        dir_.write("sys/config/viewer.base", "SERVERS\tSYSTEM\tsrv1 srv2\n");
+        dir_.write("site/config/reading.site", "MODE\tADMIN\tfast\n");
+    }
+    void TearDown() override {
+        cf_close_file_mapping();
+        for (const auto &share : shares_) shm_unlink(("/" + share).c_str());
+        cf_term();
+        orv_cfshare_testing_reset();
+        orv_tr_testing_reset();
+    }
+
+    // A share name no other test or run uses.
+    std::string share() {
+        static int counter = 0;
+        shares_.push_back("orvcfshare-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+        return shares_.back();
+    }
+
+    // The joined value of a variable, or the status.
+    static std::string get(const char *group, const char *name) {
+        char buffer[256];
+        const int status = cf_get_string(cf_DOMAIN_ALL, group, name, nullptr, buffer, 255, nullptr);
+        return status == 0 ? std::string(buffer) : "status " + std::to_string(status);
+    }
+
+    void remove_domain_files() {
+        for (const char *file : {"site/config/viewer.site", "sys/config/viewer.base",
+                                 "site/config/reading.site"})
+            std::remove((dir_ / file).c_str());
+    }
+
+    static int export_groups(const std::string &share) {
+        const char *groups[] = {"viewer", "reading"};
+        return cf_export_config_tables_to_file_mapping(share.c_str(), groups, 2);
+    }
+
+    TempDir dir_;
+    ScopedEnv root_, sys_, site_, user_, data_;
+    std::vector<std::string> shares_;
+};
+
+// A child process that starts the module, exports and holds the region until
+// the parent writes to the pipe; its exit status tells how the export went.
+class Exporter {
+public:
+    explicit Exporter(const std::string &share) {
+        int ready[2], done[2];
+        if (pipe(ready) != 0 || pipe(done) != 0) std::abort();
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(ready[0]);
+            close(done[1]);
+            const char *groups[] = {"viewer", "reading"};
+            int status = cf_init(nullptr);
+            if (status == 0)
+                status = cf_export_config_tables_to_file_mapping(share.c_str(), groups, 2);
+            const char answer = status == 0 ? 'y' : 'n';
+            if (write(ready[1], &answer, 1) != 1) _exit(3);
+            char go;
+            if (read(done[0], &go, 1) != 1) _exit(4);
+            if (go == 'c') cf_close_file_mapping();
+            _exit(status == 0 ? 0 : 1);
+        }
+        close(ready[1]);
+        close(done[0]);
+        done_ = done[1];
+        char answer = 0;
+        exported_ = read(ready[0], &answer, 1) == 1 && answer == 'y';
+        close(ready[0]);
+    }
+    ~Exporter() {
+        if (pid_ > 0) finish(true);
+    }
+
+    bool exported() const { return exported_; }
+
+    // Ends the child, closing the region first or leaving it behind as a
+    // crashed exporter would; the child's exit status.
+    int finish(bool close_region) {
+        const char go = close_region ? 'c' : 'k';
+        if (write(done_, &go, 1) != 1) return -1;
+        close(done_);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int done_ = -1;
+    bool exported_ = false;
+};
+
+// ---- Between processes ----
+
+TEST_F(ConfigShareTest, ImporterAnswersFromTheExportersTablesWithoutItsFiles) {
+    const std::string name = share();
+    Exporter exporter(name);
+    ASSERT_TRUE(exporter.exported());
+    ASSERT_TRUE(region_exists(name));
+
+    remove_domain_files();
+    ASSERT_EQ(0, cf_init(nullptr));
+    orv_cfmodule_testing_set_local_host("ws13");
+    EXPECT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    EXPECT_TRUE(Errors.empty()) << Errors[0];
+    EXPECT_TRUE(traced("cf_import_config_tables_from_file_mapping() is finished"));
+    EXPECT_FALSE(orv_cfshare_testing_holds_region());
+
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_EQ("srv1\nsrv2", get("viewer", "SERVERS"));
+    EXPECT_EQ("fast", get("reading", "MODE"));
+    char host_port[256];
+    EXPECT_EQ(0, cf_get_string_for_host(cf_DOMAIN_ALL, "viewer", "PORT", "ws12", nullptr,
+                                        host_port, 255, nullptr));
+    EXPECT_STREQ("4104", host_port);
+    // Refreshing keeps to the imported table too: no file is there to read.
+    EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_TRUE(Errors.empty()) << Errors[0];
+
+    // A group the exporter did not have is still read from files.
+    dir_.write("site/config/other.site", "X\tUSER\t1\n");
+    EXPECT_EQ("1", get("other", "X"));
+
+    EXPECT_EQ(0, exporter.finish(true));
+    EXPECT_FALSE(region_exists(name));
+}
+
+TEST_F(ConfigShareTest, SecondExporterUnderAHeldNameIsRefusedAndWritesNothing) {
+    const std::string name = share();
+    Exporter exporter(name);
+    ASSERT_TRUE(exporter.exported());
+    const Bytes before = region_bytes(name);
+
+    dir_.write("site/config/viewer.site", "PORT\tUSER\t999\n");
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ(cf_SHARE_FAILED, export_groups(name));
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ(share_error("CreateFileMapping reports that the share name '" + name +
+                          "' already exists."),
+              Errors[0]);
+    EXPECT_FALSE(orv_cfshare_testing_holds_region());
+    EXPECT_EQ(before, region_bytes(name));
+
+    // The holder's tables are still the ones to import.
+    EXPECT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_EQ(0, exporter.finish(true));
+}
+
+TEST_F(ConfigShareTest, NameLeftByAnExporterThatEndedIsTakenOver) {
+    const std::string name = share();
+    {
+        Exporter exporter(name);
+        ASSERT_TRUE(exporter.exported());
+        EXPECT_EQ(0, exporter.finish(false));
+    }
+    const Bytes left = region_bytes(name);
+    ASSERT_FALSE(left.empty());
+
+    dir_.write("site/config/viewer.site", "PORT\tUSER\t999\n");
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ(0, export_groups(name));
+    EXPECT_TRUE(Errors.empty()) << Errors[0];
+    EXPECT_TRUE(traced("The share name '" + name + "' was left by a process that ended"));
+    const Bytes now = region_bytes(name);
+    EXPECT_NE(left, now);
+    EXPECT_NE(std::string::npos, std::string(now.begin(), now.end()).find("999"));
+
+    cf_close_file_mapping();
+    EXPECT_FALSE(region_exists(name));
+}
+
+TEST_F(ConfigShareTest, ForkedChildDoesNotRemoveItsParentsRegion) {
+    const std::string name = share();
+    ASSERT_EQ(0, cf_init(nullptr));
+    ASSERT_EQ(0, export_groups(name));
+    const pid_t child = fork();
+    if (child == 0) {
+        cf_close_file_mapping();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(region_exists(name));
+    EXPECT_TRUE(orv_cfshare_testing_holds_region());
+}
+
+// ---- The region ----
+
+TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
+    const std::string name = share();
+    ASSERT_EQ(0, cf_init(nullptr));
+    ASSERT_EQ(0, export_groups(name));
+    EXPECT_TRUE(orv_cfshare_testing_holds_region());
+
+    const Bytes bytes = region_bytes(name);
+    ASSERT_GT(bytes.size(), 8u);
+    const std::uint32_t length =
+        bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    EXPECT_EQ(bytes.size(), length + 4u);
+    EXPECT_EQ(text_bytes("ORVA"), Bytes(bytes.begin() + 4, bytes.begin() + 8));
+    EXPECT_TRUE(traced("Successfully write the config table blob to the File Mapping object "
+                       "(Bytes=" + std::to_string(length) + ")"));
+
+    // Ending the module does not give up the region; closing does, and
+    // closing twice is harmless.
+    cf_term();
+    EXPECT_TRUE(region_exists(name));
+    cf_close_file_mapping();
+    cf_close_file_mapping();
+    EXPECT_FALSE(region_exists(name));
+}
+
+TEST_F(ConfigShareTest, ShareNameIsCleanedForTheSystem) {
+    const std::string name = share();
+    const std::string given = name + " a/b:c";
+    shares_.push_back(name + "_a_b_c");
+    ASSERT_EQ(0, cf_init(nullptr));
+    ASSERT_EQ(0, cf_export_config_tables_to_file_mapping(given.c_str(), nullptr, 0));
+    EXPECT_TRUE(region_exists(name + "_a_b_c"));
+    cf_close_file_mapping();
+    EXPECT_FALSE(region_exists(name + "_a_b_c"));
+}
+
+TEST_F(ConfigShareTest, ExportKeepsBehaviorTablesAndSkipsUnreadableGroups) {
+    const std::string name = share();
+    dir_.write("sys/data/cf/behavior.plist",
+               "{ viewer = { default = 0x20; }; idle = { variables = { \"PORT_*\" = 0x10; }; }; }");
+    ASSERT_EQ(0, cf_init(nullptr));
+    const char *groups[] = {"viewer", "missing", nullptr};
+    EXPECT_EQ(0, cf_export_config_tables_to_file_mapping(name.c_str(), groups, 3));
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Read Table': Failed to read cf table for "
+              "\"missing\"",
+              Errors[0]);
+    const std::string archive = [&] {
+        const Bytes bytes = region_bytes(name);
+        return std::string(bytes.begin(), bytes.end());
+    }();
+    EXPECT_NE(std::string::npos, archive.find("VIEWER"));
+    EXPECT_EQ(std::string::npos, archive.find("MISSING"));
+}
+
+// ---- Failures ----
+
+TEST_F(ConfigShareTest, ArgumentsAndStartAreCheckedFirst) {
+    EXPECT_EQ(cf_SHARE_FAILED, cf_export_config_tables_to_file_mapping("", nullptr, 0));
+    EXPECT_EQ(cf_SHARE_FAILED, cf_export_config_tables_to_file_mapping(nullptr, nullptr, 0));
+    EXPECT_EQ(cf_NOT_INIT, cf_export_config_tables_to_file_mapping("x", nullptr, 0));
+    EXPECT_EQ(cf_NOT_INIT, cf_import_config_tables_from_file_mapping("x"));
+    const std::vector<std::string> expected = {
+        share_error("Invalid Share Name"),
+        share_error("Invalid Share Name"),
+        "IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use function "
+        "cf_share_config_table() prior to init",
+        "IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use function "
+        "cf_import_config_tables_from_file_mapping() prior to init"};
+    EXPECT_EQ(expected, Errors);
+}
+
+TEST_F(ConfigShareTest, ImportOfAMissingRegionLeavesTheCacheAsItWas) {
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    dir_.write("site/config/viewer.site", "PORT\tUSER\t999\n");
+    EXPECT_EQ(0, cf_import_config_tables_from_file_mapping(share().c_str()));
+    EXPECT_TRUE(traced("No file mapping object exists. This process needs to read config by itself"));
+    EXPECT_TRUE(Errors.empty());
+    // Still the cached table, and refreshing still reads the files.
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ("999", get("viewer", "PORT"));
+}
+
+struct FailedCall {
+    const char *call;
+    const char *message;
+};
+
+TEST_F(ConfigShareTest, FailedExportLeavesNoRegionBehind) {
+    const FailedCall cases[] = {
+        {"shm_open", "ERROR: Failed to create the File Mapping object"},
+        {"fcntl", "ERROR: Failed to create the File Mapping object"},
+        {"ftruncate", "ERROR: Failed to create the File Mapping object"},
+        {"mmap", "ERROR: Failed to map the File Mapping object to the virtual address"},
+    };
+    ASSERT_EQ(0, cf_init(nullptr));
+    for (const FailedCall &c : cases) {
+        SCOPED_TRACE(c.call);
+        Errors.clear();
+        const std::string name = share();
+        orv_cfshare_testing_fail_call(c.call, ENOSPC);
+        EXPECT_EQ(cf_SHARE_FAILED, export_groups(name));
+        orv_cfshare_testing_reset();
+        EXPECT_EQ(std::vector<std::string>{share_error(c.message)}, Errors);
+        EXPECT_FALSE(region_exists(name));
+        EXPECT_FALSE(orv_cfshare_testing_holds_region());
+    }
+}
+
+TEST_F(ConfigShareTest, ImportThatCannotReadTheRegionFails) {
+    const FailedCall cases[] = {
+        {"fstat", "ERROR: Failed to map the File Mapping object to the virtual address"},
+        {"pread",
+         "ERROR: Failed to create the data blob from the File Mapping object for the config "
+         "tables"},
+    };
+    // Importing gives up a region this process holds, so the region comes
+    // from elsewhere.
+    const std::string name = share();
+    write_region(name, region_of(text_bytes("x")));
+    ASSERT_EQ(0, cf_init(nullptr));
+    for (const FailedCall &c : cases) {
+        SCOPED_TRACE(c.call);
+        Errors.clear();
+        orv_cfshare_testing_fail_call(c.call, EIO);
+        EXPECT_EQ(cf_SHARE_FAILED, cf_import_config_tables_from_file_mapping(name.c_str()));
+        orv_cfshare_testing_reset();
+        EXPECT_EQ(std::vector<std::string>{share_error(c.message)}, Errors);
+    }
+}
+
+struct CorruptRegion {
+    const char *what;
+    Bytes bytes;
+    bool blob;  // refused before the archive is read
+};
+
+TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
+    ASSERT_EQ(0, cf_init(nullptr));
+    const std::string good_name = share();
+    ASSERT_EQ(0, export_groups(good_name));
+    const Bytes good = region_bytes(good_name);
+    cf_close_file_mapping();
+    const Bytes archive(good.begin() + 4, good.end());
+
+    Bytes flipped = good;
+    flipped[4] ^= 0xff;
+    Bytes cut_inside = good;
+    cut_inside[12] = 'Z';  // the tag of the top object
+    const Bytes lower_key = archive_of(text_bytes("M") + le32(1) + text_bytes("S") + le32(6) +
+                                       text_bytes("viewer") + text_bytes("I") + Bytes(8, 0));
+    const Bytes not_a_table = archive_of(text_bytes("M") + le32(1) + text_bytes("S") + le32(6) +
+                                         text_bytes("VIEWER") + text_bytes("I") + Bytes(8, 0));
+
+    const std::vector<CorruptRegion> cases = {
+        {"empty region", {}, true},
+        {"shorter than the length", {1, 0}, true},
+        {"length zero", le32(0), true},
+        {"truncated archive", Bytes(good.begin(), good.end() - 7), true},
+        {"length larger than the region", le32(static_cast<std::uint32_t>(archive.size() + 1)) + archive, true},
+        {"region longer than the length", good + Bytes{0, 0, 0}, true},
+        {"length near 4 GiB", le32(0xfffffff0u) + archive, true},
+        {"garbage archive", region_of(text_bytes("this is not an archive at all")), false},
+        {"bad magic", flipped, false},
+        {"damaged inside", cut_inside, false},
+        {"archive of a string", region_of(archive_of(text_bytes("S") + le32(2) + text_bytes("hi"))), false},
+        {"lower-case group name", region_of(lower_key), false},
+        {"group that is not a table", region_of(not_a_table), false},
+    };
+    for (const CorruptRegion &c : cases) {
+        SCOPED_TRACE(c.what);
+        cf_term();
+        ASSERT_EQ(0, cf_init(nullptr));
+        Errors.clear();
+        const std::string name = share();
+        write_region(name, c.bytes);
+        EXPECT_EQ(cf_SHARE_FAILED, cf_import_config_tables_from_file_mapping(name.c_str()));
+        const std::string expected =
+            c.blob ? "ERROR: Failed to create the data blob from the File Mapping object for the "
+                     "config tables"
+                   : "ERROR: Failed to create the config tables from the shared memory";
+        EXPECT_EQ(std::vector<std::string>{share_error(expected)}, Errors);
+        // The process goes on with its own files.
+        EXPECT_EQ("104", get("viewer", "PORT"));
+        EXPECT_EQ("fast", get("reading", "MODE"));
+        EXPECT_TRUE(region_exists(name));
+    }
+}
+
+// ---- Validation lists ----
+
+class ValidationListTest : public ConfigShareTest {
+protected:
+    void SetUp() override {
+        ConfigShareTest::SetUp();
+        dir_.write("site/config/ports.site",
+                   "PORT\tUSER\t104\nws12.Port\tUSER\t4104\nWS12.MODE\tUSER\tfast\n"
+                   "$READING.PORT\tUSER\t5104\nws12.port.backup\tUSER\t1\n");
+        ASSERT_EQ(0, cf_init(nullptr));
+        ASSERT_EQ(0, cf_read_entire_file(cf_DOMAIN_ALL, "ports", &table_));
+    }
+    void TearDown() override {
+        cf_free_table(&table_);
+        ConfigShareTest::TearDown();
+    }
+
+    // The names listed for key, sorted; the list is freed.
+    std::set<std::string> names(const char *key) {
+        char **list = reinterpret_cast<char **>(1);
+        int count = -1;
+        EXPECT_EQ(0, cfvalidate_get_string_list_with_key_from_table(table_, key, &list, &count));
+        std::set<std::string> out;
+        if (count == 0) {
+            EXPECT_EQ(nullptr, list);
+        }
+        for (int i = 0; i < count; ++i) {
+            out.insert(list[i]);
+            orvstr_free(list[i]);
+        }
+        std::free(list);
+        return out;
+    }
+
+    ORVConfigurationTable *table_ = nullptr;
+};
+
+TEST_F(ValidationListTest, KeyMatchesWholePartsOfNamesWithoutRegardToCase) {
+    EXPECT_EQ((std::set<std::string>{"WS12.PORT", "WS12.MODE", "WS12.PORT.BACKUP"}), names("ws12"));
+    EXPECT_EQ((std::set<std::string>{"PORT", "WS12.PORT", "WS12.PORT.BACKUP"}), names("Port"));
+    EXPECT_EQ((std::set<std::string>{"WS12.PORT.BACKUP"}), names("backup"));
+    EXPECT_TRUE(names("ws").empty());
+    EXPECT_TRUE(names("12.PORT").empty());
+    // Group-qualified names are never listed.
+    EXPECT_TRUE(names("reading").empty());
+    EXPECT_TRUE(names("$READING").empty());
+    EXPECT_TRUE(Errors.empty());
+}
+
+TEST_F(ValidationListTest, AbsentArgumentsAndEmptyKeyAreRefused) {
+    char **list = nullptr;
+    int count = 0;
+    EXPECT_EQ(-1, cfvalidate_get_string_list_with_key_from_table(nullptr, "ws12", &list, &count));
+    EXPECT_EQ(-1, cfvalidate_get_string_list_with_key_from_table(table_, nullptr, &list, &count));
+    EXPECT_EQ(-1, cfvalidate_get_string_list_with_key_from_table(table_, "", &list, &count));
+    EXPECT_EQ(-1, cfvalidate_get_string_list_with_key_from_table(table_, "ws12", nullptr, &count));
+    EXPECT_EQ(-1, cfvalidate_get_string_list_with_key_from_table(table_, "ws12", &list, nullptr));
+    ASSERT_EQ(5u, Errors.size());
+    for (const std::string &error : Errors)
+        EXPECT_EQ("IN 'cfvalidate_get_string_list_with_key_from_table()' INFORM 'programmer' TITLE "
+                  "'NULL Parameter': NULL Parameter to "
+                  "cfvalidate_get_string_list_with_key_from_table()",
+                  error);
+}
+
+}  // namespace
