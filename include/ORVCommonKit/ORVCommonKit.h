@@ -22,6 +22,8 @@
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/cfshare.h>
 #include <ORVCommonKit/cfvalidate.h>
+#include <ORVCommonKit/cfshare.h>
+#include <ORVCommonKit/cfvalidate.h>
 #include <ORVCommonKit/cfset.h>
 #include <ORVCommonKit/orvstd.h>
 #include <ORVCommonKit/orvpostloader.h>
