@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <cwchar>
 #include <functional>
 
 #include <sys/types.h>
@@ -192,9 +193,15 @@ orv::Ref<ORVString> ORVString::vformat(const char *fmt, va_list ap) {
             else appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, double));
             break;
         case 'c':
-            appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, int));
+            if (len == l) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, wint_t));
+            else appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, int));
             break;
         case 's': {
+            if (len == l) {
+                const wchar_t *w = va_arg(args, const wchar_t *);
+                appendOne(out, spec, width, precision, hasWidth, hasPrecision, w ? w : L"(null)");
+                break;
+            }
             const char *s = va_arg(args, const char *);
             appendOne(out, spec, width, precision, hasWidth, hasPrecision, s ? s : "(null)");
             break;
