@@ -22,8 +22,6 @@
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/cfshare.h>
 #include <ORVCommonKit/cfvalidate.h>
-#include <ORVCommonKit/cfshare.h>
-#include <ORVCommonKit/cfvalidate.h>
 #include <ORVCommonKit/cfset.h>
 #include <ORVCommonKit/orvstd.h>
 #include <ORVCommonKit/orvpostloader.h>
