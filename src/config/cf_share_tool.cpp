@@ -1,0 +1,23 @@
+// The cache as orvkit shows it after an export or an import.
+#include "config/cf_share_tool.h"
+
+#include "config/cf_module.h"
+#include "config/cf_share_cache.h"
+
+#include <algorithm>
+
+int orv_cf_share_visit_tables(orv_cf_share_table_visitor visit, void *context) {
+    if (!cf::module_initialized()) return cf_NOT_INIT;
+    if (!visit) return cf_BAD_PARAM;
+    std::vector<cf::NamedTable> tables = cf::cached_tables();
+    std::sort(tables.begin(), tables.end(),
+              [](const cf::NamedTable &a, const cf::NamedTable &b) { return a.first < b.first; });
+    for (const auto &[name, table] : tables) {
+        const auto *values = table->valueDictionary();
+        visit(context, name.c_str(), values ? static_cast<int>(values->size()) : 0,
+              table->hasVariables() ? 1 : 0);
+    }
+    return 0;
+}
+
+int orv_cf_share_tables_imported(void) { return cf::tables_imported() ? 1 : 0; }
