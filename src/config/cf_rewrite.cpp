@@ -179,10 +179,10 @@ std::string joined(std::string_view text, const Entry &entry) {
         if (entry.continued && last_non_blank(part) == npos) continue;
         const std::size_t start = out.size();
         out.append(part);
+        // The backslash becomes the blank that separates the lines' tokens.
         if (entry.continued) {
             const std::size_t at = last_non_blank(part);
             if (part[at] == '\\') out[start + at] = ' ';
-            out += ' ';
         }
         if (out.size() >= static_cast<std::size_t>(kMaxLine)) {
             out.resize(kMaxLine);
