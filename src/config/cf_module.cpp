@@ -212,14 +212,15 @@ ScopedHost::~ScopedHost() { set_current_host(Host_name); }
 
 ORVConfigurationTable *cached_table(std::string_view group) noexcept {
     if (cfTableDict.empty()) return nullptr;
-    // Group names are short: upper-case on the stack when they fit.
-    char buffer[256];
-    if (group.size() < sizeof buffer) {
-        for (std::size_t i = 0; i < group.size(); ++i) buffer[i] = orvchar_to_upper(group[i]);
-        auto it = cfTableDict.find(std::string_view(buffer, group.size()));
-        return it == cfTableDict.end() ? nullptr : it->second.get();
+    // The upper-case probe keeps its capacity between calls.
+    static std::string probe;
+    try {
+        probe.assign(group);
+    } catch (...) {
+        return nullptr;
     }
-    auto it = cfTableDict.find(cf::upper(group));
+    cf::upper_in_place(probe);
+    auto it = cfTableDict.find(std::string_view(probe));
     return it == cfTableDict.end() ? nullptr : it->second.get();
 }
 

@@ -1,0 +1,131 @@
+// Configuration lookups and group reads against GLib's key files.
+//
+// A group of 5,000 variables spread over the three domain files (a third in
+// each of SYS, SITE and USER) with host-qualified names allowed; the key-file
+// baseline holds the same 5,000 entries in one file.
+//   BM_CfGetString / BM_KeyFileGetString: a lookup in the cached group (ALL
+//     domains, so a SYS variable is probed as USER, SITE and SYS, each
+//     host-qualified first) against g_key_file_get_string.
+//   BM_CfReadGroup / BM_KeyFileLoad: reading the group from its three files
+//   against g_key_file_load_from_file of the one file.
+#include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/tr.h>
+
+#include <benchmark/benchmark.h>
+#include <glib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kVariables = 5000;
+
+struct Installation {
+    std::string root;
+    std::string keyfile;
+    std::vector<std::string> names;
+
+    Installation() {
+        char pattern[] = "/tmp/orv-config-bench-XXXXXX";
+        root = mkdtemp(pattern);
+        for (const char *dir : {"/sys/config", "/site/config", "/user/config", "/sys/data/cf"})
+            std::filesystem::create_directories(root + dir);
+        setenv("ORV_ROOT_PATH", root.c_str(), 1);
+        setenv("ORV_SYS_CONFIG_PATH", (root + "/sys/config").c_str(), 1);
+        setenv("ORV_SITE_CONFIG_PATH", (root + "/site/config").c_str(), 1);
+        setenv("ORV_USER_CONFIG_PATH", (root + "/user/config").c_str(), 1);
+        setenv("ORV_SYS_DATA_PATH", (root + "/sys/data").c_str(), 1);
+        std::ofstream(root + "/sys/data/cf/behavior.plist") << "{ bench = { default = 0x20; }; }";
+
+        std::ofstream files[3] = {std::ofstream(root + "/sys/config/bench.base"),
+                                  std::ofstream(root + "/site/config/bench.site"),
+                                  std::ofstream(root + "/user/config/bench.user")};
+        keyfile = root + "/bench.ini";
+        std::ofstream ini(keyfile);
+        ini << "[bench]\n";
+        for (int i = 0; i < kVariables; ++i) {
+            std::string name = "VARIABLE_" + std::to_string(i);
+            std::string value = "value-" + std::to_string(i * 7) + "-of-the-bench-group";
+            files[i % 3] << name << "\tUSER\t" << value << "\n";
+            ini << name << "=" << value << "\n";
+            names.push_back(std::move(name));
+        }
+    }
+    ~Installation() { std::filesystem::remove_all(root); }
+};
+
+Installation &installation() {
+    static Installation inst;
+    return inst;
+}
+
+void quiet(const char *, int) {}
+
+void start() {
+    installation();
+    tr_init_with_call_back(quiet);
+    if (!cf_is_init() && cf_init(nullptr) != 0) std::abort();
+}
+
+void BM_CfGetString(benchmark::State &state) {
+    start();
+    const auto &names = installation().names;
+    char buffer[256];
+    if (cf_get_string(cf_DOMAIN_ALL, "bench", names[0].c_str(), nullptr, buffer, 255, nullptr))
+        std::abort();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        int status = cf_get_string(cf_DOMAIN_ALL, "bench", names[i].c_str(), nullptr, buffer, 255,
+                                   nullptr);
+        benchmark::DoNotOptimize(status);
+        benchmark::DoNotOptimize(buffer);
+        if (++i == names.size()) i = 0;
+    }
+}
+BENCHMARK(BM_CfGetString);
+
+void BM_KeyFileGetString(benchmark::State &state) {
+    const auto &inst = installation();
+    GKeyFile *file = g_key_file_new();
+    if (!g_key_file_load_from_file(file, inst.keyfile.c_str(), G_KEY_FILE_NONE, nullptr))
+        std::abort();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        gchar *value = g_key_file_get_string(file, "bench", inst.names[i].c_str(), nullptr);
+        benchmark::DoNotOptimize(value);
+        g_free(value);
+        if (++i == inst.names.size()) i = 0;
+    }
+    g_key_file_free(file);
+}
+BENCHMARK(BM_KeyFileGetString);
+
+void BM_CfReadGroup(benchmark::State &state) {
+    start();
+    for (auto _ : state) {
+        int status = cf_refresh_config_table_for_group("bench");
+        benchmark::DoNotOptimize(status);
+    }
+}
+BENCHMARK(BM_CfReadGroup)->Unit(benchmark::kMillisecond);
+
+void BM_KeyFileLoad(benchmark::State &state) {
+    const auto &inst = installation();
+    for (auto _ : state) {
+        GKeyFile *file = g_key_file_new();
+        gboolean ok = g_key_file_load_from_file(file, inst.keyfile.c_str(), G_KEY_FILE_NONE,
+                                                nullptr);
+        benchmark::DoNotOptimize(ok);
+        g_key_file_free(file);
+    }
+}
+BENCHMARK(BM_KeyFileLoad)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
