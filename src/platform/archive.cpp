@@ -219,8 +219,8 @@ private:
                 if (!key) return nullptr;
                 auto value = object(depth + 1);
                 if (!value) return nullptr;
-                if (dict->objectForKey(key.get())) return fail("duplicate dictionary key");
-                dict->setObject(value.get(), key.get());
+                if (!dict->putEntry(std::move(key), std::move(value), false))
+                    return fail("duplicate dictionary key");
             }
             return dict;
         }

@@ -100,8 +100,13 @@ private:
     T *p_ = nullptr;
 };
 
+// Identity comparisons (C++20 derives != and the reversed forms).
 template <class T, class U>
 bool operator==(const Ref<T> &a, const Ref<U> &b) noexcept { return a.get() == b.get(); }
+template <class T>
+bool operator==(const Ref<T> &a, std::nullptr_t) noexcept { return a.get() == nullptr; }
+template <class T, class U>
+bool operator==(const Ref<T> &a, const U *b) noexcept { return a.get() == b; }
 
 // A new object of type T with its first reference held by the result.
 template <class T, class... Args>

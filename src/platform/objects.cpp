@@ -371,6 +371,21 @@ void ORVDictionary::setObject(ORVObject *value, ORVObject *key) {
     entries_.emplace_back(std::move(k), orv::Ref<ORVObject>::retain(value));
 }
 
+bool ORVDictionary::putEntry(orv::Ref<ORVObject> key, orv::Ref<ORVObject> value, bool replace) {
+    if (!key || !value) return false;
+    const std::size_t h = key->hash();
+    auto range = index_.equal_range(h);
+    for (auto it = range.first; it != range.second; ++it) {
+        if (orv::equal(entries_[it->second].first.get(), key.get())) {
+            if (replace) entries_[it->second].second = std::move(value);
+            return false;
+        }
+    }
+    index_.emplace(h, entries_.size());
+    entries_.emplace_back(std::move(key), std::move(value));
+    return true;
+}
+
 void ORVDictionary::setObject(ORVObject *value, std::string_view key) {
     if (!value) return;
     auto k = orv::str(key);

@@ -121,6 +121,10 @@ struct ORVDictionary : ORVObject {
     void setObject(ORVObject *value, ORVObject *key);
     void setObject(ORVObject *value, std::string_view key);
     void setString(std::string_view value, std::string_view key);
+    // Stores value under key as given, without copying a string key: for
+    // readers that hand over keys nobody else holds. When an equal key is
+    // present, its value is replaced if replace is true, and false returned.
+    bool putEntry(orv::Ref<ORVObject> key, orv::Ref<ORVObject> value, bool replace);
     void removeObjectForKey(const ORVObject *key);
     void removeObjectForKey(std::string_view key);
     void removeAllObjects() noexcept;

@@ -74,7 +74,7 @@ public:
             if (!skipSpace()) return nullptr;
             Ref<ORVObject> value;
             if (!atEnd() && peek() == ';') {
-                value = key;  // "key"; alone: the value is the key
+                value = key->copy();  // "key"; alone: the value is the key
             } else {
                 if (atEnd() || peek() != '=') return fail("expected '=' after key");
                 ++pos_;
@@ -84,7 +84,7 @@ public:
                 if (atEnd() || peek() != ';') return fail("expected ';' after value");
             }
             ++pos_;
-            dict->setObject(value.get(), key.get());
+            dict->putEntry(std::move(key), std::move(value), true);
         }
     }
 
@@ -184,7 +184,7 @@ private:
             ++pos_;
             auto value = readObject(depth + 1);
             if (!value) return nullptr;
-            dict->setObject(value.get(), key.get());
+            dict->putEntry(std::move(key), std::move(value), true);
             if (!skipSpace()) return nullptr;
             if (atEnd()) return fail("unterminated dictionary, expected '}'");
             if (peek() == ';')
