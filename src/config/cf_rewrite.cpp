@@ -192,11 +192,27 @@ std::string joined(std::string_view text, const Entry &entry) {
     return out;
 }
 
-// True when the entry's name equals name without regard to case.
-bool same_name(const Entry &entry, const char *name, std::string &scratch) {
+// True when the entry's name equals name without regard to case. Plain
+// ASCII names on both sides need only case folding, which is checked here
+// directly; anything else goes through the library's folded comparison.
+bool same_name(const Entry &entry, std::string_view name, std::string &scratch) {
     if (!entry.has_name) return false;
-    scratch.assign(entry.name);
-    return orvstr_icmp(scratch.c_str(), name) == 0;
+    const std::string_view token = entry.name;
+    bool ascii = true;
+    for (char c : token) ascii &= static_cast<unsigned char>(c) < 0x80;
+    for (char c : name) ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (ascii) {
+        if (token.size() != name.size()) return false;
+        for (std::size_t i = 0; i < token.size(); ++i) {
+            char a = token[i], b = name[i];
+            if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+            if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+            if (a != b) return false;
+        }
+        return true;
+    }
+    scratch.assign(token);
+    return orvstr_icmp(scratch.c_str(), std::string(name).c_str()) == 0;
 }
 
 // The level of an entry's privilege word; an unknown word counts as 0 (the
@@ -451,7 +467,7 @@ int find_entry(const std::string &path, int domain, std::string_view name, unsig
                          gathered.c_str());
                 return cf_UNEX_EOF;
             }
-            if (!same_name(entry, wanted.c_str(), scratch)) continue;
+            if (!same_name(entry, wanted, scratch)) continue;
 
             const std::string line = joined(text, entry);
             std::size_t at = 0;
@@ -524,7 +540,7 @@ int edit_entries(std::string_view text, std::string_view name, bool first_only,
     out.reserve(text.size() + replacement.size());
     Entry entry;
     for (std::size_t pos = 0; next_entry(text, pos, entry); pos = entry.end) {
-        if ((first_only && matched) || !same_name(entry, wanted.c_str(), scratch)) {
+        if (!same_name(entry, wanted, scratch)) {
             out.append(text.substr(entry.begin, entry.end - entry.begin));
             continue;
         }
@@ -535,6 +551,11 @@ int edit_entries(std::string_view text, std::string_view name, bool first_only,
         }
         if (!matched) out.append(replacement);
         matched = true;
+        // Later entries of the name stay when only the first is replaced.
+        if (first_only) {
+            out.append(text.substr(entry.end));
+            break;
+        }
     }
     return 0;
 }
