@@ -69,20 +69,20 @@ orv::Ref<ORVString> ORVString::format(const char *fmt, ...) {
 
 namespace {
 
-// Formats one conversion (spec holds "%...c" without %@) with one argument.
+// Formats one conversion (conversion holds one "%...c" directive, never %@) with one argument.
 template <class T>
-void appendOne(std::string &out, const std::string &spec, int width, int precision, bool hasWidth,
+void appendOne(std::string &out, const std::string &conversion, int width, int precision, bool hasWidth,
                bool hasPrecision, T value) {
     char small[128];
     int n;
     if (hasWidth && hasPrecision)
-        n = std::snprintf(small, sizeof small, spec.c_str(), width, precision, value);
+        n = std::snprintf(small, sizeof small, conversion.c_str(), width, precision, value);
     else if (hasWidth)
-        n = std::snprintf(small, sizeof small, spec.c_str(), width, value);
+        n = std::snprintf(small, sizeof small, conversion.c_str(), width, value);
     else if (hasPrecision)
-        n = std::snprintf(small, sizeof small, spec.c_str(), precision, value);
+        n = std::snprintf(small, sizeof small, conversion.c_str(), precision, value);
     else
-        n = std::snprintf(small, sizeof small, spec.c_str(), value);
+        n = std::snprintf(small, sizeof small, conversion.c_str(), value);
     if (n < 0) return;
     if (static_cast<std::size_t>(n) < sizeof small) {
         out.append(small, static_cast<std::size_t>(n));
@@ -90,13 +90,13 @@ void appendOne(std::string &out, const std::string &spec, int width, int precisi
     }
     std::string big(static_cast<std::size_t>(n) + 1, '\0');
     if (hasWidth && hasPrecision)
-        std::snprintf(big.data(), big.size(), spec.c_str(), width, precision, value);
+        std::snprintf(big.data(), big.size(), conversion.c_str(), width, precision, value);
     else if (hasWidth)
-        std::snprintf(big.data(), big.size(), spec.c_str(), width, value);
+        std::snprintf(big.data(), big.size(), conversion.c_str(), width, value);
     else if (hasPrecision)
-        std::snprintf(big.data(), big.size(), spec.c_str(), precision, value);
+        std::snprintf(big.data(), big.size(), conversion.c_str(), precision, value);
     else
-        std::snprintf(big.data(), big.size(), spec.c_str(), value);
+        std::snprintf(big.data(), big.size(), conversion.c_str(), value);
     out.append(big.data(), static_cast<std::size_t>(n));
 }
 
@@ -170,50 +170,50 @@ orv::Ref<ORVString> ORVString::vformat(const char *fmt, va_list ap) {
             break;
         }
         ++p;
-        std::string spec(start, static_cast<std::size_t>(p - start));
+        std::string conversion(start, static_cast<std::size_t>(p - start));
         switch (conv) {
         case 'd': case 'i':
-            if (len == l) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, long));
-            else if (len == ll) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, long long));
-            else if (len == j) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, intmax_t));
-            else if (len == z) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, ssize_t));
-            else if (len == t) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, ptrdiff_t));
-            else appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, int));
+            if (len == l) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, long));
+            else if (len == ll) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, long long));
+            else if (len == j) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, intmax_t));
+            else if (len == z) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, ssize_t));
+            else if (len == t) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, ptrdiff_t));
+            else appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, int));
             break;
         case 'u': case 'o': case 'x': case 'X':
-            if (len == l) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, unsigned long));
-            else if (len == ll) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, unsigned long long));
-            else if (len == j) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, uintmax_t));
-            else if (len == z) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, size_t));
-            else if (len == t) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, ptrdiff_t));
-            else appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, unsigned));
+            if (len == l) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, unsigned long));
+            else if (len == ll) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, unsigned long long));
+            else if (len == j) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, uintmax_t));
+            else if (len == z) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, size_t));
+            else if (len == t) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, ptrdiff_t));
+            else appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, unsigned));
             break;
         case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-            if (len == L) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, long double));
-            else appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, double));
+            if (len == L) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, long double));
+            else appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, double));
             break;
         case 'c':
-            if (len == l) appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, wint_t));
-            else appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, int));
+            if (len == l) appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, wint_t));
+            else appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, int));
             break;
         case 's': {
             if (len == l) {
                 const wchar_t *w = va_arg(args, const wchar_t *);
-                appendOne(out, spec, width, precision, hasWidth, hasPrecision, w ? w : L"(null)");
+                appendOne(out, conversion, width, precision, hasWidth, hasPrecision, w ? w : L"(null)");
                 break;
             }
             const char *s = va_arg(args, const char *);
-            appendOne(out, spec, width, precision, hasWidth, hasPrecision, s ? s : "(null)");
+            appendOne(out, conversion, width, precision, hasWidth, hasPrecision, s ? s : "(null)");
             break;
         }
         case 'p':
-            appendOne(out, spec, width, precision, hasWidth, hasPrecision, va_arg(args, void *));
+            appendOne(out, conversion, width, precision, hasWidth, hasPrecision, va_arg(args, void *));
             break;
         case 'n':  // writing back counts is not supported; the argument is skipped
             (void)va_arg(args, void *);
             break;
         default:  // unknown conversion: kept as text
-            out += spec;
+            out += conversion;
             break;
         }
     }
