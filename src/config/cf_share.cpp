@@ -6,8 +6,10 @@
 #include "platform/archive.h"
 #include "platform/objects.h"
 
+#include <climits>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace cf {
 
@@ -43,9 +45,246 @@ bool encode_share_archive(const std::vector<NamedTable> &tables, std::vector<std
     return orv::archive::encode(dictionary.get(), out, error);
 }
 
+namespace {
+
+constexpr std::string_view kTableClass = "ORVConfigurationTable";
+constexpr std::int64_t kTableVersion = 1;
+
+// Reads the archive of a table dictionary straight into tables, without the
+// intermediate object graph of the general archive decoder: importing is the
+// start-up path of every process, and building and freeing that graph cost
+// more than reading the domain files did. The bytes are the ones the general
+// encoder writes (see platform/archive.h and the archived forms of the two
+// configuration classes); every tag, length, count and range is checked, and
+// anything else is refused.
+class TableReader {
+public:
+    TableReader(const std::uint8_t *bytes, std::size_t size, std::string *error)
+        : p_(bytes), end_(bytes + size), error_(error) {}
+
+    bool read(std::vector<NamedTable> &tables) {
+        std::uint32_t magic = 0, count = 0;
+        std::uint16_t version = 0, flags = 0;
+        if (!u32(magic) || magic != orv::archive::kMagic || !u16(version) ||
+            version != orv::archive::kVersion || !u16(flags) || flags != 0)
+            return fail("not an archive of this library");
+        if (!dictionary(count)) return false;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::string_view name;
+            if (!string(name)) return false;
+            // Group names are written upper case; anything else was not
+            // written by an exporter.
+            if (name.empty() || name.find('\0') != std::string_view::npos || upper(name) != name)
+                return fail("a group name is not an upper-case string");
+            for (const NamedTable &seen : tables)
+                if (seen.first == name) return fail("a group is there twice");
+            orv::Ref<ORVConfigurationTable> table = this->table();
+            if (!table) return false;
+            tables.emplace_back(std::string(name), std::move(table));
+        }
+        if (p_ != end_) return fail("bytes after the archive");
+        return true;
+    }
+
+private:
+    bool fail(const char *reason) {
+        if (error_ && error_->empty()) *error_ = reason;
+        return false;
+    }
+    bool have(std::size_t n) const { return static_cast<std::size_t>(end_ - p_) >= n; }
+    bool u8(std::uint8_t &v) {
+        if (!have(1)) return fail("truncated archive");
+        v = *p_++;
+        return true;
+    }
+    bool u16(std::uint16_t &v) {
+        if (!have(2)) return fail("truncated archive");
+        v = static_cast<std::uint16_t>(p_[0] | p_[1] << 8);
+        p_ += 2;
+        return true;
+    }
+    bool u32(std::uint32_t &v) {
+        if (!have(4)) return fail("truncated archive");
+        v = static_cast<std::uint32_t>(p_[0]) | static_cast<std::uint32_t>(p_[1]) << 8 |
+            static_cast<std::uint32_t>(p_[2]) << 16 | static_cast<std::uint32_t>(p_[3]) << 24;
+        p_ += 4;
+        return true;
+    }
+    bool tag(char expected) {
+        std::uint8_t t = 0;
+        if (!u8(t)) return false;
+        if (t != static_cast<std::uint8_t>(expected)) return fail("unexpected object type");
+        return true;
+    }
+    bool string(std::string_view &out) {
+        std::uint32_t n = 0;
+        if (!tag('S') || !u32(n)) return false;
+        if (!have(n)) return fail("truncated string");
+        out = std::string_view(reinterpret_cast<const char *>(p_), n);
+        p_ += n;
+        return true;
+    }
+    bool integer(std::int64_t &out) {
+        if (!tag('I') || !have(8)) return fail("truncated integer");
+        std::uint64_t v = 0;
+        for (int i = 7; i >= 0; --i) v = v << 8 | p_[i];
+        p_ += 8;
+        out = static_cast<std::int64_t>(v);
+        return true;
+    }
+    bool boolean(bool &out) {
+        std::uint8_t b = 0;
+        if (!tag('B') || !u8(b)) return false;
+        if (b > 1) return fail("bad boolean value");
+        out = b == 1;
+        return true;
+    }
+    // A count of entries, each of which takes at least two bytes per item.
+    bool counted(char kind, std::uint32_t &count, std::size_t per_item) {
+        if (!tag(kind) || !u32(count)) return false;
+        if (count > static_cast<std::size_t>(end_ - p_) / per_item)
+            return fail("count exceeds the archive");
+        return true;
+    }
+    bool dictionary(std::uint32_t &count) { return counted('M', count, 2); }
+
+    bool behaviors(cf::BehaviorMap &map) {
+        std::uint32_t count = 0;
+        if (!dictionary(count)) return false;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::string_view name;
+            std::int64_t behavior = 0;
+            if (!string(name) || !integer(behavior)) return false;
+            if (behavior < 0 || behavior > static_cast<std::int64_t>(UINT_MAX))
+                return fail("a behavior is out of range");
+            map[upper(name)] = static_cast<unsigned>(behavior);
+        }
+        return true;
+    }
+
+    orv::Ref<ORVConfigurationVariable> variable() {
+        std::uint32_t count = 0;
+        if (!dictionary(count)) return nullptr;
+        std::string_view field, name;
+        bool has_name = false, has_permission = false, has_values = false, has_flag = false;
+        std::int64_t permission = 0;
+        ORVConfigurationVariable::Values values;
+        bool is_new = false;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (!string(field)) return nullptr;
+            bool ok;
+            if (field == "name" && !has_name) {
+                ok = has_name = string(name);
+            } else if (field == "permission" && !has_permission) {
+                ok = has_permission = integer(permission);
+                if (ok && (permission < INT_MIN || permission > INT_MAX))
+                    ok = fail("variable permission is out of range");
+            } else if (field == "values" && !has_values) {
+                std::uint32_t n = 0;
+                ok = has_values = counted('A', n, 5);
+                if (ok) values.reserve(n);
+                for (std::uint32_t v = 0; ok && v < n; ++v) {
+                    std::string_view value;
+                    ok = string(value);
+                    if (ok) values.emplace_back(value);
+                }
+            } else if (field == "isNew" && !has_flag) {
+                ok = has_flag = boolean(is_new);
+            } else {
+                ok = fail("variable has an unknown or repeated field");
+            }
+            if (!ok) return nullptr;
+        }
+        if (!has_name) return fail("variable without a name"), nullptr;
+        auto result = ORVConfigurationVariable::variableWithName(
+            std::string(name),
+            has_permission ? std::optional<int>(static_cast<int>(permission)) : std::nullopt,
+            has_values ? std::optional<ORVConfigurationVariable::Values>(std::move(values))
+                       : std::nullopt);
+        result->setIsNew(is_new);
+        return result;
+    }
+
+    orv::Ref<ORVConfigurationTable> table() {
+        std::uint32_t count = 0;
+        if (!dictionary(count)) return nullptr;
+        enum Field { Class, Version, Values, Behaviors, Derived, Group, Wildcards, Save, kFields };
+        static constexpr std::string_view kNames[kFields] = {
+            "class", "version", "values", "behaviors", "derived",
+            "groupBehavior", "hasBehaviorWildcards", "isSaveAllowed"};
+        bool seen[kFields] = {};
+        std::vector<std::pair<std::string_view, orv::Ref<ORVConfigurationVariable>>> variables;
+        cf::BehaviorMap behavior_map, derived;
+        std::int64_t version = 0, group = 0;
+        bool flag = false;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::string_view key;
+            if (!string(key)) return nullptr;
+            int field = 0;
+            while (field < kFields && kNames[field] != key) ++field;
+            if (field == kFields || seen[field]) return fail("table has an unknown or repeated field"), nullptr;
+            seen[field] = true;
+            bool ok = true;
+            switch (field) {
+            case Class: {
+                std::string_view name;
+                ok = string(name) && (name == kTableClass || fail("not a configuration table"));
+                break;
+            }
+            case Version:
+                ok = integer(version) && (version == kTableVersion || fail("unsupported table version"));
+                break;
+            case Values: {
+                std::uint32_t n = 0;
+                ok = dictionary(n);
+                if (ok) variables.reserve(n);
+                for (std::uint32_t v = 0; ok && v < n; ++v) {
+                    std::string_view name;
+                    ok = string(name);
+                    if (!ok) break;
+                    auto var = variable();
+                    ok = var.get() != nullptr;
+                    if (ok) variables.emplace_back(name, std::move(var));
+                }
+                break;
+            }
+            case Behaviors: ok = behaviors(behavior_map); break;
+            case Derived: ok = behaviors(derived); break;
+            case Group:
+                ok = integer(group) &&
+                     ((group >= 0 && group <= static_cast<std::int64_t>(UINT_MAX)) ||
+                      fail("group behavior is out of range"));
+                break;
+            default: ok = boolean(flag); break;
+            }
+            if (!ok) return nullptr;
+        }
+        if (!seen[Class] || !seen[Version] || !seen[Group] || !seen[Wildcards] || !seen[Save])
+            return fail("table is missing a field"), nullptr;
+        // The two flags follow from the behaviors, which the table works out
+        // again rather than take them on trust; the pattern-match cache
+        // ("derived") is checked and then built afresh as names are asked.
+        auto table = ORVConfigurationTable::create(static_cast<unsigned>(group),
+                                                   seen[Behaviors] ? &behavior_map : nullptr);
+        if (seen[Values]) {
+            // An empty list still marks the table as filled.
+            table->setVariable(nullptr, std::string_view());
+            for (auto &[key, var] : variables) table->setVariable(var.get(), key);
+        }
+        return table;
+    }
+
+    const std::uint8_t *p_;
+    const std::uint8_t *end_;
+    std::string *error_;
+};
+
+}  // namespace
+
 ShareRead decode_share_region(const std::uint8_t *bytes, std::size_t size,
                               std::vector<NamedTable> &tables, std::string *error) {
     tables.clear();
+    if (error) error->clear();
     if (!bytes || size < kShareHeaderSize) {
         fail(error, "the region is shorter than its length field");
         return ShareRead::BadLength;
@@ -58,28 +297,9 @@ ShareRead decode_share_region(const std::uint8_t *bytes, std::size_t size,
         fail(error, "the length field does not match the region's size");
         return ShareRead::BadLength;
     }
-
-    orv::Ref<ORVObject> graph = orv::archive::decode(bytes + kShareHeaderSize, length, error);
-    const auto *dictionary = orv::as<ORVDictionary>(graph.get());
-    if (!dictionary) {
-        if (graph) fail(error, "the archive is not a dictionary of tables");
-        return ShareRead::BadArchive;
-    }
     std::vector<NamedTable> read;
-    read.reserve(dictionary->count());
-    for (const auto &[key, value] : dictionary->entries()) {
-        const auto *name = orv::as<ORVString>(key.get());
-        // Group names are written upper case; anything else was not written
-        // by an exporter.
-        if (!name || name->value.empty() || name->value.find('\0') != std::string::npos ||
-            upper(name->value) != name->value) {
-            fail(error, "a group name is not an upper-case string");
-            return ShareRead::BadArchive;
-        }
-        orv::Ref<ORVConfigurationTable> table = ORVConfigurationTable::fromArchive(value.get(), error);
-        if (!table) return ShareRead::BadArchive;
-        read.emplace_back(name->value, std::move(table));
-    }
+    TableReader reader(bytes + kShareHeaderSize, length, error);
+    if (!reader.read(read)) return ShareRead::BadArchive;
     tables = std::move(read);
     return ShareRead::Ok;
 }
