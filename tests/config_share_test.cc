@@ -174,17 +174,18 @@ protected:
 // the parent writes to the pipe; its exit status tells how the export went.
 class Exporter {
 public:
-    explicit Exporter(const std::string &share) {
+    explicit Exporter(const std::string &share,
+                      std::vector<const char *> groups = {"viewer", "reading"}) {
         int ready[2], done[2];
         if (pipe(ready) != 0 || pipe(done) != 0) std::abort();
         pid_ = fork();
         if (pid_ == 0) {
             close(ready[0]);
             close(done[1]);
-            const char *groups[] = {"viewer", "reading"};
             int status = cf_init(nullptr);
             if (status == 0)
-                status = cf_export_config_tables_to_file_mapping(share.c_str(), groups, 2);
+                status = cf_export_config_tables_to_file_mapping(
+                    share.c_str(), groups.data(), static_cast<unsigned>(groups.size()));
             const char answer = status == 0 ? 'y' : 'n';
             if (write(ready[1], &answer, 1) != 1) _exit(3);
             char go;
@@ -257,6 +258,31 @@ TEST_F(ConfigShareTest, ImporterAnswersFromTheExportersTablesWithoutItsFiles) {
 
     EXPECT_EQ(0, exporter.finish(true));
     EXPECT_FALSE(region_exists(name));
+}
+
+TEST_F(ConfigShareTest, BehaviorsAndExpansionTermsTravelWithTheTables) {
+    // The exporter's installation expands SERVERS through the term READING
+    // and looks PORT up through host groups.
+    dir_.write("sys/data/cf/behavior.plist",
+               "{ viewer = { variables = { SERVERS = 0x02; PORT = 0x10; }; }; }");
+    dir_.write("site/config/group.site", "LIST_OF_GROUPS USER READING\nREADING USER ws12 ws13\n");
+    dir_.write("site/config/viewer.site",
+               "SERVERS USER $READING srv9\n$READING.PORT USER 7104\nPORT USER 104\n");
+    const std::string name = share();
+    Exporter exporter(name, {"viewer", "group"});
+    ASSERT_TRUE(exporter.exported());
+
+    // The importer's own installation has neither the behaviors nor the terms.
+    dir_.write("sys/data/cf/behavior.plist", "{ }");
+    std::remove((dir_ / "site/config/group.site").c_str());
+    ASSERT_EQ(0, cf_init(nullptr));
+    orv_cfmodule_testing_set_local_host("ws13");
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    remove_domain_files();
+    EXPECT_EQ("ws12\nws13\nsrv9", get("viewer", "SERVERS"));
+    EXPECT_EQ("7104", get("viewer", "PORT"));
+    EXPECT_TRUE(Errors.empty()) << Errors[0];
+    EXPECT_EQ(0, exporter.finish(true));
 }
 
 TEST_F(ConfigShareTest, SecondExporterUnderAHeldNameIsRefusedAndWritesNothing) {
