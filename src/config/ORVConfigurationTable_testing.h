@@ -8,7 +8,7 @@
 
 #include <stddef.h>
 
-#define ORV_CFTEST_API __attribute__((visibility("default")))
+#define ORV_CFTEST_API
 
 #ifdef __cplusplus
 extern "C" {

@@ -5,7 +5,7 @@
 
 #include <ORVCommonKit/cfdefs.h>
 
-#define ORV_CF_TOOL_API __attribute__((visibility("default")))
+#define ORV_CF_TOOL_API
 
 #ifdef __cplusplus
 extern "C" {

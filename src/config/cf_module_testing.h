@@ -10,12 +10,12 @@ extern "C" {
 
 // Replaces the local host name fixed at start (the module must be started),
 // so that lookups do not depend on the machine's name.
-__attribute__((visibility("default"))) void orv_cfmodule_testing_set_local_host(const char *host);
+void orv_cfmodule_testing_set_local_host(const char *host);
 // The current host of the lookups ("" before start).
-__attribute__((visibility("default"))) const char *orv_cfmodule_testing_current_host(void);
+const char *orv_cfmodule_testing_current_host(void);
 // The group's table as lookups get it (read on first use), borrowed from the
 // cache; null when it cannot be read.
-__attribute__((visibility("default"))) ORVConfigurationTable *
+ORVConfigurationTable *
 orv_cfmodule_testing_table(const char *group);
 
 #ifdef __cplusplus

@@ -18,9 +18,9 @@ struct SysCalls {
 
 // The table in force (the real calls unless a test replaced some). Visible
 // outside the shared library so that test programs can reach it.
-__attribute__((visibility("default"))) SysCalls &sys();
+SysCalls &sys();
 // The real system calls.
-__attribute__((visibility("default"))) const SysCalls &real_sys();
+const SysCalls &real_sys();
 
 // Replaces the table for the lifetime of the object.
 class ScopedSysCalls {

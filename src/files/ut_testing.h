@@ -9,7 +9,7 @@ extern "C" {
 // Points the library bundle at folder ("" returns to the normal lookup) and
 // drops the loaded directory map, so that the next lookup reads the map of
 // that bundle, or reports that it has none.
-__attribute__((visibility("default"))) void orv_ut_testing_use_bundle(const char *folder);
+void orv_ut_testing_use_bundle(const char *folder);
 
 #ifdef __cplusplus
 }

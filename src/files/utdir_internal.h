@@ -8,6 +8,6 @@ namespace orv::files {
 // ut_remove_path_ex_with_handler for a handler of the C++ protocol (null: stop
 // at the first failure). 0, -9998 or an errno value. Visible outside the
 // shared library for the tests of the handler protocol.
-__attribute__((visibility("default"))) int remove_path_with_handler(const char *path, orv::FileHandler *handler);
+int remove_path_with_handler(const char *path, orv::FileHandler *handler);
 
 }  // namespace orv::files

@@ -8,13 +8,13 @@ extern "C" {
 
 // Points the library bundle (ORVCommonBundle) at folder; null or "" returns
 // to the normal lookup. Bundles handed out earlier stay valid.
-__attribute__((visibility("default"))) void orv_platform_testing_set_bundle_path(const char *folder);
+void orv_platform_testing_set_bundle_path(const char *folder);
 // Number of objects the calling thread's fallback pool holds.
-__attribute__((visibility("default"))) unsigned long orv_platform_testing_fallback_count(void);
+unsigned long orv_platform_testing_fallback_count(void);
 
 // With on = 1, sets aside the process-wide file-manager answers that other
 // families installed and uses the built-in ones; on = 0 puts them back.
-__attribute__((visibility("default"))) void orv_platform_testing_use_builtin_file_answers(int on);
+void orv_platform_testing_use_builtin_file_answers(int on);
 
 #ifdef __cplusplus
 }

@@ -9,10 +9,10 @@ extern "C" {
 
 // Closes an open trace file, frees the names and buffers, leaves call-back
 // mode and restores every setting and counter to its start value.
-__attribute__((visibility("default"))) void orv_tr_testing_reset(void);
+void orv_tr_testing_reset(void);
 // Makes the facility read a fixed time (seconds since 1970 and nanoseconds);
 // orv_tr_testing_reset returns to the system clock.
-__attribute__((visibility("default"))) void orv_tr_testing_fix_clock(long long seconds,
+void orv_tr_testing_fix_clock(long long seconds,
                                                                      long nanoseconds);
 
 #ifdef __cplusplus
