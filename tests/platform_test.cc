@@ -456,12 +456,12 @@ TEST_F(BundleTest, LibraryBundleCanBePointedElsewhere) {
     EXPECT_STREQ(orv_bundle_path(common), dir_.path().c_str());
     orv_platform_testing_set_bundle_path(nullptr);
     {
-        orvtest::ScopedEnv env("ORV_BUNDLE_PATH", "/elsewhere/bundle");
+        orvtest::ScopedEnv env("ORVCOMMONKIT_RESOURCES", "/elsewhere/bundle");
         EXPECT_STREQ(orv_bundle_path(ORVCommonBundle()), "/elsewhere/bundle");
     }
     orv_platform_testing_set_bundle_path(nullptr);
     {
-        orvtest::ScopedEnv env("ORV_BUNDLE_PATH", std::nullopt);
+        orvtest::ScopedEnv env("ORVCOMMONKIT_RESOURCES", std::nullopt);
         // Found beside the loaded library: <build>/lib/../share/ORVCommonKit.
         EXPECT_THAT(orv_bundle_path(ORVCommonBundle()), ::testing::EndsWith("share/ORVCommonKit"));
     }

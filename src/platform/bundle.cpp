@@ -93,7 +93,7 @@ std::string commonBundleLocation() {
         std::lock_guard<std::mutex> lock(g_bundleMutex);
         if (!g_bundleOverride.empty()) return g_bundleOverride;
     }
-    if (const char *env = std::getenv("ORV_BUNDLE_PATH"); env && *env) return env;
+    if (const char *env = std::getenv("ORVCOMMONKIT_RESOURCES"); env && *env) return env;
     Dl_info info{};
     if (::dladdr(&g_anchor, &info) && info.dli_fname) {
         std::string lib = info.dli_fname;

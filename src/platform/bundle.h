@@ -1,7 +1,7 @@
 // Bundles: a folder of resources with strings tables.
 //
 // The library's own bundle (ORVCommonBundle) is the folder of its installed
-// resources. It is found, on first use, from $ORV_BUNDLE_PATH when that is
+// resources. It is found, on first use, from $ORVCOMMONKIT_RESOURCES when that is
 // set, else relative to the loaded library file (dladdr), else at the
 // installation prefix; tests may point it elsewhere with setCommonBundlePath.
 #pragma once
