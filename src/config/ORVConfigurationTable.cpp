@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <unordered_set>
 
 namespace cf {
@@ -63,8 +64,39 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-void upper_in_place(std::string &text) noexcept {
-    for (char &c : text) c = upper_byte(c);
+void upper_in_place(std::string &text) noexcept { upper_copy(text.data(), text.size(), text.data()); }
+
+void upper_copy(const char *text, std::size_t size, char *out) noexcept {
+    // Eight bytes at a time while they are all ASCII, whose only change is
+    // a-z to A-Z: a byte's 0x20 bit is cleared where it lies in 'a'..'z'.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    // A last partial block is done as the final eight bytes (upper-casing
+    // twice changes nothing); a text shorter than eight bytes in a copy.
+    auto block = [](const char *from, char *to) noexcept {
+        std::uint64_t w;
+        std::memcpy(&w, from, 8);
+        if (w & kHigh) {
+            char folded[8];
+            for (int j = 0; j < 8; ++j) folded[j] = upper_byte(from[j]);
+            std::memcpy(to, folded, 8);
+            return;
+        }
+        const std::uint64_t atLeastA = w + (0x80 - 'a') * kOnes;
+        const std::uint64_t aboveZ = w + (0x80 - 'z' - 1) * kOnes;
+        w ^= (atLeastA & ~aboveZ & kHigh) >> 2;
+        std::memcpy(to, &w, 8);
+    };
+    if (size < 8) {
+        char buffer[8] = {};
+        std::memcpy(buffer, text, size);
+        block(buffer, buffer);
+        std::memcpy(out, buffer, size);
+        return;
+    }
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) block(text + i, out + i);
+    if (i < size) block(text + size - 8, out + size - 8);
 }
 
 std::vector<std::string> split_name(std::string_view name) {
@@ -125,6 +157,132 @@ bool patternMatches(std::string_view pattern, std::string_view name) noexcept {
     return match && (probe.atEnd() || pending);
 }
 
+std::uint64_t hash_name(std::string_view name) noexcept {
+    // Eight bytes at a time; the last, partial block is read as the final
+    // eight bytes of the name (overlapping the block before), shorter names
+    // as two overlapping four-byte halves or as their first, middle and last
+    // bytes.
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    const char *p = name.data();
+    const std::size_t size = name.size();
+    std::uint64_t h = size * kMul;
+    auto mix = [&h](std::uint64_t w) {
+        h = (h ^ w) * kMul;
+        h ^= h >> 29;
+    };
+    if (size >= 8) {
+        std::uint64_t w;
+        std::size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            std::memcpy(&w, p + i, 8);
+            mix(w);
+        }
+        if (i < size) {
+            std::memcpy(&w, p + size - 8, 8);
+            mix(w);
+        }
+    } else if (size >= 4) {
+        std::uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + size - 4, 4);
+        mix(a | std::uint64_t{b} << 32);
+    } else if (size) {
+        const auto byte = [p](std::size_t i) {
+            return std::uint64_t{static_cast<unsigned char>(p[i])};
+        };
+        mix(byte(0) | byte(size / 2) << 8 | byte(size - 1) << 16);
+    }
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    h ^= h >> 32;
+    return h;
+}
+
+// ---- Lookup index ----
+
+namespace {
+
+// The domain of a stored key and where its name starts; false for a key that
+// no lookup can ask for (it does not begin with a domain name).
+bool split_key(std::string_view key, int &domain, std::string_view &name) noexcept {
+    if (key.starts_with("SYS.")) {
+        domain = cf_DOMAIN_SYS;
+        name = key.substr(4);
+    } else if (key.starts_with("SITE.")) {
+        domain = cf_DOMAIN_SITE;
+        name = key.substr(5);
+    } else if (key.starts_with("USER.")) {
+        domain = cf_DOMAIN_USER;
+        name = key.substr(5);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+IndexedName &NameIndex::entry(std::string_view name, std::uint64_t hash) {
+    if (IndexedName *found = find(name, hash)) return *found;
+    if ((entries_.size() + 1) * 2 > slots_.size()) {
+        std::size_t capacity = slots_.empty() ? 16 : slots_.size() * 2;
+        while ((entries_.size() + 1) * 2 > capacity) capacity *= 2;
+        slots_.assign(capacity, 0);
+        mask_ = capacity - 1;
+        for (std::size_t n = 0; n < entries_.size(); ++n) {
+            std::size_t i = entries_[n].hash & mask_;
+            while (slots_[i]) i = (i + 1) & mask_;
+            slots_[i] = static_cast<std::uint32_t>(n + 1);
+        }
+    }
+    std::size_t i = hash & mask_;
+    while (slots_[i]) i = (i + 1) & mask_;
+    IndexedName &added = entries_.emplace_back();
+    added.name = name;
+    added.hash = hash;
+    slots_[i] = static_cast<std::uint32_t>(entries_.size());
+    return added;
+}
+
+IndexedName *NameIndex::find(std::string_view upperName, std::uint64_t hash) noexcept {
+    if (slots_.empty()) return nullptr;
+    for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+        const std::uint32_t slot = slots_[i];
+        if (!slot) return nullptr;
+        IndexedName &e = entries_[slot - 1];
+        if (e.hash == hash && e.name == upperName) return &e;
+    }
+}
+
+void NameIndex::add(const std::string &key, ORVConfigurationVariable *variable) {
+    int domain;
+    std::string_view name;
+    if (!split_key(key, domain, name)) return;
+    IndexedName &e = entry(name, hash_name(name));
+    e.variables[domain] = variable;
+    e.keys[domain] = &key;
+    // Every way of reading the name as a qualifier, a full stop and a shorter
+    // name marks that shorter name as having a qualified form.
+    for (std::size_t dot = name.find('.'); dot != std::string_view::npos;
+         dot = name.find('.', dot + 1)) {
+        const std::string_view tail = name.substr(dot + 1);
+        entry(tail, hash_name(tail)).qualified = true;
+    }
+}
+
+void NameIndex::rebuild(const VariableMap *variables) {
+    entries_.clear();
+    slots_.clear();
+    mask_ = 0;
+    if (!variables) return;
+    entries_.reserve(variables->size());
+    std::size_t capacity = 16;
+    while (capacity < variables->size() * 2 + 2) capacity *= 2;
+    slots_.assign(capacity, 0);
+    mask_ = capacity - 1;
+    for (const auto &[key, variable] : *variables) add(key, variable.get());
+}
+
 }  // namespace cf
 
 using cf::upper;
@@ -181,18 +339,105 @@ ORVConfigurationVariable *ORVConfigurationTable::variableForUpperKey(std::string
 }
 
 void ORVConfigurationTable::setVariable(ORVConfigurationVariable *variable, std::string_view key) {
-    if (!myValueDictionary) myValueDictionary = std::make_unique<VariableMap>();
-    std::string k = upper(key);
     if (!variable) {
-        myValueDictionary->erase(k);
+        if (!myValueDictionary) myValueDictionary = std::make_unique<VariableMap>();
+        ++myChangeCount;
+        myValueDictionary->erase(upper(key));
         return;
     }
-    (*myValueDictionary)[std::move(k)] = orv::Ref<ORVConfigurationVariable>::retain(variable);
+    const std::string k = upper(key);
+    setVariableForUpperKey(orv::Ref<ORVConfigurationVariable>::retain(variable), k);
+}
+
+void ORVConfigurationTable::createDictionary() {
+    if (mySpareDictionary)
+        myValueDictionary = std::move(mySpareDictionary);
+    else
+        myValueDictionary = std::make_unique<VariableMap>();
+}
+
+void ORVConfigurationTable::setVariableForUpperKey(orv::Ref<ORVConfigurationVariable> variable,
+                                                   std::string_view upperKey) {
+    if (!myValueDictionary) createDictionary();
+    // A store into a table whose index is current updates the index in place
+    // (programs that set and get in turns would otherwise rebuild it on every
+    // lookup); removals and resets leave it to be rebuilt.
+    const bool indexCurrent = myNameIndex && myIndexedCount == myChangeCount;
+    ++myChangeCount;
+    ORVConfigurationVariable *stored = variable.get();
+    VariableMap::iterator placed;
+    if (!mySpareEntries.empty()) {
+        VariableMap::node_type entry = std::move(mySpareEntries.back());
+        mySpareEntries.pop_back();
+        entry.key().assign(upperKey);
+        // Any variable still kept in the entry is released here.
+        entry.mapped() = std::move(variable);
+        auto inserted = myValueDictionary->insert(std::move(entry));
+        placed = inserted.position;
+        if (!inserted.inserted) {
+            // The key was there: the new variable replaces the old one, and
+            // the entry goes back to the spares.
+            placed->second = std::move(inserted.node.mapped());
+            mySpareEntries.push_back(std::move(inserted.node));
+        }
+    } else {
+        placed = myValueDictionary->insert_or_assign(std::string(upperKey), std::move(variable))
+                     .first;
+    }
+    if (indexCurrent) {
+        myNameIndex->add(placed->first, stored);
+        myIndexedCount = myChangeCount;
+    }
+}
+
+void ORVConfigurationTable::reserveVariables(std::size_t count) {
+    if (!myValueDictionary) createDictionary();
+    // Only ever grow: the standard map's reserve may also shrink the bucket
+    // array that a reset kept.
+    const std::size_t wanted = myValueDictionary->size() + count;
+    if (static_cast<double>(wanted) >
+        static_cast<double>(myValueDictionary->bucket_count()) *
+            static_cast<double>(myValueDictionary->max_load_factor()))
+        myValueDictionary->reserve(wanted);
+}
+
+orv::Ref<ORVConfigurationVariable> ORVConfigurationTable::recycledVariable() {
+    if (!mySpareEntries.empty() && mySpareEntries.back().mapped())
+        return std::move(mySpareEntries.back().mapped());
+    return orv::make<ORVConfigurationVariable>();
+}
+
+void ORVConfigurationTable::resetVariables() noexcept {
+    ++myChangeCount;
+    if (!myValueDictionary) return;
+    try {
+        mySpareEntries.reserve(mySpareEntries.size() + myValueDictionary->size());
+    } catch (...) {
+        myValueDictionary.reset();
+        return;
+    }
+    while (!myValueDictionary->empty()) {
+        VariableMap::node_type entry = myValueDictionary->extract(myValueDictionary->begin());
+        if (entry.mapped() && entry.mapped()->retainCount() != 1) entry.mapped() = nullptr;
+        mySpareEntries.push_back(std::move(entry));
+    }
+    mySpareDictionary = std::move(myValueDictionary);
 }
 
 bool ORVConfigurationTable::removeVariable(std::string_view key) {
     if (!myValueDictionary) return false;
+    ++myChangeCount;
     return myValueDictionary->erase(upper(key)) > 0;
+}
+
+cf::IndexedName *ORVConfigurationTable::indexedName(std::string_view upperName,
+                                                    std::uint64_t hash) {
+    if (!myNameIndex || myIndexedCount != myChangeCount) {
+        if (!myNameIndex) myNameIndex = std::make_unique<cf::NameIndex>();
+        myNameIndex->rebuild(myValueDictionary.get());
+        myIndexedCount = myChangeCount;
+    }
+    return myNameIndex->find(upperName, hash);
 }
 
 std::vector<std::string> ORVConfigurationTable::allValueKeys() const {

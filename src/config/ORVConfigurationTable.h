@@ -29,9 +29,12 @@
 namespace cf {
 
 // Hash and equality that let string-keyed maps be probed with a string_view.
+// Deliberately not noexcept: the standard hash maps then keep each node's hash
+// code, so rehashing and walking a bucket compare codes instead of hashing
+// every key again.
 struct StringHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view s) const noexcept {
+    std::size_t operator()(std::string_view s) const {
         return std::hash<std::string_view>{}(s);
     }
 };
@@ -39,12 +42,60 @@ struct StringHash {
 // Variable or pattern name (upper case, may hold '*') to behavior bits.
 using BehaviorMap = std::map<std::string, unsigned, std::less<>>;
 
+// Full key ("SITE.WS12.PORT") to variable: the value dictionary of a table.
+using VariableMap = std::unordered_map<std::string, orv::Ref<ORVConfigurationVariable>,
+                                       StringHash, std::equal_to<>>;
+
+// Hash of the names in a table's lookup index (not of the value dictionary).
+std::uint64_t hash_name(std::string_view name) noexcept;
+
+// One name of a table's lookup index: a stored key without its domain
+// ("WS12.PORT" for "USER.WS12.PORT"), upper case, with the variable stored
+// under it in each domain. Names that only occur as the end of a qualified
+// name ("PORT" when only "WS12.PORT" is stored) have entries too, with no
+// variables, so that one probe tells whether a qualified form can exist.
+struct IndexedName {
+    std::string_view name;  // points into a key of the value dictionary
+    std::uint64_t hash = 0;
+    // Per domain (SYS, SITE, USER): the variable and its full key, or null.
+    ORVConfigurationVariable *variables[3] = {nullptr, nullptr, nullptr};
+    const std::string *keys[3] = {nullptr, nullptr, nullptr};
+    // Some stored name is another name, a full stop and this one (a host- or
+    // group-qualified form of it).
+    bool qualified = false;
+    // The name's behavior, once asked for (behaviors never change in a table).
+    bool behaviorKnown = false;
+    unsigned behavior = 0;
+};
+
+// The lookup index of a table: every stored key, without its domain, to its
+// IndexedName, in an open-addressing table. Derived from the value dictionary
+// and valid only until the dictionary changes; the table rebuilds it then.
+class NameIndex {
+public:
+    void rebuild(const VariableMap *variables);
+    // Enters one stored key (a node key of the value dictionary, which must
+    // outlive the entry) and its variable.
+    void add(const std::string &key, ORVConfigurationVariable *variable);
+    // The entry of an upper-case name and its hash_name, or null.
+    IndexedName *find(std::string_view upperName, std::uint64_t hash) noexcept;
+    std::size_t size() const noexcept { return entries_.size(); }
+
+private:
+    IndexedName &entry(std::string_view name, std::uint64_t hash);
+    std::vector<IndexedName> entries_;
+    std::vector<std::uint32_t> slots_;  // entry number + 1; 0 for a free slot
+    std::size_t mask_ = 0;
+};
+
 // The behavior every table has unless the behavior file says otherwise.
 inline constexpr unsigned kDefaultBehavior = cf_BEHAVIOR_HOST;
 
 // Upper-cases a name the way keys are stored (byte by byte, Windows-1252).
 std::string upper(std::string_view text);
 void upper_in_place(std::string &text) noexcept;
+// Writes the size bytes at text upper-cased to out (which may be text).
+void upper_copy(const char *text, std::size_t size, char *out) noexcept;
 
 // Splits a name at every full stop ("A.B.C" -> A, B, C; "A..B" keeps the
 // empty middle component).
@@ -63,8 +114,7 @@ bool patternMatches(std::string_view pattern, std::string_view name) noexcept;
 }  // namespace cf
 
 struct ORVConfigurationTable : ORVObject {
-    using VariableMap = std::unordered_map<std::string, orv::Ref<ORVConfigurationVariable>,
-                                           cf::StringHash, std::equal_to<>>;
+    using VariableMap = cf::VariableMap;
 
     // A table with group behavior 0x20 and no per-variable behaviors.
     ORVConfigurationTable();
@@ -83,13 +133,30 @@ struct ORVConfigurationTable : ORVObject {
     // Stores variable under key in upper case, replacing any; creates the
     // value dictionary on first use. A null variable removes the key.
     void setVariable(ORVConfigurationVariable *variable, std::string_view key);
+    // Stores variable (not null) under a key that is already upper case,
+    // replacing any; for readers that build keys themselves. The key is
+    // copied, into the storage of an entry dropped by the last reset when
+    // there is one.
+    void setVariableForUpperKey(orv::Ref<ORVConfigurationVariable> variable,
+                                std::string_view upperKey);
+    // A variable for a reader to refill (ORVConfigurationVariable::refill)
+    // and store: one that the last reset dropped and that nothing else
+    // holds, or a new one.
+    orv::Ref<ORVConfigurationVariable> recycledVariable();
+    // Makes room for count more variables. Creates the value dictionary, so
+    // hasVariables becomes true: call it only when a variable will be stored.
+    void reserveVariables(std::size_t count);
     // Removes the variable under key (any case); true when there was one.
     bool removeVariable(std::string_view key);
     // True once the table has been filled since the last reset (even when
     // nothing was stored).
     bool hasVariables() const noexcept { return myValueDictionary != nullptr; }
-    // Drops every variable; hasVariables becomes false.
-    void resetVariables() noexcept { myValueDictionary.reset(); }
+    // Drops every variable; hasVariables becomes false. The dictionary's
+    // entries (their nodes and key strings) are kept for the variables
+    // stored next, and so are the variables that nothing but this table
+    // holds (recycledVariable): a group read again refills its table without
+    // allocating them anew.
+    void resetVariables() noexcept;
     // The value dictionary itself (null when absent), for iteration.
     const VariableMap *valueDictionary() const noexcept { return myValueDictionary.get(); }
 
@@ -104,6 +171,17 @@ struct ORVConfigurationTable : ORVObject {
     // Every variable name in upper case, host qualifiers included,
     // group-qualified names excluded, each once.
     std::vector<std::string> uniqueValueNamesWithHost() const;
+
+    // ---- Lookup index ----
+
+    // Counts every change of the variables (store, remove, reset); data
+    // derived from them is valid while the count is unchanged.
+    std::uint64_t changeCount() const noexcept { return myChangeCount; }
+    // The index entry of an upper-case name without its domain ("WS12.PORT")
+    // and its hash_name, or null when no stored key ends in it. The index is
+    // rebuilt here first when the variables changed since it was built; an
+    // entry stays valid until the next change.
+    cf::IndexedName *indexedName(std::string_view upperName, std::uint64_t hash);
 
     // ---- Behaviors ----
 
@@ -150,6 +228,9 @@ struct ORVConfigurationTable : ORVObject {
     void describeTo(std::string &out, int indent) const override;
 
 private:
+    // Puts a value dictionary in place: the one the last reset left, or a new one.
+    void createDictionary();
+
     struct ArchiveTag {};
     explicit ORVConfigurationTable(ArchiveTag) noexcept {}
 
@@ -161,4 +242,13 @@ private:
     bool myIsSaveAllowed = true;
     // Keys of myBehaviorDictionary holding '*', in the dictionary's order.
     std::vector<std::string> myWildcardKeys;
+    // Changes of the variables so far, and the count the index was built at.
+    std::uint64_t myChangeCount = 0;
+    std::uint64_t myIndexedCount = 0;
+    std::unique_ptr<cf::NameIndex> myNameIndex;
+    // What the last reset left for reuse: the emptied dictionary (its bucket
+    // array) and its entries, each with its key string and the variable it
+    // held when nothing else held that (else none).
+    std::unique_ptr<VariableMap> mySpareDictionary;
+    std::vector<cf::VariableMap::node_type> mySpareEntries;
 };

@@ -35,6 +35,16 @@ struct ORVConfigurationVariable : ORVObject {
     void setPermission(std::optional<int> permission) noexcept { myPermission = permission; }
     void setValues(std::optional<Values> values) { myValues = std::move(values); }
     void setIsNew(bool flag) noexcept { myIsNew = flag; }
+    // Makes a variable that nothing else holds over into a new one, for the
+    // reader that refills a table without allocating again: name and level
+    // as given, not new. The values follow through fillValue, for index 0,
+    // 1, ... in turn, reusing the storage of the strings already there, and
+    // endFill with their count.
+    void refill(std::string_view name, int permission);
+    void fillValue(std::size_t index, std::string_view value);
+    void endFill(std::size_t count);
+    // The stored values for changing in place, or null without a value list.
+    Values *mutableValues() noexcept { return myValues ? &*myValues : nullptr; }
 
     const std::string &name() const noexcept { return myName; }
     const std::optional<int> &permission() const noexcept { return myPermission; }

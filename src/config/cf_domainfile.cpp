@@ -10,7 +10,12 @@
 #include "config/cf_module.h"
 #include "frame/orvchar_table.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -20,39 +25,78 @@ namespace {
 
 constexpr const char *kPrivilegeWords[] = {"USER", "ADMIN", "INSTALL", "SYSTEM"};
 
-bool is_blank(char c) noexcept { return orv::chars::has(c, orv::chars::kSpace); }
+inline bool is_blank(char c) noexcept { return orv::chars::has(c, orv::chars::kSpace); }
+
 bool low_traces_wanted() noexcept { return tr_current_trace_level() <= tr_LOW; }
 
 // Hands out the physical lines of a text as the reader sees them: each line
 // runs through its line feed, and a longer line comes in pieces of at most
-// kMaxLine characters, each piece taken as a line of its own.
+// kMaxLine characters, each piece taken as a line of its own. The text is
+// the reader's own writable copy, with a NUL after its last byte: a line is
+// cut in place by writing a NUL over its line end, so the tokens of a line
+// point into the text itself. Only a piece of an over-long line, which has
+// no line end to overwrite, is copied.
 class LineSource {
 public:
-    explicit LineSource(std::string_view text) : text_(text) {}
+    LineSource(char *text, std::size_t size) : text_(text), size_(size) {}
 
-    // Copies the next line into buf (zero-terminated, without its line end);
-    // false at the end of the text.
-    bool next(std::string &buf) {
-        if (pos_ >= text_.size()) return false;
-        std::size_t limit = std::min(text_.size() - pos_, static_cast<std::size_t>(kMaxLine));
-        const void *lf = std::memchr(text_.data() + pos_, '\n', limit);
-        std::size_t len = lf ? static_cast<const char *>(lf) - (text_.data() + pos_) + 1 : limit;
-        const std::size_t start = pos_;
-        pos_ += len;
-        // The line end is not part of the text: an unterminated quoted token
-        // must not run into it.
-        if (lf) {
-            --len;
-            if (len && text_[start + len - 1] == '\r') --len;
+    // The next line, NUL-terminated and without its line end; null at the
+    // end of the text. Valid until the next call.
+    char *next() {
+        if (pos_ >= size_) return nullptr;
+        char *start = text_ + pos_;
+        const std::size_t limit = std::min(size_ - pos_, static_cast<std::size_t>(kMaxLine));
+        if (auto *lf = static_cast<char *>(std::memchr(start, '\n', limit))) {
+            pos_ += static_cast<std::size_t>(lf - start) + 1;
+            // The line end is not part of the text: an unterminated quoted
+            // token must not run into it.
+            *lf = '\0';
+            if (lf > start && lf[-1] == '\r') lf[-1] = '\0';
+            return start;
         }
-        buf.assign(text_.data() + start, len);
-        return true;
+        pos_ += limit;
+        if (pos_ == size_) return start;
+        piece_.assign(start, limit);
+        return piece_.data();
+    }
+
+    // The number of line feeds not handed out yet.
+    std::size_t linesLeft() const noexcept {
+        return static_cast<std::size_t>(std::count(text_ + pos_, text_ + size_, '\n'));
     }
 
 private:
-    std::string_view text_;
+    char *text_;
+    std::size_t size_;
     std::size_t pos_ = 0;
+    std::string piece_;
 };
+
+// Cuts the next token at *cursor in place, as tk_get does: skips blanks, then
+// takes the text between a double quote and the next one (or the end), or a
+// run of characters that are not blank; a NUL replaces the character that
+// ended it. Null when only blanks remain. size gets the token's length.
+inline char *next_token(char *&cursor, std::size_t &size) noexcept {
+    char *p = cursor;
+    if (!p || !*p) return nullptr;
+    while (*p && is_blank(*p)) ++p;
+    if (!*p) {
+        cursor = p;
+        return nullptr;
+    }
+    const bool quoted = *p == '"';
+    char *token = quoted ? p + 1 : p;
+    char *scan = p + 1;
+    if (quoted) {
+        while (*scan && *scan != '"') ++scan;
+    } else {
+        while (*scan && !is_blank(*scan)) ++scan;
+    }
+    size = static_cast<std::size_t>(scan - token);
+    if (*scan) *scan++ = '\0';
+    cursor = scan;
+    return token;
+}
 
 // True when the zero-terminated text holds nothing but blanks.
 bool blank_text(const char *p) noexcept {
@@ -69,8 +113,29 @@ char *last_non_blank(char *p) noexcept {
     return last;
 }
 
-void take_tokens(char *&cursor, std::vector<std::string> &values) {
-    while (char *token = tk_get(&cursor)) values.emplace_back(token);
+// Takes the remaining tokens at cursor as the variable's next values;
+// count is the number of values so far.
+void take_tokens(char *&cursor, ORVConfigurationVariable &variable, std::size_t &count) {
+    std::size_t size = 0;
+    while (char *token = next_token(cursor, size))
+        variable.fillValue(count++, std::string_view(token, size));
+}
+
+// The level of a privilege word as privilege_level gives it. Words of plain
+// ASCII letters, which is what files hold, are compared here directly; any
+// other word goes through the folding comparison.
+int privilege_of(const char *word, std::size_t size) noexcept {
+    if (size < 4 || size > 7) return size ? privilege_level(word) : -1;
+    char folded[8];
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(word[i]);
+        if (c >= 0x80) return privilege_level(word);
+        folded[i] = static_cast<char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+    }
+    const std::string_view w(folded, size);
+    for (int level = 0; level < 4; ++level)
+        if (w == kPrivilegeWords[level]) return level;
+    return -1;
 }
 
 void overflow(const char *name) {
@@ -123,54 +188,64 @@ std::string domain_file_path(int domain, std::string_view group) {
     return buffer;
 }
 
-void read_domain_text(std::string_view text, ORVConfigurationTable &table, int domain) {
+namespace {
+
+// Reads the domain text in buffer (size bytes, writable, with a NUL after
+// them) into table; the buffer is cut up on the way.
+void read_domain_buffer(char *buffer, std::size_t size, ORVConfigurationTable &table,
+                        int domain) {
     const char *dname = domain_name(domain);
+    const std::size_t dnameLength = std::strlen(dname);
     const bool traced = low_traces_wanted();
-    LineSource lines(text);
-    std::string line;
-    std::string key;
-    while (lines.next(line)) {
-        char *cursor = line.data();
-        char *name = tk_get(&cursor);
+    LineSource lines(buffer, size);
+    bool reserved = false;
+    // The key of each entry is built here; the table copies it.
+    std::string key(dname);
+    key += '.';
+    while (char *line = lines.next()) {
+        char *cursor = line;
+        std::size_t nameSize = 0;
+        char *name = next_token(cursor, nameSize);
         if (!name || name[0] == '#') continue;
         if (traced) tr_trace(__FILE__, __LINE__, tr_LOW, "Parameter: %s", name);
-        key.assign(dname);
-        key += '.';
-        key += name;
-        upper_in_place(key);
-        std::string written(name);
 
-        char *priv = tk_get(&cursor);
-        int level = privilege_level(priv);
+        std::size_t privSize = 0;
+        char *priv = next_token(cursor, privSize);
+        const int level = priv ? privilege_of(priv, privSize) : -1;
         if (level < 0) {
             tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "BAD_PRIV", "cf",
                      "Invalid privilege value (%s) in entry for \"%s\"",
-                     priv ? priv : "non-existent", written.c_str());
+                     priv ? priv : "non-existent", name);
             continue;
         }
+        orv::Ref<ORVConfigurationVariable> variable = table.recycledVariable();
+        variable->refill(std::string_view(name, nameSize), level);
+        // The key is built now: the name's token may be gone with its line
+        // once a continuation line is read.
+        key.resize(dnameLength + 1 + nameSize);
+        upper_copy(name, nameSize, key.data() + dnameLength + 1);
 
-        std::vector<std::string> values;
+        std::size_t count = 0;
         for (;;) {
             if (!cursor) break;
             char *last = last_non_blank(cursor);
             if (!last || *last != '\\') break;
             *last = '\0';
-            take_tokens(cursor, values);
-            bool more = false;
-            while (lines.next(line)) {
-                if (!blank_text(line.c_str())) {
-                    more = true;
+            take_tokens(cursor, *variable, count);
+            char *more = nullptr;
+            while ((line = lines.next())) {
+                if (!blank_text(line)) {
+                    more = line;
                     break;
                 }
             }
-            if (!more) {
-                cursor = nullptr;
-                break;
-            }
-            cursor = line.data();
+            cursor = more;
+            if (!more) break;
         }
-        if (cursor) take_tokens(cursor, values);
+        if (cursor) take_tokens(cursor, *variable, count);
+        variable->endFill(count);
 
+        ORVConfigurationVariable::Values &values = *variable->mutableValues();
         if (values.size() >= 2) {
             std::string &lastValue = values.back();
             if (lastValue.size() > 1) {
@@ -182,18 +257,71 @@ void read_domain_text(std::string_view text, ORVConfigurationTable &table, int d
             tr_trace(__FILE__, __LINE__, tr_LOW, "Value: %s",
                      ORVConfigurationVariable::describeValues(values).c_str());
 
-        auto variable = ORVConfigurationVariable::variableWithName(std::move(written), level,
-                                                                   std::move(values));
-        table.setVariable(variable.get(), key);
+        if (!reserved) {
+            // At most one entry per line: the value dictionary grows once.
+            // Not before the first entry: storing one is what creates the
+            // dictionary, and a file without entries must not.
+            table.reserveVariables(lines.linesLeft() + 1);
+            reserved = true;
+        }
+        table.setVariableForUpperKey(std::move(variable), key);
     }
 }
+
+}  // namespace
+
+void read_domain_text(std::string_view text, ORVConfigurationTable &table, int domain) {
+    std::string copy;
+    copy.reserve(text.size() + 1);
+    copy.assign(text);
+    read_domain_buffer(copy.data(), copy.size(), table, domain);
+}
+
+namespace {
+
+// The buffer that domain files are read into, kept between reads (a file
+// read inside another read, from a trace call-back, gets a buffer of its
+// own). Written only by read_domain_file.
+std::string Read_buffer;
+bool Read_buffer_busy = false;
+
+// Reads the whole content of an open file into text (std::string keeps a
+// NUL after it); what could be read when reading fails half way.
+void read_all(int fd, std::string &text) {
+    struct stat st;
+    std::size_t expected = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        expected = static_cast<std::size_t>(st.st_size);
+    text.resize(expected ? expected : 65536);
+    std::size_t used = 0;
+    for (;;) {
+        ssize_t n;
+        if (used < text.size()) {
+            n = ::read(fd, text.data() + used, text.size() - used);
+        } else {
+            // Full: the file may have grown since fstat, or had no size.
+            char more[4096];
+            n = ::read(fd, more, sizeof more);
+            if (n > 0) {
+                text.resize(text.size() * 2);
+                std::memcpy(text.data() + used, more, static_cast<std::size_t>(n));
+            }
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        used += static_cast<std::size_t>(n);
+    }
+    text.resize(used);
+}
+
+}  // namespace
 
 void read_domain_stream(std::FILE *file, ORVConfigurationTable &table, int domain) {
     std::string text;
     char chunk[65536];
     std::size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
-    read_domain_text(text, table, domain);
+    read_domain_buffer(text.data(), text.size(), table, domain);
 }
 
 int read_domain_file(ORVConfigurationTable **table, int domain, const char *group,
@@ -210,8 +338,8 @@ int read_domain_file(ORVConfigurationTable **table, int domain, const char *grou
     }
     if (!table) return cf_BAD_PARAM;
     const char *dname = domain_name(domain);
-    std::FILE *file = std::fopen(path.c_str(), "re");
-    if (!file) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         tr_warning(__FILE__, __LINE__, tr_HIGH,
                    "Failed to find file \"%s\" when reading domain %s for group \"%s\"",
                    path.c_str(), dname, group);
@@ -228,8 +356,23 @@ int read_domain_file(ORVConfigurationTable **table, int domain, const char *grou
         held->resetVariables();
         target = held.get();
     }
-    read_domain_stream(file, *target, domain);
-    std::fclose(file);
+    {
+        // Lends the shared buffer for one read; a big one is not kept.
+        struct Lease {
+            std::string own;
+            std::string &text = Read_buffer_busy ? own : Read_buffer;
+            const bool shared = !Read_buffer_busy;
+            Lease() { Read_buffer_busy = true; }
+            ~Lease() {
+                if (!shared) return;
+                Read_buffer_busy = false;
+                if (Read_buffer.capacity() > (std::size_t{1} << 20)) std::string().swap(Read_buffer);
+            }
+        } lease;
+        read_all(fd, lease.text);
+        ::close(fd);
+        read_domain_buffer(lease.text.data(), lease.text.size(), *target, domain);
+    }
     if (held) *table = held.leak();
     tr_trace(__FILE__, __LINE__, tr_LOW, "Read domain %s for group \"%s\"", dname, group);
     return 0;

@@ -35,12 +35,12 @@ namespace {
 
 // Working strings of one lookup. Loading expansion terms may run a lookup of
 // its own in the middle of another, so each nesting depth has its set; the
-// buffers keep their capacity between calls.
+// buffers keep their capacity between calls, so a lookup allocates nothing.
 struct Scratch {
-    std::string name;   // the name asked for, upper-cased
-    std::string key;    // the key being tried
-    std::string found;  // the key that was found
-    std::string rest;   // the part of a group key after the term
+    std::string name;                   // the name asked for, upper-cased
+    std::string key;                    // a key being tried or traced
+    std::string rest;                   // a name without its domain
+    const std::string *found = nullptr;  // the stored key that was found
 };
 
 constexpr int kScratchDepth = 4;
@@ -96,32 +96,87 @@ void report_bad_domain(int domain) {
 }
 
 void upper_into(std::string &out, std::string_view text) {
-    out.assign(text);
-    cf::upper_in_place(out);
+    out.resize(text.size());
+    cf::upper_copy(text.data(), text.size(), out.data());
 }
 
-ORVConfigurationVariable *probe(ORVConfigurationTable &table, const std::string &key) {
-    tr_trace(__FILE__, __LINE__, tr_LOW, "Searching for key \"%s\"", key.c_str());
-    return table.variableForUpperKey(key);
+// The name of one lookup in the table's index. The entry is fetched once and
+// fetched again only when the table changed meanwhile (loading expansion
+// terms may read a group).
+class Wanted {
+public:
+    Wanted(ORVConfigurationTable &table, std::string_view upperName)
+        : table_(table), name_(upperName), hash_(cf::hash_name(upperName)),
+          entry_(table.indexedName(name_, hash_)), changes_(table.changeCount()) {}
+
+    cf::IndexedName *entry() {
+        if (changes_ != table_.changeCount()) {
+            entry_ = table_.indexedName(name_, hash_);
+            changes_ = table_.changeCount();
+        }
+        return entry_;
+    }
+
+    // The behavior of the name, kept in its index entry after the first time.
+    unsigned behavior() {
+        cf::IndexedName *e = entry();
+        if (e && e->behaviorKnown) return e->behavior;
+        const unsigned found = table_.behaviorForUpperName(name_);
+        if ((e = entry())) {
+            e->behavior = found;
+            e->behaviorKnown = true;
+        }
+        return found;
+    }
+
+private:
+    ORVConfigurationTable &table_;
+    std::string_view name_;
+    std::uint64_t hash_;
+    cf::IndexedName *entry_;
+    std::uint64_t changes_;
+};
+
+// The variable of a domain under a name without its domain, through the
+// table's index; records the stored key in s.found.
+ORVConfigurationVariable *find_in_index(ORVConfigurationTable &table, int domain,
+                                        std::string_view rest, Scratch &s) {
+    cf::IndexedName *e = table.indexedName(rest, cf::hash_name(rest));
+    if (!e || !e->variables[domain]) return nullptr;
+    s.found = e->keys[domain];
+    return e->variables[domain];
+}
+
+// Builds the key DN.<parts> in s.key for the trace of a key being tried.
+void trace_key(const char *dn, std::string_view a, std::string_view b, Scratch &s) {
+    s.key.assign(dn);
+    s.key += '.';
+    s.key += a;
+    s.key += b;
+    tr_trace(__FILE__, __LINE__, tr_LOW, "Searching for key \"%s\"", s.key.c_str());
 }
 
 // Tries DN.$T<rest> for each term T; the first hit wins unless the behavior
 // asks for a unique match, where a second hit is an error.
-int search_terms(ORVConfigurationTable &table, const cf::StringList &terms, const char *dn,
-                 std::string_view rest, const char *name, unsigned behavior, Scratch &s,
-                 ORVConfigurationVariable *&found) {
+int search_terms(ORVConfigurationTable &table, const cf::StringList &terms, int domain,
+                 const char *dn, std::string_view rest, const char *name, unsigned behavior,
+                 bool traced, Scratch &s, ORVConfigurationVariable *&found) {
+    const std::size_t skip = std::strlen(dn) + 1;
     for (const std::string &term : terms) {
         s.key.assign(dn);
         s.key += ".$";
         s.key += term;
         s.key += rest;
-        ORVConfigurationVariable *hit = probe(table, s.key);
+        if (traced) tr_trace(__FILE__, __LINE__, tr_LOW, "Searching for key \"%s\"", s.key.c_str());
+        const std::string *before = s.found;
+        ORVConfigurationVariable *hit =
+            find_in_index(table, domain, std::string_view(s.key).substr(skip), s);
         if (!hit) continue;
         if (!found) {
             found = hit;
-            s.found = s.key;
             if (!(behavior & cf_BEHAVIOR_UNIQUE_GROUP)) return 0;
         } else {
+            s.found = before;
             tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "GET", "cf",
                      "ERROR %s variable \"%s\" ambiguous multiple matches including \"%s\": %d.",
                      dn, name, s.key.c_str(), cf_GROUP_CONFLICT);
@@ -131,24 +186,32 @@ int search_terms(ORVConfigurationTable &table, const cf::StringList &terms, cons
     return 0;
 }
 
-// Search of one domain (0 to 2) for the upper-case name in s.name.
+int deliver(ORVConfigurationVariable *var, const char *name, unsigned behavior, bool traced,
+            Scratch &s, cf::LookupResult &result);
+
+// Search of one domain (0 to 2) for the upper-case name in s.name. Keys are
+// looked up through the table's index; they are spelled out only for traces.
 int search_domain(ORVConfigurationTable &table, int domain, const char *name, unsigned behavior,
-                  Scratch &s, cf::LookupResult &result) {
+                  Wanted &wanted, bool traced, Scratch &s, cf::LookupResult &result) {
     if (static_cast<unsigned>(domain) > cf_DOMAIN_USER) {
         report_bad_domain(domain);
         return cf_BAD_DOMAIN;
     }
     const char *dn = cf::domain_name(domain);
-    tr_trace(__FILE__, __LINE__, tr_LOW, "Searching domain %s for \"%s\" ...", dn, name);
+    if (traced) tr_trace(__FILE__, __LINE__, tr_LOW, "Searching domain %s for \"%s\" ...", dn, name);
 
     ORVConfigurationVariable *var = nullptr;
     if (behavior & cf_BEHAVIOR_HOST) {
-        s.key.assign(dn);
-        s.key += '.';
-        s.key += cf::current_host_upper();
-        s.key += '.';
-        s.key += s.name;
-        if ((var = probe(table, s.key))) s.found = s.key;
+        const std::string &host = cf::current_host_upper();
+        if (traced) trace_key(dn, host, "." + s.name, s);
+        // Only a name that some stored name qualifies can have a host entry.
+        const cf::IndexedName *e = wanted.entry();
+        if (e && e->qualified) {
+            s.rest.assign(host);
+            s.rest += '.';
+            s.rest += s.name;
+            var = find_in_index(table, domain, s.rest, s);
+        }
     }
     if (!var && (behavior & cf_BEHAVIOR_HOST_GROUP)) {
         if (int status = cf::load_expansion_terms(); status != 0) return status;
@@ -156,16 +219,19 @@ int search_domain(ORVConfigurationTable &table, int domain, const char *name, un
                 cf::expansion_terms_for_element(cf::current_host_upper())) {
             s.rest.assign(1, '.');
             s.rest += s.name;
-            if (int status = search_terms(table, *terms, dn, s.rest, name, behavior, s, var);
+            if (int status = search_terms(table, *terms, domain, dn, s.rest, name, behavior,
+                                          traced, s, var);
                 status != 0)
                 return status;
         }
     }
     if (!var) {
-        s.key.assign(dn);
-        s.key += '.';
-        s.key += s.name;
-        if ((var = probe(table, s.key))) s.found = s.key;
+        if (traced) trace_key(dn, s.name, {}, s);
+        const cf::IndexedName *e = wanted.entry();
+        if (e && e->variables[domain]) {
+            var = e->variables[domain];
+            s.found = e->keys[domain];
+        }
     }
     if (!var && (behavior & cf_BEHAVIOR_NAME_GROUP)) {
         const std::size_t dot = s.name.find('.');
@@ -174,14 +240,21 @@ int search_domain(ORVConfigurationTable &table, int domain, const char *name, un
             const std::string_view element = std::string_view(s.name).substr(0, dot);
             if (const cf::StringList *terms = cf::expansion_terms_for_element(element)) {
                 s.rest.assign(s.name, dot);
-                if (int status = search_terms(table, *terms, dn, s.rest, name, behavior, s, var);
+                if (int status = search_terms(table, *terms, domain, dn, s.rest, name, behavior,
+                                              traced, s, var);
                     status != 0)
                     return status;
             }
         }
     }
     if (!var) return cf_NOT_FOUND;
+    return deliver(var, name, behavior, traced, s, result);
+}
 
+// Gives the level and the (expanded) values of the variable found under the
+// stored key s.found.
+int deliver(ORVConfigurationVariable *var, const char *name, unsigned behavior, bool traced,
+            Scratch &s, cf::LookupResult &result) {
     if (!var->permission()) {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "", "cf", "Could not get permission level.");
         return cf_FAILURE;
@@ -194,8 +267,8 @@ int search_domain(ORVConfigurationTable &table, int domain, const char *name, un
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "", "cf", "Could not get values.");
         return cf_FAILURE;
     }
-    if (tracing_low()) {
-        tr_trace(__FILE__, __LINE__, tr_LOW, "Parameter: %s (as %s)", name, s.found.c_str());
+    if (traced) {
+        tr_trace(__FILE__, __LINE__, tr_LOW, "Parameter: %s (as %s)", name, s.found->c_str());
         if (values == var->values())
             tr_trace(__FILE__, __LINE__, tr_LOW, "Value: %s", describe(*values).c_str());
         else
@@ -360,7 +433,8 @@ int lookup_in_domain(ORVConfigurationTable &table, int domain, const char *name,
     ScratchLease lease;
     Scratch &s = *lease;
     upper_into(s.name, name);
-    return search_domain(table, domain, name, behavior, s, result);
+    Wanted wanted(table, s.name);
+    return search_domain(table, domain, name, behavior, wanted, tracing_low(), s, result);
 }
 
 int lookup_layered(ORVConfigurationTable &table, int domain, const char *name,
@@ -368,20 +442,37 @@ int lookup_layered(ORVConfigurationTable &table, int domain, const char *name,
     ScratchLease lease;
     Scratch &s = *lease;
     upper_into(s.name, name);
-    const unsigned behavior = table.behaviorForUpperName(s.name);
-    tr_trace(__FILE__, __LINE__, tr_LOW, "get_from_table_ex( %#lx, %s, \"%s\", ..., %#x ) called",
-             address(&table), domain_name(domain), name, behavior);
+    Wanted wanted(table, s.name);
+    const unsigned behavior = wanted.behavior();
+    const bool traced = tracing_low();
+    if (traced)
+        tr_trace(__FILE__, __LINE__, tr_LOW,
+                 "get_from_table_ex( %#lx, %s, \"%s\", ..., %#x ) called", address(&table),
+                 domain_name(domain), name, behavior);
     if (domain == cf_DOMAIN_ALL) domain = cf_DOMAIN_USER;
     if (static_cast<unsigned>(domain) > cf_DOMAIN_USER) {
         report_bad_domain(domain);
         return cf_BAD_DOMAIN;
     }
     int status = cf_NOT_FOUND;
+    const cf::IndexedName *e = wanted.entry();
+    if (!traced && !(behavior & (cf_BEHAVIOR_HOST_GROUP | cf_BEHAVIOR_NAME_GROUP)) &&
+        (!e || !e->qualified || !(behavior & cf_BEHAVIOR_HOST))) {
+        // Nothing to trace and no key but the plain one can exist: the
+        // search of each domain comes down to the name's own index entry.
+        for (int d = domain; e && d >= cf_DOMAIN_SYS; --d) {
+            if (ORVConfigurationVariable *var = e->variables[d]) {
+                s.found = e->keys[d];
+                return deliver(var, name, behavior, traced, s, result);
+            }
+        }
+        return cf_NOT_FOUND;
+    }
     for (int d = domain; d >= cf_DOMAIN_SYS; --d) {
-        status = search_domain(table, d, name, behavior, s, result);
+        status = search_domain(table, d, name, behavior, wanted, traced, s, result);
         if (status != cf_NOT_FOUND) break;
     }
-    tr_trace(__FILE__, __LINE__, tr_LOW, "get_from_table_ex() returns %d", status);
+    if (traced) tr_trace(__FILE__, __LINE__, tr_LOW, "get_from_table_ex() returns %d", status);
     return status;
 }
 
@@ -741,19 +832,22 @@ int orv_cf_lookup_origin(int domain, const char *group, const char *name, const 
     ScratchLease lease;
     Scratch &s = *lease;
     upper_into(s.name, name);
-    const unsigned behavior = table->behaviorForUpperName(s.name);
+    Wanted wanted(*table, s.name);
+    const unsigned behavior = wanted.behavior();
     if (domain == cf_DOMAIN_ALL) domain = cf_DOMAIN_USER;
     if (static_cast<unsigned>(domain) > cf_DOMAIN_USER) {
         report_bad_domain(domain);
         return cf_BAD_DOMAIN;
     }
+    const bool traced = tracing_low();
     int status = cf_NOT_FOUND;
     for (int d = domain; d >= cf_DOMAIN_SYS; --d) {
         cf::LookupResult result;
-        status = search_domain(*table, d, name, behavior, s, result);
+        s.found = nullptr;
+        status = search_domain(*table, d, name, behavior, wanted, traced, s, result);
         if (status == cf_NOT_FOUND) continue;
         if (found_domain) *found_domain = d;
-        if (key && key_size >= 0) copy_cut(key, key_size, s.found);
+        if (key && key_size >= 0) copy_cut(key, key_size, s.found ? *s.found : std::string());
         if (file && file_size >= 0) copy_cut(file, file_size, cf::domain_file_path(d, group));
         break;
     }

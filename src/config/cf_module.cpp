@@ -65,6 +65,12 @@ constexpr std::array<const char *, cf::kDomainCount> Extensions = {"base", "site
 TableDict cfTableDict;
 // Set when the tables came from a shared mapping.
 bool Tables_imported = false;
+// The group of the last get_table, exactly as the caller spelled it, and its
+// table in cfTableDict: programs read one group many times in a row, and this
+// spares them folding and hashing its name each time. Cleared by every
+// change of cfTableDict (forget_last_group).
+std::string Last_group;
+ORVConfigurationTable *Last_table = nullptr;
 
 const std::string Empty_string;
 
@@ -86,9 +92,15 @@ std::string directory_for(const char *key) {
     return path ? std::string(orv_string_cstring(path)) : std::string();
 }
 
+void forget_last_group() noexcept {
+    Last_table = nullptr;
+    Last_group.clear();
+}
+
 void release_state() {
     User.reset();
     Domain.reset();
+    forget_last_group();
     cfTableDict.clear();
     for (auto &path : Search_path) path.clear();
     cf::release_expansion_terms();
@@ -128,6 +140,7 @@ int start(const char *user, const char *user_domain) {
     Host_name = host;
     set_current_host(Host_name);
 
+    forget_last_group();
     cfTableDict.clear();
     const int status = cf::load_behaviors();
     if (status != 0) {
@@ -226,6 +239,7 @@ ORVConfigurationTable *cached_table(std::string_view group) noexcept {
 
 void store_table(std::string_view group, ORVConfigurationTable *table) {
     if (!table) return;
+    forget_last_group();
     cfTableDict[cf::upper(group)] = orv::Ref<ORVConfigurationTable>::retain(table);
 }
 
@@ -250,8 +264,14 @@ static int read_group(const char *group, ORVConfigurationTable **table) {
 
 int get_table(const char *group, ORVConfigurationTable **table) {
     if (!group || !table) return cf_BAD_PARAM;
+    if (Last_table && Last_group == group && Last_table->hasVariables()) {
+        *table = Last_table;
+        return 0;
+    }
     ORVConfigurationTable *cached = cached_table(group);
     if (cached && cached->hasVariables()) {
+        Last_group = group;
+        Last_table = cached;
         *table = cached;
         return 0;
     }
