@@ -4,6 +4,7 @@
 // reports of each, in a temporary installation of its own for every test.
 #include "support/orv_test_support.h"
 
+#include "config/ORVConfigurationTable_testing.h"
 #include "config/cf_module_testing.h"
 #include "trace/tr_testing.h"
 
@@ -522,6 +523,107 @@ TEST_F(ConfigLookupTest, NamesOfATableKeepHostQualifiers) {
     EXPECT_EQ("IN 'cf_unique_variable_names_for_table()' INFORM 'programmer' TITLE 'Invalid "
               "Parameter': Invalid Parameter to cf_unique_variable_names_for_table()",
               Errors.back());
+}
+
+// ---- The lookup index: derived from the variables, never stale ----
+
+std::vector<std::string> Traces;
+
+void capture_traces(const char *text, int kind) {
+    if (kind == tr_KIND_MESSAGE) Traces.emplace_back(text);
+}
+
+TEST_F(ConfigLookupTest, TracedLookupNamesEveryKeyTriedInOrder) {
+    site("ws12.PORT USER 4104\n");
+    sys("PORT USER 4\n");
+    start();
+    ASSERT_EQ("4104", get("PORT"));  // the table is read before tracing
+    tr_set_message_tag_display(0);
+    tr_init_with_call_back(capture_traces);
+    tr_ignore_traces_below_level_quietly(tr_LOW);
+    Traces.clear();
+    EXPECT_EQ("4", get("PORT", cf_DOMAIN_ALL, "ws13"));
+    std::vector<std::string> searches;
+    for (const std::string &line : Traces)
+        if (line.find("Searching") != std::string::npos || line.find("(as ") != std::string::npos)
+            searches.push_back(line.substr(0, line.find_last_not_of('\n') + 1));
+    const std::vector<std::string> expected = {
+        "Searching domain USER for \"PORT\" ...", "Searching for key \"USER.WS13.PORT\"",
+        "Searching for key \"USER.PORT\"",        "Searching domain SITE for \"PORT\" ...",
+        "Searching for key \"SITE.WS13.PORT\"",   "Searching for key \"SITE.PORT\"",
+        "Searching domain SYS for \"PORT\" ...",  "Searching for key \"SYS.WS13.PORT\"",
+        "Searching for key \"SYS.PORT\"",         "Parameter: PORT (as SYS.PORT)"};
+    EXPECT_EQ(expected, searches);
+}
+
+TEST_F(ConfigLookupTest, StoresAndRemovalsAfterALookupAreSeenByTheNext) {
+    site("PORT USER 104\n");
+    start();
+    ASSERT_EQ("104", get("PORT"));
+    const char *const host_value[] = {"4104"};
+    orv_cftest_set_variable(table(), "site.ws12.port", "ws12.PORT", 0, host_value, 1, 0);
+    EXPECT_EQ("4104", get("PORT"));
+    EXPECT_EQ("104", get("PORT", cf_DOMAIN_ALL, "ws13"));
+    const char *const user_value[] = {"204", "205"};
+    orv_cftest_set_variable(table(), "USER.PORT", "PORT", 0, user_value, 2, 0);
+    EXPECT_EQ("204|205", get("PORT"));
+    orv_cftest_set_variable(table(), "USER.MODE", "MODE", 0, user_value, 1, 0);
+    EXPECT_EQ("204", get("MODE"));
+
+    EXPECT_EQ(1, orv_cftest_remove_variable(table(), "USER.PORT"));
+    EXPECT_EQ("4104", get("PORT"));
+    EXPECT_EQ(1, orv_cftest_remove_variable(table(), "SITE.WS12.PORT"));
+    EXPECT_EQ("104", get("PORT"));
+    EXPECT_EQ("204", get("MODE"));
+}
+
+TEST_F(ConfigLookupTest, RefreshedGroupHoldsExactlyTheNewEntries) {
+    site("PORT USER 1 2 3\nMODE USER a b c\nSPEED USER x y z\nws12.HOST USER h i j\n");
+    start();
+    ASSERT_EQ("1|2|3", get("PORT"));
+    ASSERT_EQ("x|y|z", get("SPEED"));
+    ASSERT_EQ("h|i|j", get("HOST"));
+    // Entries change name spelling, level and value count (every old entry
+    // had more values than any new one); one is written twice, one loses its
+    // values, one goes, one comes.
+    site("Port ADMIN 9\nport INSTALL 10 11\nSPEED USER\nNEW USER n \\\n  m\n");
+    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ("10|11", get("PORT"));
+    EXPECT_STREQ("port 2 [10|11]", orv_cftest_variable_text(table(), "SITE.PORT"));
+    EXPECT_EQ("status -5000", get("MODE"));
+    EXPECT_EQ("status -4984", get("SPEED"));
+    EXPECT_EQ("status -5000", get("HOST"));
+    EXPECT_EQ("n|m", get("NEW"));
+    EXPECT_STREQ("SITE.NEW,SITE.PORT,SITE.SPEED", orv_cftest_value_keys(table()));
+}
+
+TEST_F(ConfigLookupTest, HostNamesWithFullStopsFindTheirEntries) {
+    site("ws12.lab.PORT USER 1\nlab.PORT USER 2\nPORT USER 3\n.PORT USER 4\n");
+    start();
+    EXPECT_EQ("1", get("PORT", cf_DOMAIN_ALL, "ws12.lab"));
+    EXPECT_EQ("2", get("PORT", cf_DOMAIN_ALL, "lab"));
+    EXPECT_EQ("3", get("PORT", cf_DOMAIN_ALL, "ws13"));
+    EXPECT_EQ("4", get("PORT", cf_DOMAIN_ALL, ""));
+    // The same key is also host ws12 with the name lab.PORT.
+    EXPECT_EQ("1", get("lab.PORT", cf_DOMAIN_ALL, "ws12"));
+    EXPECT_EQ("2", get("lab.PORT", cf_DOMAIN_ALL, "ws13"));
+    EXPECT_EQ("status -5000", get("ws12", cf_DOMAIN_ALL, "ws13"));
+}
+
+TEST_F(ConfigLookupTest, RestartedModuleReadsTheGroupAgainInAnySpelling) {
+    site("PORT USER 104\n");
+    start();
+    char buffer[32];
+    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, buffer, 31, nullptr));
+    EXPECT_STREQ("104", buffer);
+    cf_term();
+    site("PORT USER 105\n");
+    start();
+    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, buffer, 31, nullptr));
+    EXPECT_STREQ("105", buffer);
+    site("PORT USER 106\n");
+    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "VIEWER", "port", nullptr, buffer, 31, nullptr));
+    EXPECT_STREQ("105", buffer);
 }
 
 }  // namespace
