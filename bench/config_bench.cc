@@ -6,10 +6,19 @@
 //   BM_CfGetString / BM_KeyFileGetString: a lookup in the cached group (ALL
 //     domains, so a SYS variable is probed as USER, SITE and SYS, each
 //     host-qualified first) against g_key_file_get_string.
-//   BM_CfReadGroup / BM_KeyFileLoad: reading the group from its three files
-//   against g_key_file_load_from_file of the one file.
+//   BM_CfReadGroup / BM_KeyFileLoad: reading the group again from its three
+//   files (cf_refresh_config_table_for_group, which refills the cached
+//   table) against g_key_file_new + g_key_file_load_from_file of the one file
+//   + g_key_file_free.
+//   BM_CfReadGroupFresh: the same read into a new table that is released
+//   afterwards, as a program's first read of a group is.
+//   BM_CfReadGroupThenGet: a read again followed by one lookup, which builds
+//   the table's lookup index.
 #include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tr.h>
+
+#include "config/ORVConfigurationTable.h"
 
 #include <benchmark/benchmark.h>
 #include <glib.h>
@@ -113,6 +122,32 @@ void BM_CfReadGroup(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_CfReadGroup)->Unit(benchmark::kMillisecond);
+
+void BM_CfReadGroupFresh(benchmark::State &state) {
+    start();
+    for (auto _ : state) {
+        orv::Ref<ORVConfigurationTable> table = ORVConfigurationTable::create();
+        ORVConfigurationTable *filled = table.get();
+        int status = 0;
+        for (int domain = cf_DOMAIN_USER; domain >= cf_DOMAIN_SYS; --domain)
+            status |= cf_read_domain_with_table(&filled, domain, "bench");
+        benchmark::DoNotOptimize(status);
+    }
+}
+BENCHMARK(BM_CfReadGroupFresh)->Unit(benchmark::kMillisecond);
+
+void BM_CfReadGroupThenGet(benchmark::State &state) {
+    start();
+    const auto &names = installation().names;
+    char buffer[256];
+    for (auto _ : state) {
+        int status = cf_refresh_config_table_for_group("bench");
+        status |= cf_get_string(cf_DOMAIN_ALL, "bench", names[0].c_str(), nullptr, buffer, 255,
+                                nullptr);
+        benchmark::DoNotOptimize(status);
+    }
+}
+BENCHMARK(BM_CfReadGroupThenGet)->Unit(benchmark::kMillisecond);
 
 void BM_KeyFileLoad(benchmark::State &state) {
     const auto &inst = installation();
