@@ -3,8 +3,12 @@
 // corrupt archives) and loading the behavior file.
 #include "support/orv_test_support.h"
 
+#include "config/ORVConfigurationTable.h"
 #include "config/ORVConfigurationTable_testing.h"
+#include "config/cf_domainfile.h"
 #include "trace/tr_testing.h"
+
+#include <ORVCommonKit/orvstr.h>
 
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tr.h>
@@ -389,6 +393,103 @@ TEST(BehaviorNumberTest, HexadecimalWithOptionalPrefix) {
     EXPECT_EQ(v, 0u);
     for (const char *bad : {"", "0x", "zz", "0x3g", "-1", "123456789"})
         EXPECT_FALSE(orv_cftest_parse_behavior(bad, &v)) << bad;
+}
+
+// ---- Refilling a table and its lookup index ----
+
+using VariableRef = orv::Ref<ORVConfigurationVariable>;
+
+class TableRefillTest : public TraceCapture {};
+
+std::string values_of(const ORVConfigurationVariable *v) {
+    if (!v) return "absent";
+    std::string out;
+    for (const std::string &value : *v->values()) out += (out.empty() ? "" : "|") + value;
+    return out;
+}
+
+TEST_F(TableRefillTest, VariableHeldElsewhereIsNotReusedByTheNextRead) {
+    auto table = ORVConfigurationTable::create();
+    cf::read_domain_text("A USER 1 2\nB USER 3\n", *table, cf_DOMAIN_SITE);
+    VariableRef held = VariableRef::retain(table->variableForKey("SITE.A"));
+    table->resetVariables();
+    EXPECT_FALSE(table->hasVariables());
+    cf::read_domain_text("B USER 9\nA ADMIN 7\n", *table, cf_DOMAIN_SITE);
+    EXPECT_EQ("1|2", values_of(held.get()));
+    EXPECT_EQ(0, *held->permission());
+    EXPECT_NE(held.get(), table->variableForKey("SITE.A"));
+    EXPECT_EQ("7", values_of(table->variableForKey("SITE.A")));
+    EXPECT_EQ(1, *table->variableForKey("SITE.A")->permission());
+    EXPECT_EQ("9", values_of(table->variableForKey("SITE.B")));
+}
+
+TEST_F(TableRefillTest, ReadingNoEntryLeavesAResetTableUnfilled) {
+    auto table = ORVConfigurationTable::create();
+    cf::read_domain_text("A USER 1\n", *table, cf_DOMAIN_SYS);
+    table->resetVariables();
+    cf::read_domain_text("# nothing\n\n   \nB ROOT x\n", *table, cf_DOMAIN_SYS);
+    EXPECT_FALSE(table->hasVariables());
+    EXPECT_EQ(nullptr, table->valueDictionary());
+    ASSERT_EQ(1u, Errors.size());
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (ROOT) in entry "
+              "for \"B\"",
+              Errors[0]);
+    cf::read_domain_text("A USER 2\n", *table, cf_DOMAIN_SYS);
+    EXPECT_TRUE(table->hasVariables());
+    EXPECT_EQ(1u, table->valueDictionary()->size());
+}
+
+TEST_F(TableRefillTest, IndexFollowsStoresRemovalsAndResets) {
+    auto table = ORVConfigurationTable::create();
+    auto find = [&](std::string_view name) {
+        return table->indexedName(name, cf::hash_name(name));
+    };
+    EXPECT_EQ(nullptr, find("PORT"));
+    cf::read_domain_text("PORT USER 1\nws12.lab.MODE USER 2\n", *table, cf_DOMAIN_USER);
+    const cf::IndexedName *port = find("PORT");
+    ASSERT_NE(nullptr, port);
+    EXPECT_FALSE(port->qualified);
+    EXPECT_EQ(nullptr, port->variables[cf_DOMAIN_SYS]);
+    EXPECT_EQ("USER.PORT", *port->keys[cf_DOMAIN_USER]);
+    // Every shorter name behind a full stop is marked as qualified.
+    ASSERT_NE(nullptr, find("MODE"));
+    EXPECT_TRUE(find("MODE")->qualified);
+    EXPECT_EQ(nullptr, find("MODE")->variables[cf_DOMAIN_USER]);
+    EXPECT_TRUE(find("LAB.MODE")->qualified);
+    EXPECT_EQ("2", values_of(find("WS12.LAB.MODE")->variables[cf_DOMAIN_USER]));
+
+    // Stored into a current index: updated in place.
+    auto sys = ORVConfigurationVariable::variableWithName("ws13.Port", 0, std::vector<std::string>{"3"});
+    table->setVariable(sys.get(), "sys.ws13.port");
+    EXPECT_TRUE(find("PORT")->qualified);
+    EXPECT_EQ(sys.get(), find("WS13.PORT")->variables[cf_DOMAIN_SYS]);
+    // A key that names no domain can never be asked for.
+    table->setVariable(sys.get(), "OTHER.PORT");
+    EXPECT_EQ(nullptr, find("OTHER.PORT"));
+
+    EXPECT_TRUE(table->removeVariable("user.port"));
+    EXPECT_EQ(nullptr, find("PORT")->variables[cf_DOMAIN_USER]);
+    table->resetVariables();
+    EXPECT_EQ(nullptr, find("PORT"));
+    EXPECT_EQ(nullptr, find("WS13.PORT"));
+}
+
+TEST_F(TableRefillTest, UpperCopyFoldsEveryLengthLikeTheByteTable) {
+    // ASCII, Windows-1252 letters and bytes that fold to nothing, at every
+    // length and offset around the eight-byte blocks.
+    const std::string text = "ab{z`Az\xe9\xff\xe0-9_ \x9a\x80mixed.Case~1234567890qwertyUIOP@[";
+    for (std::size_t start = 0; start < 9; ++start) {
+        for (std::size_t size = 0; start + size <= text.size(); ++size) {
+            std::string expected = text.substr(start, size);
+            for (char &c : expected) c = orvchar_to_upper(c);
+            std::string out(size, '?');
+            cf::upper_copy(text.data() + start, size, out.data());
+            ASSERT_EQ(expected, out) << "start " << start << " size " << size;
+            std::string in_place = text.substr(start, size);
+            cf::upper_copy(in_place.data(), size, in_place.data());
+            ASSERT_EQ(expected, in_place) << "start " << start << " size " << size;
+        }
+    }
 }
 
 }  // namespace
