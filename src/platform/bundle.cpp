@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <dlfcn.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #ifndef ORV_LIB_TO_RESOURCES
@@ -97,6 +98,20 @@ std::string commonBundleLocation() {
     Dl_info info{};
     if (::dladdr(&g_anchor, &info) && info.dli_fname) {
         std::string lib = info.dli_fname;
+        // When the library's code is linked into the program itself, the
+        // loader names the program as it was started ("orvkit" when found
+        // through PATH); the kernel knows its real place.
+        if (lib.find('/') == std::string::npos) {
+            char self[4096];
+            const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+            if (n > 0) lib.assign(self, static_cast<std::size_t>(n));
+        }
+        // A link to the program or library (a command put on PATH through a
+        // link, say) must not move the resources it is looked for from.
+        if (char *real = ::realpath(lib.c_str(), nullptr)) {
+            lib = real;
+            std::free(real);
+        }
         std::string::size_type slash = lib.rfind('/');
         std::string dir = slash == std::string::npos ? std::string(".") : lib.substr(0, slash);
         std::string candidate = dir + "/" + ORV_LIB_TO_RESOURCES;
