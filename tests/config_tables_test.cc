@@ -459,7 +459,8 @@ TEST_F(TableRefillTest, IndexFollowsStoresRemovalsAndResets) {
     EXPECT_EQ("2", values_of(find("WS12.LAB.MODE")->variables[cf_DOMAIN_USER]));
 
     // Stored into a current index: updated in place.
-    auto sys = ORVConfigurationVariable::variableWithName("ws13.Port", 0, std::vector<std::string>{"3"});
+    auto sys =
+        ORVConfigurationVariable::variableWithName("ws13.Port", 0, std::vector<std::string>{"3"});
     table->setVariable(sys.get(), "sys.ws13.port");
     EXPECT_TRUE(find("PORT")->qualified);
     EXPECT_EQ(sys.get(), find("WS13.PORT")->variables[cf_DOMAIN_SYS]);

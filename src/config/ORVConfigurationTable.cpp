@@ -64,7 +64,9 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-void upper_in_place(std::string &text) noexcept { upper_copy(text.data(), text.size(), text.data()); }
+void upper_in_place(std::string &text) noexcept {
+    upper_copy(text.data(), text.size(), text.data());
+}
 
 void upper_copy(const char *text, std::size_t size, char *out) noexcept {
     // Eight bytes at a time while they are all ASCII, whose only change is

@@ -366,7 +366,8 @@ int read_domain_file(ORVConfigurationTable **table, int domain, const char *grou
             ~Lease() {
                 if (!shared) return;
                 Read_buffer_busy = false;
-                if (Read_buffer.capacity() > (std::size_t{1} << 20)) std::string().swap(Read_buffer);
+                if (Read_buffer.capacity() > (std::size_t{1} << 20))
+                    std::string().swap(Read_buffer);
             }
         } lease;
         read_all(fd, lease.text);

@@ -167,7 +167,8 @@ int search_terms(ORVConfigurationTable &table, const cf::StringList &terms, int 
         s.key += ".$";
         s.key += term;
         s.key += rest;
-        if (traced) tr_trace(__FILE__, __LINE__, tr_LOW, "Searching for key \"%s\"", s.key.c_str());
+        if (traced)
+            tr_trace(__FILE__, __LINE__, tr_LOW, "Searching for key \"%s\"", s.key.c_str());
         const std::string *before = s.found;
         ORVConfigurationVariable *hit =
             find_in_index(table, domain, std::string_view(s.key).substr(skip), s);
@@ -198,7 +199,8 @@ int search_domain(ORVConfigurationTable &table, int domain, const char *name, un
         return cf_BAD_DOMAIN;
     }
     const char *dn = cf::domain_name(domain);
-    if (traced) tr_trace(__FILE__, __LINE__, tr_LOW, "Searching domain %s for \"%s\" ...", dn, name);
+    if (traced)
+        tr_trace(__FILE__, __LINE__, tr_LOW, "Searching domain %s for \"%s\" ...", dn, name);
 
     ORVConfigurationVariable *var = nullptr;
     if (behavior & cf_BEHAVIOR_HOST) {
