@@ -26,14 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (error.empty() || !tables.empty()) std::abort();
         return 0;
     }
-    for (auto &[group, table] : tables) {
+    for (auto &[group, table] : tables)
         if (group.empty() || !table) std::abort();
-        for (const std::string &key : table->allValueKeys()) {
-            table->variableForKey(key);
-            table->behaviorForName(key);
-        }
-        table->uniqueValueNamesWithHost();
-    }
     std::vector<std::uint8_t> archive;
     if (!cf::encode_share_archive(tables, archive)) std::abort();
     std::vector<std::uint8_t> region(cf::kShareHeaderSize);
@@ -49,5 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             !orv::equal(again[i].second->archiveObject().get(),
                         tables[i].second->archiveObject().get()))
             std::abort();
+    // Only now ask the tables for names: a lookup fills the behavior cache,
+    // which travels in the archive too.
+    for (auto &[group, table] : tables) {
+        for (const std::string &key : table->allValueKeys()) {
+            table->variableForKey(key);
+            table->behaviorForName(key);
+        }
+        table->uniqueValueNamesWithHost();
+    }
     return 0;
 }
