@@ -53,6 +53,13 @@ ScopedEnv::~ScopedEnv() {
         unsetenv(name_.c_str());
 }
 
+TempInstallation::TempInstallation()
+    : root_("ORV_ROOT_PATH", dir_.path()),
+      sys_("ORV_SYS_CONFIG_PATH", dir_ / "sys/config"),
+      site_("ORV_SITE_CONFIG_PATH", dir_ / "site/config"),
+      user_("ORV_USER_CONFIG_PATH", dir_ / "user/config"),
+      data_("ORV_SYS_DATA_PATH", dir_ / "sys/data") {}
+
 CapturedStdout::CapturedStdout() {
     std::fflush(stdout);
     char templ[] = "/tmp/orvtest-stdout-XXXXXX";

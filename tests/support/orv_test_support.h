@@ -43,6 +43,27 @@ private:
     std::optional<std::string> old_;
 };
 
+// A temporary installation: a TempDir whose sys/config, site/config,
+// user/config and sys/data folders are named by the ORV_* variables (the
+// root by ORV_ROOT_PATH) for the lifetime of the object.
+class TempInstallation {
+public:
+    TempInstallation();
+    TempInstallation(const TempInstallation &) = delete;
+    TempInstallation &operator=(const TempInstallation &) = delete;
+
+    const std::string &path() const { return dir_.path(); }
+    std::string operator/(const std::string &relative) const { return dir_ / relative; }
+    // Writes a file below the root, creating its parent directories.
+    std::string write(const std::string &relative, const std::string &contents) const {
+        return dir_.write(relative, contents);
+    }
+
+private:
+    TempDir dir_;
+    ScopedEnv root_, sys_, site_, user_, data_;
+};
+
 // Redirects file descriptor 1 (and the stdout stream) into a temporary file
 // until finish() or destruction; finish() returns what was written.
 class CapturedStdout {
