@@ -3,9 +3,9 @@
 // over-long lines, many values), entry lines built by mk_entry, and the
 // expansion terms with value expansion.
 #include "support/orv_test_support.h"
+#include "support/orv_trace_capture.h"
 
 #include "config/ORVConfigurationTable_testing.h"
-#include "trace/tr_testing.h"
 
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cftable.h>
@@ -16,32 +16,25 @@
 
 namespace {
 
-using orvtest::ScopedEnv;
-using orvtest::TempDir;
-
-std::vector<std::string> Errors;
-std::vector<std::string> Warnings;
-
-void capture(const char *text, int kind) {
-    std::string line = text;
-    if (kind == tr_KIND_ERROR) {
-        const auto at = line.find(" IN '");
-        Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
-    } else if (kind == tr_KIND_WARNING) {
-        const auto at = line.find("] ");
-        Warnings.push_back(at == std::string::npos ? line : line.substr(at + 2));
-    }
-}
+using orvtest::TempInstallation;
+using orvtest::TraceCapture;
 
 class Captured : public ::testing::Test {
 protected:
-    void SetUp() override {
-        orv_tr_testing_reset();
-        tr_init_with_call_back(capture);
-        Errors.clear();
-        Warnings.clear();
+    void SetUp() override { trace_.start(); }
+    void TearDown() override { trace_.stop(); }
+
+    // Warnings from after the "] " that ends their place and time.
+    std::vector<std::string> warnings() const {
+        std::vector<std::string> out;
+        for (const std::string &line : trace_.of_kind(tr_KIND_WARNING)) {
+            const auto at = line.find("] ");
+            out.push_back(at == std::string::npos ? line : line.substr(at + 2));
+        }
+        return out;
     }
-    void TearDown() override { orv_tr_testing_reset(); }
+
+    TraceCapture trace_;
 };
 
 // A table read from text under SITE, freed with the test.
@@ -70,7 +63,7 @@ TEST_F(DomainTextTest, CommentsBlankLinesAndPrivilegeWords) {
     EXPECT_EQ(var("SITE.B"), "B 2 [2]");
     EXPECT_EQ(var("SITE.C"), "C 3 [3|#|not|a|comment]");
     EXPECT_STREQ(orv_cftest_value_keys(table_), "SITE.A,SITE.B,SITE.C");
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
 TEST_F(DomainTextTest, BadPrivilegeSkipsOnlyThatEntry) {
@@ -78,11 +71,11 @@ TEST_F(DomainTextTest, BadPrivilegeSkipsOnlyThatEntry) {
     EXPECT_EQ(var("SITE.A"), "(missing)");
     EXPECT_EQ(var("SITE.B"), "(missing)");
     EXPECT_EQ(var("SITE.C"), "C 0 [3]");
-    ASSERT_EQ(Errors.size(), 2u);
-    EXPECT_EQ(Errors[0],
+    ASSERT_EQ(trace_.errors().size(), 2u);
+    EXPECT_EQ(trace_.errors()[0],
               "IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (ROOT) in entry "
               "for \"A\"");
-    EXPECT_EQ(Errors[1],
+    EXPECT_EQ(trace_.errors()[1],
               "IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (non-existent) in "
               "entry for \"B\"");
 }
@@ -112,7 +105,7 @@ TEST_F(DomainTextTest, ContinuationAtTheEndOfTheFileEndsTheEntry) {
     EXPECT_EQ(var("SITE.B"), "B 0 [v]");
     read("C\tUSER\tw \\\n  \n\t\n");
     EXPECT_EQ(var("SITE.C"), "C 0 [w]");
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
 TEST_F(DomainTextTest, CarriageReturnsBelongToTheLineEnd) {
@@ -133,8 +126,9 @@ TEST_F(DomainTextTest, OverLongLinesAreReadInPieces) {
     // whose single token has no privilege word.
     EXPECT_EQ(var("SITE.LONG"), "LONG 0 [" + std::string(8191 - 10, 'v') + "]");
     EXPECT_EQ(var("SITE.NEXT"), "NEXT 0 [1]");
-    ASSERT_EQ(Errors.size(), 1u);
-    EXPECT_NE(Errors[0].find("(non-existent) in entry for \"" + std::string(9000 - 8181, 'v')),
+    ASSERT_EQ(trace_.errors().size(), 1u);
+    EXPECT_NE(trace_.errors()[0].find("(non-existent) in entry for \"" +
+                                      std::string(9000 - 8181, 'v')),
               std::string::npos);
 }
 
@@ -177,13 +171,6 @@ TEST(DomainFileNameTest, ExtensionsAndUserSuffixes) {
 
 class DomainFileTest : public Captured {
 protected:
-    DomainFileTest()
-        : root_("ORV_ROOT_PATH", dir_.path()),
-          sys_("ORV_SYS_CONFIG_PATH", dir_ / "sys/config"),
-          site_("ORV_SITE_CONFIG_PATH", dir_ / "site/config"),
-          user_("ORV_USER_CONFIG_PATH", dir_ / "user/config"),
-          data_("ORV_SYS_DATA_PATH", dir_ / "sys/data") {}
-
     void SetUp() override {
         cf_term();
         Captured::SetUp();
@@ -203,8 +190,7 @@ protected:
     }
 
     std::string behaviors_ = "{ viewer = { default = 0x20; }; }";
-    TempDir dir_;
-    ScopedEnv root_, sys_, site_, user_, data_;
+    TempInstallation dir_;
     ORVConfigurationTable *table_ = nullptr;
 };
 
@@ -228,9 +214,9 @@ TEST_F(DomainFileTest, WorkedExampleReadsAsFiveVariables) {
     EXPECT_EQ(var("SITE.SERVERS"), "SERVERS 3 [alpha|beta|gamma]");
     EXPECT_EQ(var("SITE.$READING.PORT"), "$READING.PORT 0 [5104]");
     // The missing user and system files only warn.
-    EXPECT_TRUE(Errors.empty());
-    ASSERT_EQ(Warnings.size(), 2u);
-    EXPECT_EQ(Warnings[0], "Failed to find file \"" + (dir_ / "user/config/viewer.user") +
+    EXPECT_TRUE(trace_.errors().empty());
+    ASSERT_EQ(warnings().size(), 2u);
+    EXPECT_EQ(warnings()[0], "Failed to find file \"" + (dir_ / "user/config/viewer.user") +
                                "\" when reading domain USER for group \"viewer\"");
 }
 
@@ -271,11 +257,11 @@ TEST_F(DomainFileTest, FailuresOfTheReaders) {
     start();
     EXPECT_EQ(cf_read_entire_file(cf_DOMAIN_ALL, "nowhere", &table_), -1);
     EXPECT_EQ(table_, nullptr);
-    EXPECT_EQ(Warnings.size(), 3u);
+    EXPECT_EQ(warnings().size(), 3u);
     EXPECT_EQ(cf_read_entire_file(3, "viewer", &table_), cf_BAD_DOMAIN);
     EXPECT_EQ(cf_read_domain_with_table(&table_, -1, "viewer"), cf_BAD_DOMAIN);
     EXPECT_EQ(cf_read_domain_with_table(&table_, cf_DOMAIN_SITE, nullptr), cf_FILE_NACCESS);
-    EXPECT_EQ(Errors, (std::vector<std::string>{
+    EXPECT_EQ(trace_.errors(), (std::vector<std::string>{
                           "IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 3.",
                           "IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: -1.",
                           "IN 'cf' INFORM 'programmer' TITLE 'FILE_NACCESS': Invalid group: (null)"}));
@@ -335,8 +321,8 @@ TEST_F(EntryLineTest, OverflowEmptiesTheBufferAndReports) {
     const std::string name(8190, 'n');
     EXPECT_EQ(entry(name.c_str(), 0, {}, &status), "");
     EXPECT_EQ(status, cf_BUFFER_OVERFLOW);
-    ASSERT_EQ(Errors.size(), 2u);
-    EXPECT_EQ(Errors[0],
+    ASSERT_EQ(trace_.errors().size(), 2u);
+    EXPECT_EQ(trace_.errors()[0],
               "IN '<unknown module>' INFORM 'log' TITLE 'BUFFER OVERFLOW': Unable to format "
               "configuration variable \"N\" as the maximum internal buffer size (8192) has been "
               "exceeded");
@@ -405,7 +391,7 @@ TEST_F(ExpansionTest, ValueExpansionBySuffixAndList) {
     EXPECT_EQ(same, 1);
     EXPECT_EQ(expand({"plain"}, 0x02, &same), "plain");
     EXPECT_EQ(same, 0);
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
 TEST_F(ExpansionTest, ValueExpansionFailures) {
@@ -414,7 +400,7 @@ TEST_F(ExpansionTest, ValueExpansionFailures) {
     EXPECT_EQ(expand({"x", "$UNKNOWN"}, 0x02), "status -4981");
     EXPECT_EQ(expand({"$UNKNOWN:1"}, 0x01), "status -4981");
     EXPECT_EQ(expand({"$:1"}, 0x01), "status -4981");
-    EXPECT_EQ(Errors, (std::vector<std::string>{
+    EXPECT_EQ(trace_.errors(), (std::vector<std::string>{
                           "IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Do not know how to "
                           "expand \"$READING\".",
                           "IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Referenced expansion "
@@ -434,7 +420,7 @@ TEST_F(ExpansionTest, NoListOrNoneMeansNoTermsAndLooksAgainLater) {
     EXPECT_FALSE(orv_cftest_terms_loaded());
     EXPECT_EQ(load(kTerms), 0);
     EXPECT_TRUE(orv_cftest_terms_loaded());
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
 TEST_F(ExpansionTest, TermNamesAndEmptyTerms) {
@@ -465,13 +451,14 @@ TEST_F(ExpansionTest, BadDefinitionsLoadNothing) {
     };
     for (const Case &c : cases) {
         cf_free_table(&table_);
-        Errors.clear();
+        trace_.clear();
         EXPECT_EQ(load(c.site), cf_EXPAND) << c.site;
         EXPECT_FALSE(orv_cftest_terms_loaded());
         EXPECT_EQ(orv_cftest_term_elements("A"), nullptr);
-        EXPECT_EQ(Errors, std::vector<std::string>{std::string("IN 'ORVCommonKit' INFORM 'log' "
-                                                               "TITLE 'CF Load Expansions': ") +
-                                                   c.message});
+        EXPECT_EQ(trace_.errors(),
+                  std::vector<std::string>{
+                      std::string("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Load Expansions': ") +
+                      c.message});
     }
 }
 
@@ -510,8 +497,8 @@ TEST_F(ExpansionLookupTest, StrictVariableInTwoHostGroupsConflicts) {
     EXPECT_EQ(get("PORT", "ws13"), "status -4983");
     // Without the strict bit the first term listed for the host wins.
     EXPECT_EQ(get("slot_a", "ws13"), "r");
-    ASSERT_FALSE(Errors.empty());
-    EXPECT_EQ(Errors[0],
+    ASSERT_FALSE(trace_.errors().empty());
+    EXPECT_EQ(trace_.errors()[0],
               "IN 'cf' INFORM 'log' TITLE 'GET': ERROR SITE variable \"PORT\" ambiguous multiple "
               "matches including \"SITE.$CT_ROOM.PORT\": -4983.");
 }

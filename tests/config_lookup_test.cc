@@ -3,10 +3,10 @@
 // their defaults, value lists, the search and listing operations, and the
 // reports of each, in a temporary installation of its own for every test.
 #include "support/orv_test_support.h"
+#include "support/orv_trace_capture.h"
 
 #include "config/ORVConfigurationTable_testing.h"
 #include "config/cf_module_testing.h"
-#include "trace/tr_testing.h"
 
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cftable.h>
@@ -23,18 +23,8 @@
 
 namespace {
 
-using orvtest::ScopedEnv;
-using orvtest::TempDir;
-
-std::vector<std::string> Errors;
-
-// Keeps an error from "IN '" on (the place and time before it vary).
-void capture(const char *text, int kind) {
-    if (kind != tr_KIND_ERROR) return;
-    const std::string line = text;
-    const auto at = line.find(" IN '");
-    Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
-}
+using orvtest::TempInstallation;
+using orvtest::TraceCapture;
 
 // Behaviors of the groups used below (0x20 is added to each by the loader).
 const char *const Behaviors = R"({
@@ -58,24 +48,15 @@ const char *const Terms = "LIST_OF_GROUPS USER READING CT_ROOM\n"
 
 class ConfigLookupTest : public ::testing::Test {
 protected:
-    ConfigLookupTest()
-        : root_("ORV_ROOT_PATH", dir_.path()),
-          sys_("ORV_SYS_CONFIG_PATH", dir_ / "sys/config"),
-          site_("ORV_SITE_CONFIG_PATH", dir_ / "site/config"),
-          user_("ORV_USER_CONFIG_PATH", dir_ / "user/config"),
-          data_("ORV_SYS_DATA_PATH", dir_ / "sys/data") {}
-
     void SetUp() override {
         cf_term();
-        orv_tr_testing_reset();
-        tr_init_with_call_back(capture);
-        Errors.clear();
+        trace_.start();
         dir_.write("sys/data/cf/behavior.plist", Behaviors);
         dir_.write("site/config/group.site", Terms);
     }
     void TearDown() override {
         cf_term();
-        orv_tr_testing_reset();
+        trace_.stop();
     }
 
     // Starts as user jdoe in user domain RAD on host ws12.
@@ -102,8 +83,8 @@ protected:
 
     ORVConfigurationTable *table() { return orv_cfmodule_testing_table("viewer"); }
 
-    TempDir dir_;
-    ScopedEnv root_, sys_, site_, user_, data_;
+    TempInstallation dir_;
+    TraceCapture trace_;
 };
 
 // ---- Layering ----
@@ -138,8 +119,9 @@ TEST_F(ConfigLookupTest, OneDomainLookupDoesNotDescend) {
     cf_free(values, count);
     EXPECT_EQ(cf_BAD_DOMAIN, cf_get_from_domain(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &count,
                                                 values));
-    ASSERT_EQ(1u, Errors.size());
-    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 4.", Errors[0]);
+    ASSERT_EQ(1u, trace_.errors().size());
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 4.",
+              trace_.errors()[0]);
     EXPECT_EQ("status -4999", get("PORT", 3));
 }
 
@@ -151,7 +133,7 @@ TEST_F(ConfigLookupTest, EntryWithoutValuesHidesLowerDomains) {
     int count = -1;
     EXPECT_EQ(cf_NO_VALUES, cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &count, values));
     EXPECT_EQ(0, count);
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
 // ---- Host-qualified names, host groups, name groups ----
@@ -219,12 +201,12 @@ TEST_F(ConfigLookupTest, StrictHostGroupLookupRefusesTwoMatches) {
     start();
     EXPECT_EQ("fast", get("MODE", cf_DOMAIN_ALL, "ws12"));
     EXPECT_EQ("slow", get("MODE", cf_DOMAIN_ALL, "ct1"));
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
     EXPECT_EQ("status -4983", get("MODE", cf_DOMAIN_ALL, "ws13"));
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'GET': ERROR SITE variable \"MODE\" ambiguous multiple "
               "matches including \"SITE.$CT_ROOM.MODE\": -4983.",
-              Errors[0]);
+              trace_.errors()[0]);
 }
 
 TEST_F(ConfigLookupTest, NameGroupEntryAppliesToEveryElementOfTheTerm) {
@@ -242,10 +224,10 @@ TEST_F(ConfigLookupTest, BadTermDefinitionFailsTheGroupLookup) {
     site("$READING.PORT_A USER 5104\nPORT_A USER 104\n");
     start();
     EXPECT_EQ("status -4981", get("PORT_A", cf_DOMAIN_ALL, "ws12"));
-    ASSERT_FALSE(Errors.empty());
+    ASSERT_FALSE(trace_.errors().empty());
     EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Load Expansions': Multiple declaration of "
               "expansion term \"READING\".",
-              Errors[0]);
+              trace_.errors()[0]);
     // A host-qualified hit in the first domain searched needs no terms; one
     // in a lower domain comes after the host groups of the higher ones.
     site("ws12.PORT_A USER 4104\n");
@@ -273,11 +255,11 @@ TEST_F(ConfigLookupTest, FailedExpansionGivesNoValues) {
     site("SERVERS USER $READING\n");
     start();
     EXPECT_EQ("status -1", get("SERVERS"));
-    ASSERT_EQ(2u, Errors.size());
+    ASSERT_EQ(2u, trace_.errors().size());
     EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Do not know how to expand "
               "\"$READING\".",
-              Errors[0]);
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE '': Could not get values.", Errors[1]);
+              trace_.errors()[0]);
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE '': Could not get values.", trace_.errors()[1]);
 }
 
 // ---- Typed lookups ----
@@ -310,10 +292,11 @@ TEST_F(ConfigTypedTest, ByteAndShortRefuseTextsOutOfRange) {
     EXPECT_EQ(7, s);
     EXPECT_EQ(0, simple("SMAX", &s, cf_TYPE_SHORT));
     EXPECT_EQ(-32767, s);
-    ASSERT_EQ(3u, Errors.size());
-    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"300\" is not byte", Errors[0]);
+    ASSERT_EQ(3u, trace_.errors().size());
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"300\" is not byte",
+              trace_.errors()[0]);
     EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"-32768\" is not short",
-              Errors[2]);
+              trace_.errors()[2]);
 }
 
 TEST_F(ConfigTypedTest, IntegersRefuseHexAndTrailingTextAndFollowTheCLibraryBeyondRange) {
@@ -322,7 +305,8 @@ TEST_F(ConfigTypedTest, IntegersRefuseHexAndTrailingTextAndFollowTheCLibraryBeyo
     EXPECT_EQ(cf_TYPE_MISMATCH, simple("TAIL", &i, cf_TYPE_LONG));
     EXPECT_EQ(cf_TYPE_MISMATCH, simple("ONE", &i, cf_TYPE_INT));
     EXPECT_EQ(7, i);
-    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"12abc\" is not long", Errors[1]);
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"12abc\" is not long",
+              trace_.errors()[1]);
     EXPECT_EQ(0, simple("WRAP", &i, cf_TYPE_INT));
     EXPECT_EQ(1, i);
     EXPECT_EQ(0, simple("HUGE", &i, cf_TYPE_LONG));
@@ -341,7 +325,7 @@ TEST_F(ConfigTypedTest, FloatBoolAndRectangle) {
     EXPECT_EQ(0, b);
     EXPECT_EQ(cf_TYPE_MISMATCH, simple("MAYBE", &b, cf_TYPE_BOOL));
     EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"maybe\" is not boolean",
-              Errors.back());
+              trace_.errors().back());
     float rect[4] = {9, 9, 9, 9};
     EXPECT_EQ(0, simple("RECT", rect, cf_TYPE_RECT));
     EXPECT_EQ((std::vector<float>{1, 2, 3, 4}), std::vector<float>(rect, rect + 4));
@@ -349,7 +333,7 @@ TEST_F(ConfigTypedTest, FloatBoolAndRectangle) {
     EXPECT_EQ(cf_TYPE_MISMATCH, simple("LOWER", rect, cf_TYPE_RECT));
     EXPECT_EQ(9, rect[0]);
     EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'TYPE_MISMATCH': \"xywh 1 2 3 4\" is not NSRect",
-              Errors.back());
+              trace_.errors().back());
     EXPECT_EQ(0, simple("HALF", rect, cf_TYPE_RECT));
     EXPECT_EQ((std::vector<float>{1, 2, 0, 0}), std::vector<float>(rect, rect + 4));
 }
@@ -377,7 +361,7 @@ TEST_F(ConfigTypedTest, DefaultIsWrittenOnAnyFailureAndTheStatusKept) {
     orv_cfmodule_testing_set_local_host("ws13");
     EXPECT_EQ(cf_GROUP_CONFLICT, simple("MODE", &i, cf_TYPE_INT, 5.0f));
     EXPECT_EQ(5, i);
-    EXPECT_TRUE(std::none_of(Errors.begin(), Errors.end(),
+    EXPECT_TRUE(std::none_of(trace_.errors().begin(), trace_.errors().end(),
                              [](const std::string &e) { return e.find("TYPE_MISMATCH") != e.npos; }));
 }
 
@@ -386,8 +370,8 @@ TEST_F(ConfigTypedTest, UnknownTypeLeavesStorageAlone) {
     EXPECT_EQ(cf_BAD_TYPE, simple("BYTE", &i, 7));
     EXPECT_EQ(cf_BAD_TYPE, simple("MISSING", &i, -1));
     EXPECT_EQ(7, i);
-    ASSERT_EQ(2u, Errors.size());
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_TYPE': Invalid type: 7", Errors[0]);
+    ASSERT_EQ(2u, trace_.errors().size());
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_TYPE': Invalid type: 7", trace_.errors()[0]);
 }
 
 // ---- Joined lookups and value lists ----
@@ -416,10 +400,10 @@ TEST_F(ConfigLookupTest, MoreThanAThousandValuesAreRefused) {
     site(line + "\n");
     start();
     EXPECT_EQ("status -4990", get("MANY"));
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'NVALUE_OVL': Too many values for configuration "
               "parameter \"MANY\"",
-              Errors[0]);
+              trace_.errors()[0]);
 }
 
 TEST_F(ConfigLookupTest, EveryGroupCallRefusesBeforeStart) {
@@ -437,12 +421,12 @@ TEST_F(ConfigLookupTest, EveryGroupCallRefusesBeforeStart) {
     EXPECT_EQ(cf_NOT_INIT, cf_free(values, 0));
     const char *functions[] = {"cf_get()", "cf_get_from_domain()", "cf_get_simple()",
                                "cf_get_string()", "cf_free()"};
-    ASSERT_EQ(5u, Errors.size());
+    ASSERT_EQ(5u, trace_.errors().size());
     for (int k = 0; k < 5; ++k)
         EXPECT_EQ(std::string("IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use "
                               "function ") +
                       functions[k] + " prior to init",
-                  Errors[static_cast<std::size_t>(k)]);
+                  trace_.errors()[static_cast<std::size_t>(k)]);
 }
 
 TEST_F(ConfigLookupTest, AbsentArgumentsGiveBadParamQuietly) {
@@ -459,7 +443,7 @@ TEST_F(ConfigLookupTest, AbsentArgumentsGiveBadParamQuietly) {
     EXPECT_EQ(cf_BAD_PARAM, cf_get_from_domain_with_table(table(), cf_DOMAIN_SITE, nullptr,
                                                           nullptr, &count, values));
     EXPECT_EQ(cf_BAD_PARAM, cf_free(nullptr, 1));
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
 // ---- Searching and listing a table ----
@@ -477,13 +461,13 @@ TEST_F(ConfigLookupTest, FindsTheVariableHoldingAValue) {
     EXPECT_STREQ("PORT", name);
     ASSERT_EQ(0, cf_find_string_value_in_table_for_host(table(), "4104", "ws13", &found, name, 7));
     EXPECT_EQ(0, found);
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
     EXPECT_EQ(cf_FAILURE, cf_find_string_value_in_table_for_host(table(), "", "ws13", &found,
                                                                  name, 7));
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'cf_find_string_value_in_table_for_host()' INFORM 'programmer' TITLE 'Invalid "
               "Parameter': Invalid Parameter to cf_find_string_value_in_table_for_host()",
-              Errors[0]);
+              trace_.errors()[0]);
 }
 
 TEST_F(ConfigLookupTest, ListsTheVariablesThatApplyToAText) {
@@ -501,10 +485,10 @@ TEST_F(ConfigLookupTest, ListsTheVariablesThatApplyToAText) {
 
     EXPECT_EQ(cf_FAILURE,
               cf_get_string_list_for_string_value_from_table(table(), nullptr, &list, &count));
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'cf_get_string_list_for_string_value_from_table()' INFORM 'programmer' TITLE "
               "'NULL Parameter': NULL Parameter to cf_get_string_list_for_string_value_from_table()",
-              Errors[0]);
+              trace_.errors()[0]);
 }
 
 TEST_F(ConfigLookupTest, NamesOfATableKeepHostQualifiers) {
@@ -522,7 +506,7 @@ TEST_F(ConfigLookupTest, NamesOfATableKeepHostQualifiers) {
     EXPECT_EQ(cf_FAILURE, cf_variable_names_for_table(nullptr, &names, &count));
     EXPECT_EQ("IN 'cf_unique_variable_names_for_table()' INFORM 'programmer' TITLE 'Invalid "
               "Parameter': Invalid Parameter to cf_unique_variable_names_for_table()",
-              Errors.back());
+              trace_.errors().back());
 }
 
 // ---- The lookup index: derived from the variables, never stale ----

@@ -2,8 +2,7 @@
 // levels, the search path, the table cache and the reports of each, in a
 // temporary installation of its own for every test.
 #include "support/orv_test_support.h"
-
-#include "trace/tr_testing.h"
+#include "support/orv_trace_capture.h"
 
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cftable.h>
@@ -15,27 +14,8 @@
 namespace {
 
 using orvtest::ScopedEnv;
-using orvtest::TempDir;
-
-std::vector<std::string> Errors;
-std::vector<std::string> Traces;
-
-// Keeps an error from "IN '" on (the place and time before it vary).
-void capture(const char *text, int kind) {
-    std::string line = text;
-    if (kind == tr_KIND_ERROR) {
-        const auto at = line.find(" IN '");
-        Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
-    } else {
-        Traces.push_back(line);
-    }
-}
-
-bool traced(const std::string &text) {
-    for (const auto &t : Traces)
-        if (t.find(text) != std::string::npos) return true;
-    return false;
-}
+using orvtest::TempInstallation;
+using orvtest::TraceCapture;
 
 const char *const Behaviors = "{ viewer = { default = 0x20; }; }";
 
@@ -43,24 +23,14 @@ const char *const Behaviors = "{ viewer = { default = 0x20; }; }";
 // catching every report.
 class ConfigModuleTest : public ::testing::Test {
 protected:
-    ConfigModuleTest()
-        : root_("ORV_ROOT_PATH", dir_.path()),
-          sys_("ORV_SYS_CONFIG_PATH", dir_ / "sys/config"),
-          site_("ORV_SITE_CONFIG_PATH", dir_ / "site/config"),
-          user_("ORV_USER_CONFIG_PATH", dir_ / "user/config"),
-          data_("ORV_SYS_DATA_PATH", dir_ / "sys/data") {}
-
     void SetUp() override {
         cf_term();
-        orv_tr_testing_reset();
-        tr_init_with_call_back(capture);
-        Errors.clear();
-        Traces.clear();
+        trace_.start();
         dir_.write("sys/data/cf/behavior.plist", Behaviors);
     }
     void TearDown() override {
         cf_term();
-        orv_tr_testing_reset();
+        trace_.stop();
     }
 
     void write(const std::string &relative, const std::string &text) { dir_.write(relative, text); }
@@ -72,22 +42,22 @@ protected:
         return status == 0 ? std::string(buffer) : "status " + std::to_string(status);
     }
 
-    TempDir dir_;
-    ScopedEnv root_, sys_, site_, user_, data_;
+    TempInstallation dir_;
+    TraceCapture trace_;
 };
 
 TEST_F(ConfigModuleTest, SameUserTwiceIsAcceptedAndAnotherUserRefused) {
     ASSERT_EQ(0, cf_init_ex("jdoe", "RAD"));
     EXPECT_EQ(0, cf_init_ex("JDOE", "rad"));
-    EXPECT_TRUE(traced("Re-initialization of the cf module with same user attempted."));
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.traced("Re-initialization of the cf module with same user attempted."));
+    EXPECT_TRUE(trace_.errors().empty());
 
     EXPECT_EQ(cf_REINIT, cf_init_ex("asmith", "RAD"));
     EXPECT_STREQ("jdoe", cf_user_name());
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'Re-initialization': Re-initialization of the "
               "cf module with different user attempted.",
-              Errors[0]);
+              trace_.errors()[0]);
     // The same user in another user domain is another user too.
     EXPECT_EQ(cf_REINIT, cf_init_ex("jdoe", nullptr));
     EXPECT_EQ(cf_REINIT, cf_init("asmith"));
@@ -100,8 +70,8 @@ TEST_F(ConfigModuleTest, FirstUserMayComeWithALaterStart) {
     EXPECT_EQ(0, cf_init("jdoe"));
     EXPECT_STREQ("jdoe", cf_user_name());
     EXPECT_EQ(nullptr, cf_user_domain());
-    EXPECT_TRUE(traced("Re-initialization of the cf module with user attempted. (Previous NULL) "
-                       "Set user: jdoe"));
+    EXPECT_TRUE(trace_.traced(
+        "Re-initialization of the cf module with user attempted. (Previous NULL) Set user: jdoe"));
     EXPECT_EQ(-1, cf_set_user_name("asmith"));
     EXPECT_STREQ("jdoe", cf_user_name());
 }
@@ -113,7 +83,7 @@ TEST_F(ConfigModuleTest, FirstUserAndDomainMayComeWithALaterStartEx) {
     EXPECT_EQ(0, cf_init_ex("jdoe", "RAD"));
     EXPECT_STREQ("jdoe", cf_user_name());
     EXPECT_STREQ("RAD", cf_user_domain());
-    EXPECT_TRUE(traced("(Previous NULL) Set user: jdoe, domain: RAD"));
+    EXPECT_TRUE(trace_.traced("(Previous NULL) Set user: jdoe, domain: RAD"));
 }
 
 TEST_F(ConfigModuleTest, UserNameIsSetOnlyOnceAndWithoutStart) {
@@ -182,17 +152,17 @@ TEST_F(ConfigModuleTest, TermEndsEverythingAndIsAlwaysZero) {
 
 TEST_F(ConfigModuleTest, PrivilegeLevelsAreCheckedAndNamed) {
     EXPECT_EQ(cf_NOT_INIT, cf_set_perm(cf_ADMIN_PRIV));
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use function "
               "cf_set_perm() prior to init",
-              Errors[0]);
+              trace_.errors()[0]);
     ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ(0, cf_set_perm(cf_SYS_PRIV));
     EXPECT_EQ(cf_BAD_PRIV, cf_set_perm(4));
     EXPECT_EQ(cf_BAD_PRIV, cf_set_perm(-1));
-    ASSERT_EQ(3u, Errors.size());
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid permission: 4", Errors[1]);
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid permission: -1", Errors[2]);
+    ASSERT_EQ(3u, trace_.errors().size());
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid permission: 4", trace_.errors()[1]);
+    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid permission: -1", trace_.errors()[2]);
 
     EXPECT_STREQ("cf_USER_PRIV", cf_get_perm_description(0));
     EXPECT_STREQ("cf_ADMIN_PRIV", cf_get_perm_description(1));
@@ -206,10 +176,10 @@ TEST_F(ConfigModuleTest, SearchPathComesFromTheStandardDirectories) {
     EXPECT_EQ(nullptr, cf_path(cf_DOMAIN_SYS));
     EXPECT_EQ(cf_NOT_INIT, cf_set_path(cf_DOMAIN_SYS, "/x"));
     EXPECT_EQ(cf_BAD_PARAM, cf_set_path(cf_DOMAIN_SYS, nullptr));
-    ASSERT_EQ(2u, Errors.size());
+    ASSERT_EQ(2u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use function cf_path() "
               "prior to init",
-              Errors[0]);
+              trace_.errors()[0]);
 
     ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_STREQ((dir_ / "sys/config").c_str(), cf_path(cf_DOMAIN_SYS));
@@ -218,9 +188,11 @@ TEST_F(ConfigModuleTest, SearchPathComesFromTheStandardDirectories) {
     EXPECT_EQ(nullptr, cf_path(cf_DOMAIN_ALL));
     EXPECT_EQ(cf_BAD_DOMAIN, cf_set_path(cf_DOMAIN_ALL, "/x"));
     EXPECT_EQ(cf_BAD_DOMAIN, cf_set_path(-1, "/x"));
-    ASSERT_EQ(5u, Errors.size());
-    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 4.", Errors[2]);
-    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: -1.", Errors[4]);
+    ASSERT_EQ(5u, trace_.errors().size());
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 4.",
+              trace_.errors()[2]);
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: -1.",
+              trace_.errors()[4]);
 }
 
 TEST_F(ConfigModuleTest, NewPathServesGroupsReadAfterwardsOnly) {
@@ -266,16 +238,16 @@ TEST_F(ConfigModuleTest, CachedTableIsReadOnceAndRefreshedInPlace) {
 TEST_F(ConfigModuleTest, UnreadableGroupIsReportedOnEveryAttempt) {
     ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ(cf_FAILURE, cf_refresh_config_table_for_group("nosuch"));
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Read Table': Failed to read cf table for "
               "\"nosuch\"",
-              Errors[0]);
+              trace_.errors()[0]);
     char buffer[16] = "x";
     EXPECT_EQ(cf_FAILURE, cf_get_string(cf_DOMAIN_ALL, "nosuch", "A", nullptr, buffer, 15, "d"));
-    ASSERT_EQ(3u, Errors.size());
-    EXPECT_EQ(Errors[0], Errors[1]);
+    ASSERT_EQ(3u, trace_.errors().size());
+    EXPECT_EQ(trace_.errors()[0], trace_.errors()[1]);
     EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR finding CF Table for \"nosuch\"",
-              Errors[2]);
+              trace_.errors()[2]);
     // Not cached: the group is read once it exists.
     write("site/config/nosuch.site", "A USER b\n");
     EXPECT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "nosuch", "A", nullptr, buffer, 15, "d"));

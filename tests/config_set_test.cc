@@ -4,9 +4,9 @@
 // (through the files family's system-call seam) leaving the old file whole.
 // Every test runs in a temporary installation of its own.
 #include "support/orv_test_support.h"
+#include "support/orv_trace_capture.h"
 
 #include "files/sys_seam.h"
-#include "trace/tr_testing.h"
 
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cfset.h>
@@ -23,18 +23,8 @@
 namespace {
 
 using orvtest::read_file;
-using orvtest::ScopedEnv;
-using orvtest::TempDir;
-
-std::vector<std::string> Errors;
-
-// Keeps an error from "IN '" on (the place and time before it vary).
-void capture(const char *text, int kind) {
-    if (kind != tr_KIND_ERROR) return;
-    const std::string line = text;
-    const auto at = line.find(" IN '");
-    Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
-}
+using orvtest::TempInstallation;
+using orvtest::TraceCapture;
 
 // Group "locked" looks PORT up through host groups, so it is read-only.
 const char *const Behaviors = R"({
@@ -43,23 +33,14 @@ const char *const Behaviors = R"({
 
 class ConfigSetTest : public ::testing::Test {
 protected:
-    ConfigSetTest()
-        : root_("ORV_ROOT_PATH", dir_.path()),
-          sys_("ORV_SYS_CONFIG_PATH", dir_ / "sys/config"),
-          site_("ORV_SITE_CONFIG_PATH", dir_ / "site/config"),
-          user_("ORV_USER_CONFIG_PATH", dir_ / "user/config"),
-          data_("ORV_SYS_DATA_PATH", dir_ / "sys/data") {}
-
     void SetUp() override {
         cf_term();
-        orv_tr_testing_reset();
-        tr_init_with_call_back(capture);
-        Errors.clear();
+        trace_.start();
         dir_.write("sys/data/cf/behavior.plist", Behaviors);
     }
     void TearDown() override {
         cf_term();
-        orv_tr_testing_reset();
+        trace_.stop();
     }
 
     void start() { ASSERT_EQ(0, cf_init("jdoe")); }
@@ -84,8 +65,8 @@ protected:
         return out;
     }
 
-    TempDir dir_;
-    ScopedEnv root_, sys_, site_, user_, data_;
+    TempInstallation dir_;
+    TraceCapture trace_;
 };
 
 // ---- Single-entry edits keep the rest of the file ----
@@ -97,7 +78,7 @@ TEST_F(ConfigSetTest, SetReplacesFirstEntryWithItsContinuationsAndKeepsEverythin
     EXPECT_EQ("# head\r\n\nA USER 1\nPort\tUSER\t200\n# mid \\\nport ADMIN 7\nZ USER z",
               site_text());
     EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
 TEST_F(ConfigSetTest, ContinuationLineNamedLikeTheVariableIsNotAnEntry) {
@@ -157,7 +138,7 @@ TEST_F(ConfigSetTest, RmRemovesEveryEntryOfTheNameAndNothingElse) {
     EXPECT_EQ("A USER 1\n# c\nB USER b\n", site_text());
     EXPECT_EQ(cf_FILE_NACCESS, cf_rm(cf_DOMAIN_USER, "viewer", "PORT"));
     EXPECT_NE(0, access(user_path().c_str(), F_OK));
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
 TEST_F(ConfigSetTest, EntryWithoutValuesCountsAsFoundAndIsRemoved) {
@@ -174,10 +155,10 @@ TEST_F(ConfigSetTest, FileEndingInsideAContinuedEntryStopsTheSearch) {
     start();
     ASSERT_EQ(0, set(cf_DOMAIN_SITE, "A", {"2"}));
     EXPECT_EQ(cf_UNEX_EOF, set(cf_DOMAIN_SITE, "C", {"3"}));
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'UNEX_EOF': Unexpected end of file in file \"" +
                   site_path() + "\"\n\t\tentry: B USER v  ",
-              Errors[0]);
+              trace_.errors()[0]);
     EXPECT_EQ("A\tUSER\t2\nB USER v \\\n", site_text());
 }
 
@@ -185,10 +166,10 @@ TEST_F(ConfigSetTest, BadPrivilegeWordOfTheEntryIsReported) {
     site("PORT ROOT 1\n");
     start();
     EXPECT_EQ(cf_BAD_PRIV, set(cf_DOMAIN_SITE, "PORT", {"2"}));
-    ASSERT_FALSE(Errors.empty());
+    ASSERT_FALSE(trace_.errors().empty());
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (ROOT) in entry "
               "for parameter: PORT",
-              Errors.back());
+              trace_.errors().back());
     EXPECT_EQ("PORT ROOT 1\n", site_text());
 }
 
@@ -199,13 +180,13 @@ TEST_F(ConfigSetTest, EntryOfHigherLevelIsAddedButThenRefused) {
     ASSERT_EQ(0, set(cf_DOMAIN_SITE, "PORT", {"1"}, cf_SYS_PRIV));
     EXPECT_EQ(cf_INSUF_PRIV, set(cf_DOMAIN_SITE, "PORT", {"2"}));
     EXPECT_EQ(cf_INSUF_PRIV, cf_rm(cf_DOMAIN_SITE, "viewer", "PORT"));
-    ASSERT_EQ(2u, Errors.size());
+    ASSERT_EQ(2u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'INSUF_PRIV': Insufficient privilege to change "
               "parameter \"PORT\"\n\t privilege level cf_SYS_PRIV is required",
-              Errors[0]);
+              trace_.errors()[0]);
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'INSUF_PRIV': Insufficient privilege to change "
               "parameter \"PORT\".\n\t privilege level cf_SYS_PRIV is required",
-              Errors[1]);
+              trace_.errors()[1]);
     EXPECT_EQ("\nPORT\tSYSTEM\t1\n", site_text());
     ASSERT_EQ(0, cf_set_perm(cf_SYS_PRIV));
     ASSERT_EQ(0, set(cf_DOMAIN_SITE, "PORT", {"2"}, cf_ADMIN_PRIV));
@@ -231,13 +212,13 @@ TEST_F(ConfigSetTest, ReadOnlyGroupRefusesEveryChange) {
     EXPECT_EQ(cf_READ_ONLY, set(cf_DOMAIN_SITE, "OTHER", {"2"}, 0, "locked"));
     EXPECT_EQ(cf_READ_ONLY, cf_rm(cf_DOMAIN_SITE, "locked", "PORT"));
     EXPECT_EQ(cf_READ_ONLY, set(cf_DOMAIN_USER, "PORT", {"2"}, 0, "locked"));
-    ASSERT_EQ(3u, Errors.size());
+    ASSERT_EQ(3u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'READ_ONLY': Attempting to set \"OTHER\" in "
               "group \"locked\" marked read-only.",
-              Errors[0]);
+              trace_.errors()[0]);
     EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'READ_ONLY': Attempting to remove \"PORT\" in "
               "group \"locked\" marked read-only.",
-              Errors[1]);
+              trace_.errors()[1]);
     EXPECT_EQ("PORT USER 1\n", read_file(dir_ / "site/config/locked.site"));
     // The refusal comes after the file was made sure of: an empty user file.
     EXPECT_EQ("", read_file(dir_ / "user/config/locked.user.jdoe"));
@@ -249,10 +230,10 @@ TEST_F(ConfigSetTest, ReadOnlyGroupRefusesEveryChange) {
     EXPECT_EQ(cf_READ_ONLY, cf_save_domain_with_table(table, cf_DOMAIN_SITE, "locked"));
     EXPECT_EQ("IN 'ORVCommonKit' INFORM 'programmer' TITLE 'READ_ONLY': Attempting to set \"X\" "
               "in group marked read-only.",
-              Errors[3]);
+              trace_.errors()[3]);
     EXPECT_EQ("IN 'ORVCommonKit' INFORM 'programmer' TITLE 'READ_ONLY': In domain SITE, "
               "attempting to save group \"locked\" marked read-only.",
-              Errors[4]);
+              trace_.errors()[4]);
     cf_free_table(&table);
 }
 
@@ -286,7 +267,7 @@ TEST_F(ConfigSetTest, ArgumentsAreCheckedBeforeAnyFileIsTouched) {
         "IN 'cf' INFORM 'programmer' TITLE 'BAD_NVALUES': Invalid number of values: 1001",
         "IN 'cf' INFORM 'log' TITLE 'BAD_TYPE': Invalid type: 7",
     };
-    EXPECT_EQ(expected, Errors);
+    EXPECT_EQ(expected, trace_.errors());
     EXPECT_NE(0, access((dir_ / "site").c_str(), F_OK));
 }
 
@@ -368,15 +349,15 @@ TEST_F(ConfigSetTest, WriteFailingHalfWayLeavesTheOldFileWhole) {
     }
     EXPECT_EQ(text, site_text());
     EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
-    ASSERT_EQ(4u, Errors.size());
+    ASSERT_EQ(4u, trace_.errors().size());
     EXPECT_EQ("IN '<unknown module>' INFORM 'log' TITLE 'cf': Failed to write line to new file",
-              Errors[0]);
+              trace_.errors()[0]);
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'FILE_NWRITE': Unable to remove entry and rewrite "
               "file \"" + site_path() + "\".",
-              Errors[1]);
+              trace_.errors()[1]);
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'FILE_NWRITE': Unable to rewrite file \"" +
                   site_path() + "\".",
-              Errors[3]);
+              trace_.errors()[3]);
     ASSERT_EQ(0, set(cf_DOMAIN_SITE, "PORT", {"205"}));
     EXPECT_EQ("# keep me\nPORT\tUSER\t205\nB USER b\n", site_text());
 }
@@ -399,13 +380,13 @@ TEST_F(ConfigSetTest, FailedRenameOrTemporaryCopyLeavesTheOldFileWhole) {
     }
     EXPECT_EQ(text, site_text());
     EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
-    ASSERT_EQ(3u, Errors.size());
+    ASSERT_EQ(3u, trace_.errors().size());
     EXPECT_EQ("IN '<unknown module>' INFORM 'log' TITLE 'cf': rename \"" + site_path() +
                   "+\" to \"" + site_path() + "\" failed: Input/output error",
-              Errors[0]);
+              trace_.errors()[0]);
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'FILE_NWRITE': Unable to remove entry and rewrite "
               "file \"" + site_path() + "\".",
-              Errors[2]);
+              trace_.errors()[2]);
 }
 
 // ---- Table changes and saves ----
@@ -482,10 +463,10 @@ TEST_F(ConfigSaveTest, EntireTableSaveGoesOnAfterAFailureAndReturnsTheLowest) {
     EXPECT_EQ(cf_FILE_NCREATE, cf_save_entire_table(table, cf_DOMAIN_ALL, "viewer"));
     EXPECT_EQ("PORT\tUSER\t2\n", read_file(user_path()));
     EXPECT_EQ("PORT\tUSER\t3\n", site_text());
-    ASSERT_EQ(2u, Errors.size());
+    ASSERT_EQ(2u, trace_.errors().size());
     EXPECT_EQ("IN 'Directory Creation Error' INFORM 'log' TITLE 'cf': There is already a "
               "non-directory file with the name: " + (dir_ / "sys/config"),
-              Errors[0]);
+              trace_.errors()[0]);
     EXPECT_EQ(cf_BAD_DOMAIN, cf_save_entire_table(table, 3, "viewer"));
     cf_free_table(&table);
 }
