@@ -25,8 +25,7 @@
 namespace {
 
 using orvtest::read_file;
-using orvtest::ScopedEnv;
-using orvtest::TempDir;
+using orvtest::TempInstallation;
 
 constexpr int kKills = 200;
 
@@ -83,12 +82,7 @@ std::string content_of(std::uint32_t index) {
 }
 
 TEST(ConfigCrashTest, KilledRewriteLeavesOldOrNewFileWhole) {
-    TempDir dir;
-    ScopedEnv root("ORV_ROOT_PATH", dir.path());
-    ScopedEnv sys("ORV_SYS_CONFIG_PATH", dir / "sys/config");
-    ScopedEnv site("ORV_SITE_CONFIG_PATH", dir / "site/config");
-    ScopedEnv user("ORV_USER_CONFIG_PATH", dir / "user/config");
-    ScopedEnv data("ORV_SYS_DATA_PATH", dir / "sys/data");
+    TempInstallation dir;
     cf_term();
     orv_tr_testing_reset();
     tr_init_with_call_back(quiet);

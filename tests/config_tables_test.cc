@@ -2,6 +2,7 @@
 // cache, the save rule, keys, the name listings, the archived form (with
 // corrupt archives) and loading the behavior file.
 #include "support/orv_test_support.h"
+#include "support/orv_trace_capture.h"
 
 #include "config/ORVConfigurationTable.h"
 #include "config/ORVConfigurationTable_testing.h"
@@ -19,27 +20,16 @@
 
 namespace {
 
-std::vector<std::string> Errors;
-
-// Keeps an error from " IN '" on; the place and time before it vary.
-void capture(const char *text, int kind) {
-    if (kind != tr_KIND_ERROR) return;
-    std::string line = text;
-    const auto at = line.find(" IN '");
-    Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
-}
-
 const std::string Corrupt =
     "\n*** Your installation is corrupt: report to Service and to Engineering. ***";
 
-class TraceCapture : public ::testing::Test {
+// Reports caught through the trace call-back.
+class CapturedTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        orv_tr_testing_reset();
-        tr_init_with_call_back(capture);
-        Errors.clear();
-    }
-    void TearDown() override { orv_tr_testing_reset(); }
+    void SetUp() override { trace_.start(); }
+    void TearDown() override { trace_.stop(); }
+
+    orvtest::TraceCapture trace_;
 };
 
 // A table owned by the test.
@@ -300,14 +290,14 @@ TEST_F(TableArchiveTest, GraphsOfTheWrongShapeAreRefused) {
 
 // ---- Behavior file ----
 
-class BehaviorFileTest : public TraceCapture {};
+class BehaviorFileTest : public CapturedTest {};
 
 TEST_F(BehaviorFileTest, ExampleFileGivesTablesWithHostBitAdded) {
     ASSERT_EQ(orv_cftest_load_behaviors_text(
                   "{ viewer = { default = 0x20; variables = { \"PORT_*\" = 0x10; SERVERS = 0x02; "
                   "}; }; plain = { }; }"),
               0);
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
     EXPECT_STREQ(orv_cftest_loaded_groups(), "GROUP,PLAIN,VIEWER");
     ORVConfigurationTable *viewer = orv_cftest_loaded_table("VIEWER");
     ASSERT_NE(viewer, nullptr);
@@ -332,8 +322,8 @@ TEST_F(BehaviorFileTest, UnreadableDefaultStopsTheLoad) {
                   "{ first = { }; bad = { default = zz; }; after = { }; }"),
               cf_BEHAVIOR_FILE);
     EXPECT_STREQ(orv_cftest_loaded_groups(), "FIRST");
-    ASSERT_EQ(Errors.size(), 1u);
-    EXPECT_EQ(Errors[0],
+    ASSERT_EQ(trace_.errors().size(), 1u);
+    EXPECT_EQ(trace_.errors()[0],
               "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading configuration behaviors. "
               "Cannot parse default value for \"bad\"." + Corrupt);
 }
@@ -343,8 +333,8 @@ TEST_F(BehaviorFileTest, UnreadableVariableValueStopsTheLoad) {
                   "{ viewer = { variables = { Port = \"0x\"; }; }; after = { }; }"),
               cf_BEHAVIOR_FILE);
     EXPECT_STREQ(orv_cftest_loaded_groups(), "");
-    ASSERT_EQ(Errors.size(), 1u);
-    EXPECT_EQ(Errors[0],
+    ASSERT_EQ(trace_.errors().size(), 1u);
+    EXPECT_EQ(trace_.errors()[0],
               "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading configuration behaviors. "
               "Cannot parse value for \"Port\" in group \"viewer\"." + Corrupt);
 }
@@ -353,11 +343,11 @@ TEST_F(BehaviorFileTest, InvalidMixIsReportedButTheTableIsMade) {
     EXPECT_EQ(orv_cftest_load_behaviors_text(
                   "{ viewer = { default = 0x04; variables = { A = 4; B = 0x14; }; }; }"),
               cf_BEHAVIOR_FILE);
-    ASSERT_EQ(Errors.size(), 2u);
-    EXPECT_EQ(Errors[0],
+    ASSERT_EQ(trace_.errors().size(), 2u);
+    EXPECT_EQ(trace_.errors()[0],
               "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading configuration behaviors. "
               "Invalid behavior mix in default value for \"viewer\"." + Corrupt);
-    EXPECT_EQ(Errors[1],
+    EXPECT_EQ(trace_.errors()[1],
               "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading configuration behaviors. "
               "Invalid behavior mix in value for \"A\" in group \"viewer\"." + Corrupt);
     ORVConfigurationTable *viewer = orv_cftest_loaded_table("VIEWER");
@@ -379,7 +369,7 @@ TEST_F(BehaviorFileTest, MissingOrMalformedFileIsReportedOnce) {
     EXPECT_EQ(orv_cftest_load_behaviors_file(list.c_str()), cf_BEHAVIOR_FILE);
     const std::string entry = dir.write("entry.plist", "{ viewer = 0x20; }");
     EXPECT_EQ(orv_cftest_load_behaviors_file(entry.c_str()), cf_BEHAVIOR_FILE);
-    EXPECT_EQ(Errors, std::vector<std::string>(4, message));
+    EXPECT_EQ(trace_.errors(), std::vector<std::string>(4, message));
     EXPECT_STREQ(orv_cftest_loaded_groups(), "");
 }
 
@@ -399,7 +389,7 @@ TEST(BehaviorNumberTest, HexadecimalWithOptionalPrefix) {
 
 using VariableRef = orv::Ref<ORVConfigurationVariable>;
 
-class TableRefillTest : public TraceCapture {};
+class TableRefillTest : public CapturedTest {};
 
 std::string values_of(const ORVConfigurationVariable *v) {
     if (!v) return "absent";
@@ -430,10 +420,10 @@ TEST_F(TableRefillTest, ReadingNoEntryLeavesAResetTableUnfilled) {
     cf::read_domain_text("# nothing\n\n   \nB ROOT x\n", *table, cf_DOMAIN_SYS);
     EXPECT_FALSE(table->hasVariables());
     EXPECT_EQ(nullptr, table->valueDictionary());
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (ROOT) in entry "
               "for \"B\"",
-              Errors[0]);
+              trace_.errors()[0]);
     cf::read_domain_text("A USER 2\n", *table, cf_DOMAIN_SYS);
     EXPECT_TRUE(table->hasVariables());
     EXPECT_EQ(1u, table->valueDictionary()->size());
