@@ -4,7 +4,7 @@
 #include "files/sys_seam.h"
 #include "files/utdir_internal.h"
 #include "support/orv_test_support.h"
-#include "trace/tr_testing.h"
+#include "support/orv_trace_capture.h"
 
 #include <ORVCommonKit/ORVCommonKit.h>
 
@@ -26,16 +26,6 @@ using orvtest::TempDir;
 
 namespace {
 
-struct Message {
-    int kind;
-    std::string text;
-};
-std::vector<Message> *Sink = nullptr;
-
-void capture(const char *text, int kind) {
-    if (Sink) Sink->push_back({kind, text});
-}
-
 bool exists(const std::string &path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
@@ -56,27 +46,18 @@ mode_t mode_of(const std::string &path) {
 class DirOpsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        orv_tr_testing_reset();
-        Sink = &messages_;
-        tr_init_with_call_back(capture);
+        trace_.start();
         tr_ignore_warnings_below_level_quietly(tr_LOW);
         pool_ = orvstd_create_autorel_pool();
     }
     void TearDown() override {
         orvstd_destroy_autorel_pool(pool_);
-        orv_tr_testing_reset();
-        Sink = nullptr;
+        trace_.stop();
     }
-    std::vector<std::string> of_kind(int kind) const {
-        std::vector<std::string> out;
-        for (const Message &m : messages_)
-            if (m.kind == kind) out.push_back(m.text);
-        return out;
-    }
-    std::vector<std::string> errors() const { return of_kind(tr_KIND_ERROR); }
+    std::vector<std::string> errors() const { return trace_.of_kind(tr_KIND_ERROR); }
 
     TempDir dir_;
-    std::vector<Message> messages_;
+    orvtest::TraceCapture trace_;
     ORVAutoreleasePool *pool_ = nullptr;
 };
 
@@ -364,7 +345,7 @@ TEST_F(DirOpsTest, TreeOfEmptyFilesAndDirectoriesHoldsNoData) {
     EXPECT_EQ(ut_dir_is_empty((dir_ / "e").c_str(), &empty), 0);
     EXPECT_EQ(empty, 1);
     int zero_warnings = 0;
-    for (const std::string &w : of_kind(tr_KIND_WARNING))
+    for (const std::string &w : trace_.of_kind(tr_KIND_WARNING))
         if (w.find("ZERO length file: ") != std::string::npos) ++zero_warnings;
     EXPECT_EQ(zero_warnings, 2);
     dir_.write("e/sub/data", "1");

@@ -2,7 +2,7 @@
 // between processes, reading, existence, sizes and times.
 #include "files/sys_seam.h"
 #include "support/orv_test_support.h"
-#include "trace/tr_testing.h"
+#include "support/orv_trace_capture.h"
 
 #include <ORVCommonKit/ORVCommonKit.h>
 
@@ -25,16 +25,6 @@ using orvtest::TempDir;
 
 namespace {
 
-struct Message {
-    int kind;
-    std::string text;
-};
-std::vector<Message> *Sink = nullptr;
-
-void capture(const char *text, int kind) {
-    if (Sink) Sink->push_back({kind, text});
-}
-
 bool exists(const std::string &path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
@@ -43,9 +33,7 @@ bool exists(const std::string &path) {
 class FileOpsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        orv_tr_testing_reset();
-        Sink = &messages_;
-        tr_init_with_call_back(capture);
+        trace_.start();
         tr_ignore_warnings_below_level_quietly(tr_LOW);
         ut_set_file_rename_retry(2, 1);
         pool_ = orvstd_create_autorel_pool();
@@ -53,20 +41,13 @@ protected:
     void TearDown() override {
         orvstd_destroy_autorel_pool(pool_);
         ut_set_file_rename_retry(10, 100);
-        orv_tr_testing_reset();
-        Sink = nullptr;
+        trace_.stop();
     }
-    std::vector<std::string> of_kind(int kind) const {
-        std::vector<std::string> out;
-        for (const Message &m : messages_)
-            if (m.kind == kind) out.push_back(m.text);
-        return out;
-    }
-    std::vector<std::string> errors() const { return of_kind(tr_KIND_ERROR); }
-    std::vector<std::string> warnings() const { return of_kind(tr_KIND_WARNING); }
+    std::vector<std::string> errors() const { return trace_.of_kind(tr_KIND_ERROR); }
+    std::vector<std::string> warnings() const { return trace_.of_kind(tr_KIND_WARNING); }
 
     TempDir dir_;
-    std::vector<Message> messages_;
+    orvtest::TraceCapture trace_;
     ORVAutoreleasePool *pool_ = nullptr;
 };
 

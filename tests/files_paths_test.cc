@@ -2,7 +2,7 @@
 // the parent chain) and path-name manipulation.
 #include "files/ut_testing.h"
 #include "support/orv_test_support.h"
-#include "trace/tr_testing.h"
+#include "support/orv_trace_capture.h"
 
 #include <ORVCommonKit/ORVCommonKit.h>
 
@@ -17,12 +17,6 @@ using orvtest::ScopedEnv;
 using orvtest::TempDir;
 
 namespace {
-
-std::vector<std::string> *Error_sink = nullptr;
-
-void capture(const char *text, int kind) {
-    if (Error_sink && kind == tr_KIND_ERROR) Error_sink->push_back(text);
-}
 
 const char *const kAllKeys[] = {
     "ORV_ROOT_PATH",        "ORV_SITE_PATH",       "ORV_LOG_PATH",          "ORV_TEMP_PATH",
@@ -39,22 +33,21 @@ class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char *key : kAllKeys) env_.push_back(std::make_unique<ScopedEnv>(key, std::nullopt));
-        orv_tr_testing_reset();
-        Error_sink = &errors_;
-        tr_init_with_call_back(capture);
+        trace_.start();
         pool_ = orvstd_create_autorel_pool();
     }
     void TearDown() override {
         orvstd_destroy_autorel_pool(pool_);
         orv_ut_testing_use_bundle("");
-        orv_tr_testing_reset();
-        Error_sink = nullptr;
+        trace_.stop();
     }
     void set(const char *key, const std::string &value) {
         env_.push_back(std::make_unique<ScopedEnv>(key, value));
     }
 
-    std::vector<std::string> errors_;
+    std::vector<std::string> errors() const { return trace_.of_kind(tr_KIND_ERROR); }
+
+    orvtest::TraceCapture trace_;
     std::vector<std::unique_ptr<ScopedEnv>> env_;
     ORVAutoreleasePool *pool_ = nullptr;
 };
@@ -74,7 +67,7 @@ TEST_F(DirectoryMapTest, KeyConstantsAreTheVariableNamesInOrder) {
 TEST_F(DirectoryMapTest, RootWithoutVariableIsTheBuiltInDefault) {
     EXPECT_EQ(str(ut_orv_path_cstring_with_name(ORVRootPathName)), "d:/b/555/s/orv");
     EXPECT_EQ(str(ut_orv_sys_config_dir()), "d:/b/555/s/orv/sys/config");
-    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(errors().empty());
 }
 
 TEST_F(DirectoryMapTest, EveryShippedKeyDescendsFromTheRoot) {
@@ -126,7 +119,7 @@ TEST_F(DirectoryMapTest, UnknownKeyIsNullEvenWithItsVariableSet) {
     set("ORV_NOT_A_KEY", "/somewhere");
     EXPECT_EQ(ut_orv_path_with_name("ORV_NOT_A_KEY"), nullptr);
     EXPECT_EQ(ut_orv_path_with_name(nullptr), nullptr);
-    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(errors().empty());
 }
 
 TEST_F(DirectoryMapTest, EnvironmentIsReadOnEveryLookup) {
@@ -144,8 +137,8 @@ TEST_F(DirectoryMapTest, BundleWithoutMapReportsOnEveryLookup) {
     set("ORV_LOG_PATH", "/logs");
     EXPECT_EQ(ut_orv_log_dir(), nullptr);
     EXPECT_EQ(ut_orv_path_with_name(ORVRootPathName), nullptr);
-    ASSERT_EQ(errors_.size(), 2u);
-    for (const std::string &e : errors_)
+    ASSERT_EQ(errors().size(), 2u);
+    for (const std::string &e : errors())
         EXPECT_THAT(e, HasSubstr("Library resource corrupt, unable to location path dictionary file."));
     // The map appearing later is picked up: nothing was cached.
     bundle.write("directories.plist", "{ ORV_LOG_PATH = {}; }");
@@ -157,8 +150,8 @@ TEST_F(DirectoryMapTest, UnreadableMapNamesItsPath) {
     const std::string file = bundle.write("directories.plist", "{ ORV_ROOT_PATH = { ;");
     orv_ut_testing_use_bundle(bundle.path().c_str());
     EXPECT_EQ(ut_orv_log_dir(), nullptr);
-    ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_THAT(errors_[0], HasSubstr("Unable to load path directory file at \"" + file + "\"."));
+    ASSERT_EQ(errors().size(), 1u);
+    EXPECT_THAT(errors()[0], HasSubstr("Unable to load path directory file at \"" + file + "\"."));
 }
 
 TEST_F(DirectoryMapTest, BrokenParentChainsGiveNullWithoutReport) {
@@ -174,7 +167,7 @@ TEST_F(DirectoryMapTest, BrokenParentChainsGiveNullWithoutReport) {
     EXPECT_EQ(str(ut_orv_path_cstring_with_name("F")), "d:/b/555/s/orv/x/y");
     set("A", "/set");  // a variable cuts the loop short
     EXPECT_EQ(str(ut_orv_path_cstring_with_name("B")), "/set/b");
-    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(errors().empty());
 }
 
 // ---- Path and file-name manipulation ---------------------------------------
@@ -194,8 +187,8 @@ TEST_F(PathTest, BuildFullPathAlwaysAddsSeparatorForEmptyName) {
     EXPECT_EQ(build("a\\", "b"), "a/b");
     EXPECT_EQ(build("abc", "def", 5), "abc/d");
     ut_file_build_full_path(nullptr, "a", "b", 5);
-    ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_THAT(errors_[0], HasSubstr("The buffer is not specified!"));
+    ASSERT_EQ(errors().size(), 1u);
+    EXPECT_THAT(errors()[0], HasSubstr("The buffer is not specified!"));
 }
 
 TEST_F(PathTest, AddSeparatorNeedsRoomForItAndTheNul) {
@@ -212,8 +205,8 @@ TEST_F(PathTest, AddSeparatorNeedsRoomForItAndTheNul) {
     ut_file_add_separator(empty, 8);
     EXPECT_STREQ(empty, "");
     ut_file_add_separator(nullptr, 8);
-    ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_THAT(errors_[0], HasSubstr("fullPathBfr is NULL.  Cannot add separator."));
+    ASSERT_EQ(errors().size(), 1u);
+    EXPECT_THAT(errors()[0], HasSubstr("fullPathBfr is NULL.  Cannot add separator."));
 }
 
 TEST_F(PathTest, ExtractionsSplitNameExtensionAndParent) {
@@ -234,7 +227,7 @@ TEST_F(PathTest, ExtractionsSplitNameExtensionAndParent) {
     EXPECT_STREQ(buf, "/");
     ut_file_extract_name(buf, "abcdef", 3);
     EXPECT_STREQ(buf, "abc");
-    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(errors().empty());
 }
 
 TEST_F(PathTest, ExtractionFailuresLeaveTheBufferAlone) {
@@ -244,10 +237,10 @@ TEST_F(PathTest, ExtractionFailuresLeaveTheBufferAlone) {
     ut_file_extract_name_sans_ext(nullptr, "a/b", 15);
     ut_file_extract_ext(buf, "", 15);  // no report for the extension
     EXPECT_STREQ(buf, "keep");
-    ASSERT_EQ(errors_.size(), 3u);
-    EXPECT_THAT(errors_[0], HasSubstr("The full path is not specified!"));
-    EXPECT_THAT(errors_[1], HasSubstr("The full path is not specified!"));
-    EXPECT_THAT(errors_[2], HasSubstr("The buffer is not specified!"));
+    ASSERT_EQ(errors().size(), 3u);
+    EXPECT_THAT(errors()[0], HasSubstr("The full path is not specified!"));
+    EXPECT_THAT(errors()[1], HasSubstr("The full path is not specified!"));
+    EXPECT_THAT(errors()[2], HasSubstr("The buffer is not specified!"));
 }
 
 TEST_F(PathTest, ImageNumberComesFromViewPrefixOfLastComponent) {
@@ -258,10 +251,10 @@ TEST_F(PathTest, ImageNumberComesFromViewPrefixOfLastComponent) {
     EXPECT_EQ(ut_file_extract_image_number("view/12.dcm"), -1);
     EXPECT_EQ(ut_file_extract_image_number("xview3.dcm"), -1);
     EXPECT_EQ(ut_file_extract_image_number("view.dcm"), -1);
-    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(errors().empty());
     EXPECT_EQ(ut_file_extract_image_number(""), -1);
-    ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_THAT(errors_[0], HasSubstr("The file name is not specified!"));
+    ASSERT_EQ(errors().size(), 1u);
+    EXPECT_THAT(errors()[0], HasSubstr("The file name is not specified!"));
 }
 
 TEST_F(PathTest, ComponentOperationsFollowThePathRules) {
@@ -283,13 +276,13 @@ TEST_F(PathTest, RootDirectoriesAreRecognised) {
     for (const char *root : {"C:", "c:\\", "d:/", "/", "\\"}) EXPECT_TRUE(ut_is_root_directory(root)) << root;
     for (const char *other : {"C:\\x", "CC:", "abcd", "1:", "//x", "c/"})
         EXPECT_FALSE(ut_is_root_directory(other)) << other;
-    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(errors().empty());
     EXPECT_TRUE(ut_is_root_directory(""));
     EXPECT_TRUE(ut_is_root_directory(nullptr));
-    ASSERT_EQ(errors_.size(), 2u);
-    EXPECT_THAT(errors_[0], HasSubstr("\"\" is sometimes considered to be the root directory.  It should not be "
+    ASSERT_EQ(errors().size(), 2u);
+    EXPECT_THAT(errors()[0], HasSubstr("\"\" is sometimes considered to be the root directory.  It should not be "
                                       "used.  Returning YES... \"\" is a root directroy."));
-    EXPECT_THAT(errors_[1], HasSubstr("NULL is sometimes considered"));
+    EXPECT_THAT(errors()[1], HasSubstr("NULL is sometimes considered"));
 }
 
 }  // namespace
