@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -18,8 +20,6 @@ namespace {
 
 constexpr int kEntries = 5000;
 
-void quiet(const char *, int) {}
-
 void write_text(const std::string &path, const std::string &text) {
     std::FILE *file = std::fopen(path.c_str(), "w");
     if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size()) std::abort();
@@ -30,13 +30,8 @@ void write_text(const std::string &path, const std::string &text) {
 // made once per process, with the configuration started.
 const std::string &site_file() {
     static const std::string path = [] {
-        tr_init_with_call_back(quiet);
-        const char *base = std::getenv("TMPDIR");
-        std::string templ = std::string(base && *base ? base : "/tmp") + "/orvbench-XXXXXX";
-        std::vector<char> buf(templ.begin(), templ.end());
-        buf.push_back('\0');
-        if (!mkdtemp(buf.data())) std::abort();
-        const std::string top = buf.data();
+        orvbench::quiet_trace();
+        const std::string top = orvbench::make_temp_dir();
         setenv("ORV_ROOT_PATH", top.c_str(), 1);
         setenv("ORV_SYS_CONFIG_PATH", (top + "/sys/config").c_str(), 1);
         setenv("ORV_SITE_CONFIG_PATH", (top + "/site/config").c_str(), 1);

@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,18 +21,11 @@ constexpr int kFiles = 2000;
 constexpr int kFileSize = 64 * 1024;
 constexpr int kPerDirectory = 100;
 
-void quiet(const char *, int) {}
-
 // The source tree: 20 directories of 100 files, made once per process.
 const std::string &source_tree() {
     static const std::string root = [] {
-        tr_init_with_call_back(quiet);
-        const char *base = std::getenv("TMPDIR");
-        std::string templ = std::string(base && *base ? base : "/tmp") + "/orvbench-XXXXXX";
-        std::vector<char> buf(templ.begin(), templ.end());
-        buf.push_back('\0');
-        if (!mkdtemp(buf.data())) std::abort();
-        const std::string top = buf.data();
+        orvbench::quiet_trace();
+        const std::string top = orvbench::make_temp_dir();
         const std::string src = top + "/src";
         std::vector<char> data(kFileSize, 'x');
         for (int i = 0; i < kFiles; ++i) {
@@ -49,9 +44,7 @@ const std::string &source_tree() {
 std::string src() { return source_tree() + "/src"; }
 std::string dst() { return source_tree() + "/dst"; }
 
-void shell(const std::string &command) {
-    if (std::system(command.c_str()) != 0) std::abort();
-}
+using orvbench::shell;
 
 void BM_ut_dir_copy(benchmark::State &state) {
     for (auto _ : state) {

@@ -8,12 +8,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
 namespace {
@@ -91,29 +92,7 @@ void BM_TraceToFileNoChecks(benchmark::State &state) {
 }
 BENCHMARK(BM_TraceToFileNoChecks);
 
-// Keeps each benchmark's time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        // The median of repetitions when there are any, else the single run.
-        for (const Run &run : runs) {
-            const std::string &name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[name] = run.GetAdjustedCPUTime();
-            else if (run.run_type == Run::RT_Iteration)
-                times[name] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double time_of(const std::string &name) const {
-        if (auto m = medians.find(name); m != medians.end()) return m->second;
-        auto t = times.find(name);
-        return t == times.end() ? 0 : t->second;
-    }
-    std::map<std::string, double> times, medians;
-};
-
-void print_ratio(const RatioReporter &r, const char *subject, const char *baseline) {
+void print_ratio(const orvbench::RatioReporter &r, const char *subject, const char *baseline) {
     const double s = r.time_of(subject);
     const double b = r.time_of(baseline);
     if (s <= 0 || b <= 0) return;
@@ -127,7 +106,7 @@ int main(int argc, char **argv) {
     if (!mkdtemp(templ)) return 1;
     g_dir = templ;
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    orvbench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     print_ratio(reporter, "BM_TraceBelowThreshold", "BM_EmptyCallBaseline");
     print_ratio(reporter, "BM_TraceToFile", "BM_FprintfFlushBaseline");
