@@ -5,20 +5,16 @@
 #include "config/cf_domainfile.h"
 #include "platform/pool.h"
 
+#include "fuzz_support.h"
+
 #include <ORVCommonKit/tr.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-namespace {
-void discard(const char *, int) {}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    static const bool quiet =
-        (tr_init_with_call_back(discard), tr_ignore_traces_below_level_quietly(tr_NONE), true);
-    (void)quiet;
+    orvfuzz::quiet_trace();
     orv::PoolScope pool;
     auto table = ORVConfigurationTable::create();
     cf::read_domain_text(std::string_view(reinterpret_cast<const char *>(data), size), *table,
