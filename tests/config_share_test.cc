@@ -2,10 +2,10 @@
 // memory region, and validation lists. Exporters and importers run in real
 // processes (fork); every test uses share names of its own and removes them.
 #include "support/orv_test_support.h"
+#include "support/orv_trace_capture.h"
 
 #include "config/cf_module_testing.h"
 #include "config/cf_share_testing.h"
-#include "trace/tr_testing.h"
 
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cfshare.h>
@@ -30,27 +30,8 @@
 
 namespace {
 
-using orvtest::ScopedEnv;
-using orvtest::TempDir;
-
-std::vector<std::string> Errors;
-std::vector<std::string> Traces;
-
-// Keeps an error from "IN '" on (the place and time before it vary).
-void capture(const char *text, int kind) {
-    std::string line = text;
-    if (kind == tr_KIND_ERROR) {
-        const auto at = line.find(" IN '");
-        Errors.push_back(at == std::string::npos ? line : line.substr(at + 1));
-    } else {
-        Traces.push_back(line);
-    }
-}
-
-bool traced(const std::string &text) {
-    return std::any_of(Traces.begin(), Traces.end(),
-                       [&](const std::string &t) { return t.find(text) != std::string::npos; });
-}
+using orvtest::TempInstallation;
+using orvtest::TraceCapture;
 
 std::string share_error(const std::string &message) {
     return "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': " + message;
@@ -112,21 +93,11 @@ Bytes region_of(const Bytes &archive) {
 // the trace call-back catching every report.
 class ConfigShareTest : public ::testing::Test {
 protected:
-    ConfigShareTest()
-        : root_("ORV_ROOT_PATH", dir_.path()),
-          sys_("ORV_SYS_CONFIG_PATH", dir_ / "sys/config"),
-          site_("ORV_SITE_CONFIG_PATH", dir_ / "site/config"),
-          user_("ORV_USER_CONFIG_PATH", dir_ / "user/config"),
-          data_("ORV_SYS_DATA_PATH", dir_ / "sys/data") {}
-
     void SetUp() override {
         cf_close_file_mapping();
         cf_term();
         orv_cfshare_testing_reset();
-        orv_tr_testing_reset();
-        tr_init_with_call_back(capture);
-        Errors.clear();
-        Traces.clear();
+        trace_.start();
         dir_.write("sys/data/cf/behavior.plist", "{ viewer = { default = 0x20; }; }");
         dir_.write("site/config/viewer.site", "PORT\tUSER\t104\nws12.PORT\tUSER\t4104\n");
         dir_.write("sys/config/viewer.base", "SERVERS\tSYSTEM\tsrv1 srv2\n");
@@ -137,7 +108,7 @@ protected:
         for (const auto &share : shares_) shm_unlink(("/" + share).c_str());
         cf_term();
         orv_cfshare_testing_reset();
-        orv_tr_testing_reset();
+        trace_.stop();
     }
 
     // A share name no other test or run uses.
@@ -165,8 +136,8 @@ protected:
         return cf_export_config_tables_to_file_mapping(share.c_str(), groups, 2);
     }
 
-    TempDir dir_;
-    ScopedEnv root_, sys_, site_, user_, data_;
+    TempInstallation dir_;
+    TraceCapture trace_;
     std::vector<std::string> shares_;
 };
 
@@ -236,8 +207,8 @@ TEST_F(ConfigShareTest, ImporterAnswersFromTheExportersTablesWithoutItsFiles) {
     ASSERT_EQ(0, cf_init(nullptr));
     orv_cfmodule_testing_set_local_host("ws13");
     EXPECT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
-    EXPECT_TRUE(Errors.empty()) << Errors[0];
-    EXPECT_TRUE(traced("cf_import_config_tables_from_file_mapping() is finished"));
+    EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
+    EXPECT_TRUE(trace_.traced("cf_import_config_tables_from_file_mapping() is finished"));
     EXPECT_FALSE(orv_cfshare_testing_holds_region());
 
     EXPECT_EQ("104", get("viewer", "PORT"));
@@ -250,7 +221,7 @@ TEST_F(ConfigShareTest, ImporterAnswersFromTheExportersTablesWithoutItsFiles) {
     // Refreshing keeps to the imported table too: no file is there to read.
     EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
     EXPECT_EQ("104", get("viewer", "PORT"));
-    EXPECT_TRUE(Errors.empty()) << Errors[0];
+    EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
 
     // A group the exporter did not have is still read from files.
     dir_.write("site/config/other.site", "X\tUSER\t1\n");
@@ -281,7 +252,7 @@ TEST_F(ConfigShareTest, BehaviorsAndExpansionTermsTravelWithTheTables) {
     remove_domain_files();
     EXPECT_EQ("ws12\nws13\nsrv9", get("viewer", "SERVERS"));
     EXPECT_EQ("7104", get("viewer", "PORT"));
-    EXPECT_TRUE(Errors.empty()) << Errors[0];
+    EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
     EXPECT_EQ(0, exporter.finish(true));
 }
 
@@ -294,10 +265,10 @@ TEST_F(ConfigShareTest, SecondExporterUnderAHeldNameIsRefusedAndWritesNothing) {
     dir_.write("site/config/viewer.site", "PORT\tUSER\t999\n");
     ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ(cf_SHARE_FAILED, export_groups(name));
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ(share_error("CreateFileMapping reports that the share name '" + name +
                           "' already exists."),
-              Errors[0]);
+              trace_.errors()[0]);
     EXPECT_FALSE(orv_cfshare_testing_holds_region());
     EXPECT_EQ(before, region_bytes(name));
 
@@ -320,8 +291,8 @@ TEST_F(ConfigShareTest, NameLeftByAnExporterThatEndedIsTakenOver) {
     dir_.write("site/config/viewer.site", "PORT\tUSER\t999\n");
     ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ(0, export_groups(name));
-    EXPECT_TRUE(Errors.empty()) << Errors[0];
-    EXPECT_TRUE(traced("The share name '" + name + "' was left by a process that ended"));
+    EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
+    EXPECT_TRUE(trace_.traced("The share name '" + name + "' was left by a process that ended"));
     const Bytes now = region_bytes(name);
     EXPECT_NE(left, now);
     EXPECT_NE(std::string::npos, std::string(now.begin(), now.end()).find("999"));
@@ -359,8 +330,8 @@ TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
         bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     EXPECT_EQ(bytes.size(), length + 4u);
     EXPECT_EQ(text_bytes("ORVA"), Bytes(bytes.begin() + 4, bytes.begin() + 8));
-    EXPECT_TRUE(traced("Successfully write the config table blob to the File Mapping object "
-                       "(Bytes=" + std::to_string(length) + ")"));
+    EXPECT_TRUE(trace_.traced("Successfully write the config table blob to the File Mapping object "
+                              "(Bytes=" + std::to_string(length) + ")"));
 
     // Ending the module does not give up the region; closing does, and
     // closing twice is harmless.
@@ -389,10 +360,10 @@ TEST_F(ConfigShareTest, ExportKeepsBehaviorTablesAndSkipsUnreadableGroups) {
     ASSERT_EQ(0, cf_init(nullptr));
     const char *groups[] = {"viewer", "missing", nullptr};
     EXPECT_EQ(0, cf_export_config_tables_to_file_mapping(name.c_str(), groups, 3));
-    ASSERT_EQ(1u, Errors.size());
+    ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Read Table': Failed to read cf table for "
               "\"missing\"",
-              Errors[0]);
+              trace_.errors()[0]);
     const std::string archive = [&] {
         const Bytes bytes = region_bytes(name);
         return std::string(bytes.begin(), bytes.end());
@@ -415,7 +386,7 @@ TEST_F(ConfigShareTest, ArgumentsAndStartAreCheckedFirst) {
         "cf_share_config_table() prior to init",
         "IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use function "
         "cf_import_config_tables_from_file_mapping() prior to init"};
-    EXPECT_EQ(expected, Errors);
+    EXPECT_EQ(expected, trace_.errors());
 }
 
 TEST_F(ConfigShareTest, ImportOfAMissingRegionLeavesTheCacheAsItWas) {
@@ -423,8 +394,9 @@ TEST_F(ConfigShareTest, ImportOfAMissingRegionLeavesTheCacheAsItWas) {
     EXPECT_EQ("104", get("viewer", "PORT"));
     dir_.write("site/config/viewer.site", "PORT\tUSER\t999\n");
     EXPECT_EQ(0, cf_import_config_tables_from_file_mapping(share().c_str()));
-    EXPECT_TRUE(traced("No file mapping object exists. This process needs to read config by itself"));
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.traced(
+        "No file mapping object exists. This process needs to read config by itself"));
+    EXPECT_TRUE(trace_.errors().empty());
     // Still the cached table, and refreshing still reads the files.
     EXPECT_EQ("104", get("viewer", "PORT"));
     EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
@@ -446,12 +418,12 @@ TEST_F(ConfigShareTest, FailedExportLeavesNoRegionBehind) {
     ASSERT_EQ(0, cf_init(nullptr));
     for (const FailedCall &c : cases) {
         SCOPED_TRACE(c.call);
-        Errors.clear();
+        trace_.clear();
         const std::string name = share();
         orv_cfshare_testing_fail_call(c.call, ENOSPC);
         EXPECT_EQ(cf_SHARE_FAILED, export_groups(name));
         orv_cfshare_testing_reset();
-        EXPECT_EQ(std::vector<std::string>{share_error(c.message)}, Errors);
+        EXPECT_EQ(std::vector<std::string>{share_error(c.message)}, trace_.errors());
         EXPECT_FALSE(region_exists(name));
         EXPECT_FALSE(orv_cfshare_testing_holds_region());
     }
@@ -471,11 +443,11 @@ TEST_F(ConfigShareTest, ImportThatCannotReadTheRegionFails) {
     ASSERT_EQ(0, cf_init(nullptr));
     for (const FailedCall &c : cases) {
         SCOPED_TRACE(c.call);
-        Errors.clear();
+        trace_.clear();
         orv_cfshare_testing_fail_call(c.call, EIO);
         EXPECT_EQ(cf_SHARE_FAILED, cf_import_config_tables_from_file_mapping(name.c_str()));
         orv_cfshare_testing_reset();
-        EXPECT_EQ(std::vector<std::string>{share_error(c.message)}, Errors);
+        EXPECT_EQ(std::vector<std::string>{share_error(c.message)}, trace_.errors());
     }
 }
 
@@ -521,7 +493,7 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
         SCOPED_TRACE(c.what);
         cf_term();
         ASSERT_EQ(0, cf_init(nullptr));
-        Errors.clear();
+        trace_.clear();
         const std::string name = share();
         write_region(name, c.bytes);
         EXPECT_EQ(cf_SHARE_FAILED, cf_import_config_tables_from_file_mapping(name.c_str()));
@@ -529,7 +501,7 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
             c.blob ? "ERROR: Failed to create the data blob from the File Mapping object for the "
                      "config tables"
                    : "ERROR: Failed to create the config tables from the shared memory";
-        EXPECT_EQ(std::vector<std::string>{share_error(expected)}, Errors);
+        EXPECT_EQ(std::vector<std::string>{share_error(expected)}, trace_.errors());
         // The process goes on with its own files.
         EXPECT_EQ("104", get("viewer", "PORT"));
         EXPECT_EQ("fast", get("reading", "MODE"));
@@ -583,7 +555,7 @@ TEST_F(ValidationListTest, KeyMatchesWholePartsOfNamesWithoutRegardToCase) {
     // Group-qualified names are never listed.
     EXPECT_TRUE(names("reading").empty());
     EXPECT_TRUE(names("$READING").empty());
-    EXPECT_TRUE(Errors.empty());
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
 TEST_F(ValidationListTest, AbsentArgumentsAndEmptyKeyAreRefused) {
@@ -594,8 +566,8 @@ TEST_F(ValidationListTest, AbsentArgumentsAndEmptyKeyAreRefused) {
     EXPECT_EQ(-1, cfvalidate_get_string_list_with_key_from_table(table_, "", &list, &count));
     EXPECT_EQ(-1, cfvalidate_get_string_list_with_key_from_table(table_, "ws12", nullptr, &count));
     EXPECT_EQ(-1, cfvalidate_get_string_list_with_key_from_table(table_, "ws12", &list, nullptr));
-    ASSERT_EQ(5u, Errors.size());
-    for (const std::string &error : Errors)
+    ASSERT_EQ(5u, trace_.errors().size());
+    for (const std::string &error : trace_.errors())
         EXPECT_EQ("IN 'cfvalidate_get_string_list_with_key_from_table()' INFORM 'programmer' TITLE "
                   "'NULL Parameter': NULL Parameter to "
                   "cfvalidate_get_string_list_with_key_from_table()",
