@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +20,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -31,10 +32,8 @@ std::string g_dir;
 std::string g_share;
 std::vector<std::string> g_groups;
 
-void discard(const char *, int) {}
-
 void quiet() {
-    tr_init_with_call_back(discard);
+    orvbench::quiet_trace();
     tr_ignore_traces_below_level_quietly(tr_NONE);
     tr_ignore_warnings_below_level_quietly(tr_NONE);
 }
@@ -130,40 +129,17 @@ int start_exporter() {
     return done[1];
 }
 
-// Keeps each benchmark's time per iteration for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            const std::string &name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[name] = run.GetAdjustedRealTime();
-            else if (run.run_type == Run::RT_Iteration)
-                times[name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double time_of(const std::string &name) const {
-        if (auto m = medians.find(name); m != medians.end()) return m->second;
-        auto t = times.find(name);
-        return t == times.end() ? 0 : t->second;
-    }
-    std::map<std::string, double> times, medians;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
-    char templ[] = "/tmp/orvsharebench-XXXXXX";
-    if (!mkdtemp(templ)) return 1;
-    g_dir = templ;
+    g_dir = orvbench::make_temp_dir("orvsharebench");
     g_share = "orvsharebench-" + std::to_string(getpid());
     write_installation();
     quiet();
     const int exporter = start_exporter();
 
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    orvbench::RatioReporter reporter(orvbench::RatioReporter::Clock::wall);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double files = reporter.time_of("BM_ReadGroupsFromFiles");
     const double shared = reporter.time_of("BM_ImportGroupsFromSharedRegion");
