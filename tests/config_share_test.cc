@@ -369,6 +369,7 @@ TEST_F(ConfigShareTest, ExportKeepsBehaviorTablesAndSkipsUnreadableGroups) {
         return std::string(bytes.begin(), bytes.end());
     }();
     EXPECT_NE(std::string::npos, archive.find("VIEWER"));
+    EXPECT_NE(std::string::npos, archive.find("PORT_*"));
     EXPECT_EQ(std::string::npos, archive.find("MISSING"));
 }
 
@@ -507,6 +508,41 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
         EXPECT_EQ("fast", get("reading", "MODE"));
         EXPECT_TRUE(region_exists(name));
     }
+}
+
+TEST_F(ConfigShareTest, ImportReplacesTheWholeCache) {
+    const std::string name = share();
+    Exporter exporter(name);
+    ASSERT_TRUE(exporter.exported());
+
+    ASSERT_EQ(0, cf_init(nullptr));
+    dir_.write("site/config/local.site", "X\tUSER\tbefore\n");
+    EXPECT_EQ("before", get("local", "X"));
+    dir_.write("site/config/local.site", "X\tUSER\tafter\n");
+    EXPECT_EQ("before", get("local", "X"));
+
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    // The table cached before the import went with the old cache.
+    EXPECT_EQ("after", get("local", "X"));
+    EXPECT_EQ(0, exporter.finish(true));
+}
+
+TEST_F(ConfigShareTest, RefusedImportLeavesNothingCached) {
+    const std::string name = share();
+    write_region(name, region_of(text_bytes("not an archive")));
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_EQ(cf_SHARE_FAILED, cf_import_config_tables_from_file_mapping(name.c_str()));
+
+    // Every access reads the files again, until the module ends.
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    dir_.write("site/config/viewer.site", "PORT\tUSER\t999\n");
+    EXPECT_EQ("999", get("viewer", "PORT"));
+    cf_term();
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ("999", get("viewer", "PORT"));
+    dir_.write("site/config/viewer.site", "PORT\tUSER\t104\n");
+    EXPECT_EQ("999", get("viewer", "PORT"));
 }
 
 // ---- Validation lists ----

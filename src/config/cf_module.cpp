@@ -3,6 +3,7 @@
 // cfTableDict) and the cf_ functions that start, end and query it.
 #include "config/cf_module.h"
 #include "config/cf_module_testing.h"
+#include "config/cf_share_cache.h"
 
 #include "config/ORVConfigurationTable.h"
 #include "config/cf_behavior.h"
@@ -23,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -65,6 +67,13 @@ constexpr std::array<const char *, cf::kDomainCount> Extensions = {"base", "site
 TableDict cfTableDict;
 // Set when the tables came from a shared mapping.
 bool Tables_imported = false;
+// Set by an import whose content was refused: until cf_term the module keeps
+// no table dictionary, and every access reads the group's files again.
+bool Table_dict_dropped = false;
+// Meanwhile the last table read of each group, kept only so that the table
+// get_table hands out stays valid until the group is read again; never
+// consulted as a cache.
+TableDict Dropped_tables;
 // The group of the last get_table, exactly as the caller spelled it, and its
 // table in cfTableDict: programs read one group many times in a row, and this
 // spares them folding and hashing its name each time. Cleared by every
@@ -102,6 +111,8 @@ void release_state() {
     Domain.reset();
     forget_last_group();
     cfTableDict.clear();
+    Dropped_tables.clear();
+    Table_dict_dropped = false;
     for (auto &path : Search_path) path.clear();
     cf::release_expansion_terms();
     Tables_imported = false;
@@ -224,7 +235,7 @@ ScopedHost::ScopedHost(std::string_view host) { set_current_host(host); }
 ScopedHost::~ScopedHost() { set_current_host(Host_name); }
 
 ORVConfigurationTable *cached_table(std::string_view group) noexcept {
-    if (cfTableDict.empty()) return nullptr;
+    if (cfTableDict.empty() || Table_dict_dropped) return nullptr;
     // The upper-case probe keeps its capacity between calls.
     static std::string probe;
     try {
@@ -240,7 +251,8 @@ ORVConfigurationTable *cached_table(std::string_view group) noexcept {
 void store_table(std::string_view group, ORVConfigurationTable *table) {
     if (!table) return;
     forget_last_group();
-    cfTableDict[cf::upper(group)] = orv::Ref<ORVConfigurationTable>::retain(table);
+    TableDict &dict = Table_dict_dropped ? Dropped_tables : cfTableDict;
+    dict[cf::upper(group)] = orv::Ref<ORVConfigurationTable>::retain(table);
 }
 
 // Reads a group from all domains into its cached table; reports a failure.
@@ -280,6 +292,31 @@ int get_table(const char *group, ORVConfigurationTable **table) {
 
 bool tables_imported() noexcept { return Tables_imported; }
 void set_tables_imported(bool imported) noexcept { Tables_imported = imported; }
+
+// ---- The whole cache, for sharing it between processes ----
+
+std::vector<NamedTable> cached_tables() {
+    std::vector<NamedTable> tables;
+    tables.reserve(cfTableDict.size());
+    for (const auto &[name, table] : cfTableDict)
+        if (table) tables.emplace_back(name, table);
+    return tables;
+}
+
+void replace_tables(std::vector<NamedTable> tables) {
+    forget_last_group();
+    cfTableDict.clear();
+    Dropped_tables.clear();
+    Table_dict_dropped = false;
+    for (auto &[name, table] : tables)
+        if (table) cfTableDict[cf::upper(name)] = std::move(table);
+}
+
+void drop_tables() {
+    forget_last_group();
+    cfTableDict.clear();
+    Table_dict_dropped = true;
+}
 
 // Every cached table, for describe_cf_table.
 std::string describe_tables() {

@@ -1,6 +1,7 @@
 // What sharing the tables needs from the module's table cache (cfTableDict)
 // beyond cf_module.h: the whole cache to archive it, and replacing or
-// dropping it when tables are imported.
+// dropping it when tables are imported. Defined in cf_module.cpp, beside the
+// cache.
 #pragma once
 
 #include "config/ORVConfigurationTable.h"
