@@ -1,6 +1,7 @@
 // orvkit config get and config list: layered configuration lookups from the
 // command line, with the domain and file each value came from.
 #include "cmd_config_set.h"
+#include "cmd_config_share.h"
 #include "cmdline.h"
 #include "orvkit.h"
 
@@ -204,6 +205,8 @@ int run_config(int argc, char **argv) {
     if (argc < 2) return orvkit::usage_error(kConfig, "expected get or list");
     if (!std::strcmp(argv[1], "set")) return orvkit::run_config_set(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "rm")) return orvkit::run_config_rm(argc - 1, argv + 1);
+    if (!std::strcmp(argv[1], "export")) return orvkit::run_config_export(argc - 1, argv + 1);
+    if (!std::strcmp(argv[1], "import")) return orvkit::run_config_import(argc - 1, argv + 1);
     if (orvkit::wants_help(argc, argv) && std::strcmp(argv[1], "get") != 0 &&
         std::strcmp(argv[1], "list") != 0)
         return orvkit::print_usage(kConfig);
