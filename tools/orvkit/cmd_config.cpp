@@ -44,8 +44,7 @@ bool start(const char *command, const char *user) {
 
 int run_config(int argc, char **argv);
 
-const orvkit::Command kConfig{
-    "config", "Look up configuration variables (get, list)",
+const char *const kLookupUsage =
     "usage: orvkit config get GROUP NAME [--domain sys|site|user|all] [--host H]\n"
     "                         [--user U] [--type int|bool|float|rect] [--origin]\n"
     "       orvkit config list GROUP [--user U] [--origin]\n"
@@ -66,8 +65,19 @@ const orvkit::Command kConfig{
     "\n"
     "The directories come from the ORV_*_PATH variables, e.g.\n"
     "  ORV_ROOT_PATH=$PWD/sample orvkit config get viewer PORT --host ws12 --origin\n"
-    "Exit status: 0 found, 1 not found or failed, 2 bad usage.\n",
-    run_config};
+    "Exit status: 0 found, 1 not found or failed, 2 bad usage.\n";
+
+// The whole help of the command: looking up, then changing, then sharing.
+const std::string &config_usage() {
+    static const std::string text = std::string(kLookupUsage) + "\n" +
+                                    orvkit::config_set_usage() + "\n" +
+                                    orvkit::config_share_usage();
+    return text;
+}
+
+const orvkit::Command kConfig{
+    "config", "Look up, change and share configuration variables",
+    config_usage().c_str(), run_config};
 
 const orvkit::Registrar registrar(kConfig);
 
@@ -202,7 +212,8 @@ int run_list(int argc, char **argv) {
 }
 
 int run_config(int argc, char **argv) {
-    if (argc < 2) return orvkit::usage_error(kConfig, "expected get or list");
+    if (argc < 2)
+        return orvkit::usage_error(kConfig, "expected get, list, set, rm, export or import");
     if (!std::strcmp(argv[1], "set")) return orvkit::run_config_set(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "rm")) return orvkit::run_config_rm(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "export")) return orvkit::run_config_export(argc - 1, argv + 1);
@@ -212,7 +223,9 @@ int run_config(int argc, char **argv) {
         return orvkit::print_usage(kConfig);
     if (!std::strcmp(argv[1], "get")) return run_get(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "list")) return run_list(argc - 1, argv + 1);
-    return orvkit::usage_error(kConfig, "unknown subcommand \"%s\" (get or list)", argv[1]);
+    return orvkit::usage_error(kConfig,
+                               "unknown subcommand \"%s\" (get, list, set, rm, export or import)",
+                               argv[1]);
 }
 
 }  // namespace
