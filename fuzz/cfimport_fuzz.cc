@@ -6,19 +6,15 @@
 #include "platform/objects.h"
 #include "platform/pool.h"
 
+#include "fuzz_support.h"
+
 #include <ORVCommonKit/tr.h>
 
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-void discard(const char *, int) {}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    static const bool quiet =
-        (tr_init_with_call_back(discard), tr_ignore_traces_below_level_quietly(tr_NONE), true);
-    (void)quiet;
+    orvfuzz::quiet_trace();
     orv::PoolScope pool;
     std::vector<cf::NamedTable> tables;
     std::string error;
