@@ -1,7 +1,8 @@
 // Fuzz target: arbitrary bytes as the content of a shared table region (the
-// length field and the archive), read as an importer reads them. Refused
-// content must say why; accepted tables must be usable and must export to a
-// region that reads back to the same groups.
+// length field and the archive), read as an importer reads them: checked as a
+// whole, then each group built from its bytes. Refused content must say why;
+// accepted groups must all build, be usable and export to a region that
+// reads back to the same groups.
 #include "config/cf_share.h"
 #include "platform/objects.h"
 #include "platform/pool.h"
@@ -16,14 +17,22 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     orvfuzz::quiet_trace();
     orv::PoolScope pool;
-    std::vector<cf::NamedTable> tables;
+    // The structural check alone decides; every group it accepts must then
+    // build from its own byte range.
+    std::vector<cf::SharedGroup> groups;
     std::string error;
-    if (cf::decode_share_region(data, size, tables, &error) != cf::ShareRead::Ok) {
-        if (error.empty() || !tables.empty()) std::abort();
+    if (cf::check_share_region(data, size, groups, &error) != cf::ShareRead::Ok) {
+        if (error.empty() || !groups.empty()) std::abort();
         return 0;
     }
-    for (auto &[group, table] : tables)
-        if (group.empty() || !table) std::abort();
+    std::vector<cf::NamedTable> tables;
+    for (const cf::SharedGroup &group : groups) {
+        if (group.name.empty() || group.offset > size || group.size > size - group.offset)
+            std::abort();
+        auto table = cf::build_shared_table(data + group.offset, group.size);
+        if (!table) std::abort();
+        tables.emplace_back(group.name, std::move(table));
+    }
     std::vector<std::uint8_t> archive;
     if (!cf::encode_share_archive(tables, archive)) std::abort();
     std::vector<std::uint8_t> region(cf::kShareHeaderSize);

@@ -4,8 +4,11 @@
 #include "support/orv_test_support.h"
 #include "support/orv_trace_capture.h"
 
+#include "config/cf_module.h"
 #include "config/cf_module_testing.h"
+#include "config/cf_share.h"
 #include "config/cf_share_testing.h"
+#include "platform/object.h"
 
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cfshare.h>
@@ -543,6 +546,146 @@ TEST_F(ConfigShareTest, RefusedImportLeavesNothingCached) {
     EXPECT_EQ("999", get("viewer", "PORT"));
     dir_.write("site/config/viewer.site", "PORT\tUSER\t104\n");
     EXPECT_EQ("999", get("viewer", "PORT"));
+}
+
+// ---- Tables built on first use ----
+
+// The tables of a region, each built at once from the whole region.
+std::vector<cf::NamedTable> eager_tables(const Bytes &region) {
+    std::vector<cf::NamedTable> tables;
+    EXPECT_EQ(cf::ShareRead::Ok, cf::decode_share_region(region.data(), region.size(), tables));
+    return tables;
+}
+
+bool same_table(ORVConfigurationTable *a, ORVConfigurationTable *b) {
+    return a && b && orv::equal(a->archiveObject().get(), b->archiveObject().get());
+}
+
+TEST_F(ConfigShareTest, GroupsBuiltOnFirstUseMatchTheTablesReadAtOnce) {
+    dir_.write("sys/data/cf/behavior.plist",
+               "{ viewer = { default = 0x20; }; idle = { variables = { \"PORT_*\" = 0x10; }; }; }");
+    ASSERT_EQ(0, cf_init(nullptr));
+    const std::string exported = share();
+    ASSERT_EQ(0, export_groups(exported));
+    const Bytes region = region_bytes(exported);
+    cf_close_file_mapping();
+    cf_term();
+    const std::vector<cf::NamedTable> eager = eager_tables(region);
+    std::set<std::string> names;
+    for (const auto &[name, table] : eager) names.insert(name);
+    for (const char *group : {"IDLE", "READING", "VIEWER"}) EXPECT_EQ(1u, names.count(group));
+
+    const std::string name = share();
+    write_region(name, region);
+    remove_domain_files();
+    ASSERT_EQ(0, cf_init(nullptr));
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+
+    // Asked for by any spelling, a group is built once and then kept.
+    ORVConfigurationTable *viewer = cf::cached_table("Viewer");
+    EXPECT_EQ(viewer, cf::cached_table("VIEWER"));
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_EQ("srv1\nsrv2", get("viewer", "SERVERS"));
+
+    // Exporting again carries the groups nobody asked for yet.
+    const std::string again = share();
+    ASSERT_EQ(0, cf_export_config_tables_to_file_mapping(again.c_str(), nullptr, 0));
+    const std::vector<cf::NamedTable> reexported = eager_tables(region_bytes(again));
+    cf_close_file_mapping();
+    ASSERT_EQ(eager.size(), reexported.size());
+    for (const auto &[group, table] : eager) {
+        SCOPED_TRACE(group);
+        EXPECT_TRUE(same_table(table.get(), cf::cached_table(group)));
+        const auto it = std::find_if(reexported.begin(), reexported.end(),
+                                     [&](const cf::NamedTable &t) { return t.first == group; });
+        ASSERT_NE(reexported.end(), it);
+        EXPECT_TRUE(same_table(table.get(), it->second.get()));
+    }
+    EXPECT_EQ(viewer, cf::cached_table("viewer"));
+    EXPECT_EQ("fast", get("reading", "MODE"));
+    EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
+}
+
+TEST_F(ConfigShareTest, GroupsNeverAskedForGoWithTheModule) {
+    ASSERT_EQ(0, cf_init(nullptr));
+    const std::string exported = share();
+    ASSERT_EQ(0, export_groups(exported));
+    const Bytes region = region_bytes(exported);
+    cf_close_file_mapping();
+    cf_term();
+
+    const std::string name = share();
+    write_region(name, region);
+    ASSERT_EQ(0, cf_init(nullptr));
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    dir_.write("site/config/viewer.site", "PORT\tUSER\t777\n");
+    dir_.write("site/config/reading.site", "MODE\tADMIN\tslow\n");
+    EXPECT_EQ("fast", get("reading", "MODE"));
+    cf_term();
+
+    // The next start reads its files: nothing of the import is left.
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ("777", get("viewer", "PORT"));
+    EXPECT_EQ("slow", get("reading", "MODE"));
+
+    // A second import replaces groups not built yet as well as built ones.
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_EQ("fast", get("reading", "MODE"));
+}
+
+TEST_F(ConfigShareTest, CorruptionInTheLastGroupIsRefusedAtImport) {
+    ASSERT_EQ(0, cf_init(nullptr));
+    const std::string exported = share();
+    ASSERT_EQ(0, export_groups(exported));
+    const Bytes good = region_bytes(exported);
+    cf_close_file_mapping();
+    std::vector<cf::SharedGroup> groups;
+    ASSERT_EQ(cf::ShareRead::Ok, cf::check_share_region(good.data(), good.size(), groups));
+    ASSERT_GE(groups.size(), 2u);
+    const cf::SharedGroup &last = groups.back();
+    ASSERT_EQ(good.size(), last.offset + last.size);
+
+    Bytes bad_tag = good;
+    bad_tag[last.offset] = 'Z';
+    Bytes extra_field = good;
+    extra_field[last.offset + 1] += 1;
+    const Bytes archive(good.begin() + 4, good.end() - 1);
+    const Bytes cut_short = region_of(archive);
+    Bytes bad_flag = good;
+    bad_flag.back() = 2;
+
+    // The files now differ from the region, so answers show where they came from.
+    dir_.write("site/config/viewer.site", "PORT\tUSER\t777\n");
+    dir_.write("site/config/reading.site", "MODE\tADMIN\tslow\n");
+    const std::pair<const char *, Bytes> cases[] = {
+        {"not a dictionary", bad_tag},
+        {"one field more than there is", extra_field},
+        {"last byte missing", cut_short},
+        {"last value out of range", bad_flag},
+    };
+    for (const auto &[what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        std::vector<cf::SharedGroup> found;
+        std::string reason;
+        EXPECT_EQ(cf::ShareRead::BadArchive,
+                  cf::check_share_region(bytes.data(), bytes.size(), found, &reason));
+        EXPECT_FALSE(reason.empty());
+        EXPECT_TRUE(found.empty());
+
+        cf_term();
+        ASSERT_EQ(0, cf_init(nullptr));
+        trace_.clear();
+        const std::string name = share();
+        write_region(name, bytes);
+        EXPECT_EQ(cf_SHARE_FAILED, cf_import_config_tables_from_file_mapping(name.c_str()));
+        EXPECT_EQ(std::vector<std::string>{share_error(
+                      "ERROR: Failed to create the config tables from the shared memory")},
+                  trace_.errors());
+        EXPECT_EQ("777", get("viewer", "PORT"));
+        EXPECT_EQ("slow", get("reading", "MODE"));
+    }
 }
 
 // ---- Validation lists ----

@@ -3,6 +3,7 @@
 // cfTableDict) and the cf_ functions that start, end and query it.
 #include "config/cf_module.h"
 #include "config/cf_module_testing.h"
+#include "config/cf_share.h"
 #include "config/cf_share_cache.h"
 
 #include "config/ORVConfigurationTable.h"
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -65,6 +67,14 @@ std::array<std::string, cf::kDomainCount> Search_path;
 constexpr std::array<const char *, cf::kDomainCount> Extensions = {"base", "site", "user"};
 // Group name in upper case to the group's table; owns the tables.
 TableDict cfTableDict;
+// After an accepted import: a private copy of the region's bytes, and each
+// imported group (upper case) whose table has not been built yet with the
+// byte range of its table in the copy. A group's table is built into
+// cfTableDict when the group is first asked for; the copy is released once
+// every group is built.
+std::vector<std::uint8_t> Imported_region;
+std::unordered_map<std::string, std::pair<std::size_t, std::size_t>, NameHash, std::equal_to<>>
+    Pending_groups;
 // Set when the tables came from a shared mapping.
 bool Tables_imported = false;
 // Set by an import whose content was refused: until cf_term the module keeps
@@ -106,10 +116,40 @@ void forget_last_group() noexcept {
     Last_group.clear();
 }
 
+void forget_imported_region() noexcept {
+    Pending_groups.clear();
+    std::vector<std::uint8_t>().swap(Imported_region);
+}
+
+// Builds the table of an imported group not built yet (name upper case) into
+// cfTableDict; null when the group is not pending. A group whose bytes do not
+// make a table is dropped, so that it is read from its files instead.
+ORVConfigurationTable *build_pending(std::string_view name) {
+    auto it = Pending_groups.find(name);
+    if (it == Pending_groups.end()) return nullptr;
+    const auto [offset, size] = it->second;
+    orv::Ref<ORVConfigurationTable> table;
+    if (offset <= Imported_region.size() && size <= Imported_region.size() - offset)
+        table = cf::build_shared_table(Imported_region.data() + offset, size);
+    ORVConfigurationTable *built = nullptr;
+    if (table) {
+        built = table.get();
+        cfTableDict.insert_or_assign(it->first, std::move(table));
+    }
+    Pending_groups.erase(it);
+    if (Pending_groups.empty()) forget_imported_region();
+    return built;
+}
+
+void build_every_pending() {
+    while (!Pending_groups.empty()) build_pending(std::string(Pending_groups.begin()->first));
+}
+
 void release_state() {
     User.reset();
     Domain.reset();
     forget_last_group();
+    forget_imported_region();
     cfTableDict.clear();
     Dropped_tables.clear();
     Table_dict_dropped = false;
@@ -152,6 +192,7 @@ int start(const char *user, const char *user_domain) {
     set_current_host(Host_name);
 
     forget_last_group();
+    forget_imported_region();
     cfTableDict.clear();
     const int status = cf::load_behaviors();
     if (status != 0) {
@@ -235,24 +276,34 @@ ScopedHost::ScopedHost(std::string_view host) { set_current_host(host); }
 ScopedHost::~ScopedHost() { set_current_host(Host_name); }
 
 ORVConfigurationTable *cached_table(std::string_view group) noexcept {
-    if (cfTableDict.empty() || Table_dict_dropped) return nullptr;
+    if ((cfTableDict.empty() && Pending_groups.empty()) || Table_dict_dropped) return nullptr;
     // The upper-case probe keeps its capacity between calls.
     static std::string probe;
     try {
         probe.assign(group);
+        cf::upper_in_place(probe);
+        auto it = cfTableDict.find(std::string_view(probe));
+        if (it != cfTableDict.end()) return it->second.get();
+        return Pending_groups.empty() ? nullptr : build_pending(probe);
     } catch (...) {
         return nullptr;
     }
-    cf::upper_in_place(probe);
-    auto it = cfTableDict.find(std::string_view(probe));
-    return it == cfTableDict.end() ? nullptr : it->second.get();
 }
 
 void store_table(std::string_view group, ORVConfigurationTable *table) {
     if (!table) return;
     forget_last_group();
     TableDict &dict = Table_dict_dropped ? Dropped_tables : cfTableDict;
-    dict[cf::upper(group)] = orv::Ref<ORVConfigurationTable>::retain(table);
+    std::string name = cf::upper(group);
+    // A group read now replaces its imported bytes, which are not built.
+    if (!Pending_groups.empty()) {
+        auto pending = Pending_groups.find(name);
+        if (pending != Pending_groups.end()) {
+            Pending_groups.erase(pending);
+            if (Pending_groups.empty()) forget_imported_region();
+        }
+    }
+    dict[std::move(name)] = orv::Ref<ORVConfigurationTable>::retain(table);
 }
 
 // Reads a group from all domains into its cached table; reports a failure.
@@ -296,6 +347,7 @@ void set_tables_imported(bool imported) noexcept { Tables_imported = imported; }
 // ---- The whole cache, for sharing it between processes ----
 
 std::vector<NamedTable> cached_tables() {
+    build_every_pending();
     std::vector<NamedTable> tables;
     tables.reserve(cfTableDict.size());
     for (const auto &[name, table] : cfTableDict)
@@ -305,6 +357,7 @@ std::vector<NamedTable> cached_tables() {
 
 void replace_tables(std::vector<NamedTable> tables) {
     forget_last_group();
+    forget_imported_region();
     cfTableDict.clear();
     Dropped_tables.clear();
     Table_dict_dropped = false;
@@ -312,14 +365,29 @@ void replace_tables(std::vector<NamedTable> tables) {
         if (table) cfTableDict[cf::upper(name)] = std::move(table);
 }
 
+void import_tables(std::vector<std::uint8_t> region, std::vector<SharedGroup> groups) {
+    forget_last_group();
+    forget_imported_region();
+    cfTableDict.clear();
+    Dropped_tables.clear();
+    Table_dict_dropped = false;
+    Pending_groups.reserve(groups.size());
+    for (SharedGroup &group : groups)
+        Pending_groups.insert_or_assign(cf::upper(group.name),
+                                        std::make_pair(group.offset, group.size));
+    if (!Pending_groups.empty()) Imported_region = std::move(region);
+}
+
 void drop_tables() {
     forget_last_group();
+    forget_imported_region();
     cfTableDict.clear();
     Table_dict_dropped = true;
 }
 
 // Every cached table, for describe_cf_table.
 std::string describe_tables() {
+    build_every_pending();
     std::string out = "{\n";
     for (const auto &[name, table] : cfTableDict) {
         out += "    ";

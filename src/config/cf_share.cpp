@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <unordered_set>
 
 namespace cf {
 
@@ -50,25 +51,32 @@ namespace {
 constexpr std::string_view kTableClass = "ORVConfigurationTable";
 constexpr std::int64_t kTableVersion = 1;
 
-// Reads the archive of a table dictionary straight into tables, without the
-// intermediate object graph of the general archive decoder: importing is the
-// start-up path of every process, and building and freeing that graph cost
-// more than reading the domain files did. The bytes are the ones the general
-// encoder writes (see platform/archive.h and the archived forms of the two
-// configuration classes); every tag, length, count and range is checked, and
-// anything else is refused.
+// Reads the archive of a table dictionary without the intermediate object
+// graph of the general archive decoder: importing is the start-up path of
+// every process. The bytes are the ones the general encoder writes (see
+// platform/archive.h and the archived forms of the two configuration
+// classes); every tag, length, count and range is checked, and anything else
+// is refused.
+//
+// The reader runs in two ways over the same checks: without building
+// anything, over a whole archive, to tell whether it can be taken and where
+// each group's table lies; and over one table's bytes, already checked, to
+// build that table when the group is first asked for.
 class TableReader {
 public:
-    TableReader(const std::uint8_t *bytes, std::size_t size, std::string *error)
-        : p_(bytes), end_(bytes + size), error_(error) {}
+    TableReader(const std::uint8_t *bytes, std::size_t size, std::string *error, bool build)
+        : begin_(bytes), p_(bytes), end_(bytes + size), error_(error), build_(build) {}
 
-    bool read(std::vector<NamedTable> &tables) {
+    // Checks a whole archive; groups gets each table's byte range, relative
+    // to the start of the archive, in the archive's order.
+    bool check(std::vector<SharedGroup> &groups) {
         std::uint32_t magic = 0, count = 0;
         std::uint16_t version = 0, flags = 0;
         if (!u32(magic) || magic != orv::archive::kMagic || !u16(version) ||
             version != orv::archive::kVersion || !u16(flags) || flags != 0)
             return fail("not an archive of this library");
         if (!dictionary(count)) return false;
+        std::unordered_set<std::string_view> seen;
         for (std::uint32_t i = 0; i < count; ++i) {
             std::string_view name;
             if (!string(name)) return false;
@@ -76,14 +84,21 @@ public:
             // written by an exporter.
             if (name.empty() || name.find('\0') != std::string_view::npos || upper(name) != name)
                 return fail("a group name is not an upper-case string");
-            for (const NamedTable &seen : tables)
-                if (seen.first == name) return fail("a group is there twice");
-            orv::Ref<ORVConfigurationTable> table = this->table();
-            if (!table) return false;
-            tables.emplace_back(std::string(name), std::move(table));
+            if (!seen.insert(name).second) return fail("a group is there twice");
+            const std::size_t offset = static_cast<std::size_t>(p_ - begin_);
+            if (!table(nullptr)) return false;
+            const std::size_t length = static_cast<std::size_t>(p_ - begin_) - offset;
+            groups.push_back({std::string(name), offset, length});
         }
         if (p_ != end_) return fail("bytes after the archive");
         return true;
+    }
+
+    // Builds the one table the bytes hold, or null.
+    orv::Ref<ORVConfigurationTable> build() {
+        orv::Ref<ORVConfigurationTable> result;
+        if (!table(&result) || p_ != end_) return nullptr;
+        return result;
     }
 
 private:
@@ -157,21 +172,22 @@ private:
             if (!string(name) || !integer(behavior)) return false;
             if (behavior < 0 || behavior > static_cast<std::int64_t>(UINT_MAX))
                 return fail("a behavior is out of range");
-            map[upper(name)] = static_cast<unsigned>(behavior);
+            if (build_) map[upper(name)] = static_cast<unsigned>(behavior);
         }
         return true;
     }
 
-    orv::Ref<ORVConfigurationVariable> variable() {
+    // One variable; out, when given, gets it built.
+    bool variable(orv::Ref<ORVConfigurationVariable> *out) {
         std::uint32_t count = 0;
-        if (!dictionary(count)) return nullptr;
+        if (!dictionary(count)) return false;
         std::string_view field, name;
         bool has_name = false, has_permission = false, has_values = false, has_flag = false;
         std::int64_t permission = 0;
         ORVConfigurationVariable::Values values;
         bool is_new = false;
         for (std::uint32_t i = 0; i < count; ++i) {
-            if (!string(field)) return nullptr;
+            if (!string(field)) return false;
             bool ok;
             if (field == "name" && !has_name) {
                 ok = has_name = string(name);
@@ -182,32 +198,34 @@ private:
             } else if (field == "values" && !has_values) {
                 std::uint32_t n = 0;
                 ok = has_values = counted('A', n, 5);
-                if (ok) values.reserve(n);
+                if (ok && out) values.reserve(n);
                 for (std::uint32_t v = 0; ok && v < n; ++v) {
                     std::string_view value;
                     ok = string(value);
-                    if (ok) values.emplace_back(value);
+                    if (ok && out) values.emplace_back(value);
                 }
             } else if (field == "isNew" && !has_flag) {
                 ok = has_flag = boolean(is_new);
             } else {
                 ok = fail("variable has an unknown or repeated field");
             }
-            if (!ok) return nullptr;
+            if (!ok) return false;
         }
-        if (!has_name) return fail("variable without a name"), nullptr;
-        auto result = ORVConfigurationVariable::variableWithName(
+        if (!has_name) return fail("variable without a name");
+        if (!out) return true;
+        *out = ORVConfigurationVariable::variableWithName(
             std::string(name),
             has_permission ? std::optional<int>(static_cast<int>(permission)) : std::nullopt,
             has_values ? std::optional<ORVConfigurationVariable::Values>(std::move(values))
                        : std::nullopt);
-        result->setIsNew(is_new);
-        return result;
+        (*out)->setIsNew(is_new);
+        return true;
     }
 
-    orv::Ref<ORVConfigurationTable> table() {
+    // One table; out, when given, gets it built.
+    bool table(orv::Ref<ORVConfigurationTable> *out) {
         std::uint32_t count = 0;
-        if (!dictionary(count)) return nullptr;
+        if (!dictionary(count)) return false;
         enum Field { Class, Version, Values, Behaviors, Derived, Group, Wildcards, Save, kFields };
         static constexpr std::string_view kNames[kFields] = {
             "class", "version", "values", "behaviors", "derived",
@@ -219,10 +237,11 @@ private:
         bool flag = false;
         for (std::uint32_t i = 0; i < count; ++i) {
             std::string_view key;
-            if (!string(key)) return nullptr;
+            if (!string(key)) return false;
             int field = 0;
             while (field < kFields && kNames[field] != key) ++field;
-            if (field == kFields || seen[field]) return fail("table has an unknown or repeated field"), nullptr;
+            if (field == kFields || seen[field])
+                return fail("table has an unknown or repeated field");
             seen[field] = true;
             bool ok = true;
             switch (field) {
@@ -237,14 +256,14 @@ private:
             case Values: {
                 std::uint32_t n = 0;
                 ok = dictionary(n);
-                if (ok) variables.reserve(n);
+                if (ok && out) variables.reserve(n);
                 for (std::uint32_t v = 0; ok && v < n; ++v) {
                     std::string_view name;
                     ok = string(name);
                     if (!ok) break;
-                    auto var = variable();
-                    ok = var.get() != nullptr;
-                    if (ok) variables.emplace_back(name, std::move(var));
+                    orv::Ref<ORVConfigurationVariable> var;
+                    ok = variable(out ? &var : nullptr);
+                    if (ok && out) variables.emplace_back(name, std::move(var));
                 }
                 break;
             }
@@ -257,10 +276,11 @@ private:
                 break;
             default: ok = boolean(flag); break;
             }
-            if (!ok) return nullptr;
+            if (!ok) return false;
         }
         if (!seen[Class] || !seen[Version] || !seen[Group] || !seen[Wildcards] || !seen[Save])
-            return fail("table is missing a field"), nullptr;
+            return fail("table is missing a field");
+        if (!out) return true;
         // The two flags follow from the behaviors, which the table works out
         // again rather than take them on trust; the pattern-match cache
         // ("derived") is checked and then built afresh as names are asked.
@@ -271,36 +291,67 @@ private:
             table->setVariable(nullptr, std::string_view());
             for (auto &[key, var] : variables) table->setVariable(var.get(), key);
         }
-        return table;
+        *out = std::move(table);
+        return true;
     }
 
+    const std::uint8_t *begin_;
     const std::uint8_t *p_;
     const std::uint8_t *end_;
     std::string *error_;
+    const bool build_;
 };
+
+std::uint32_t length_field(const std::uint8_t *bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
 
 }  // namespace
 
-ShareRead decode_share_region(const std::uint8_t *bytes, std::size_t size,
-                              std::vector<NamedTable> &tables, std::string *error) {
-    tables.clear();
+ShareRead check_share_region(const std::uint8_t *bytes, std::size_t size,
+                             std::vector<SharedGroup> &groups, std::string *error) {
+    groups.clear();
     if (error) error->clear();
     if (!bytes || size < kShareHeaderSize) {
         fail(error, "the region is shorter than its length field");
         return ShareRead::BadLength;
     }
-    const std::uint32_t length = static_cast<std::uint32_t>(bytes[0]) |
-                                 static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                 static_cast<std::uint32_t>(bytes[2]) << 16 |
-                                 static_cast<std::uint32_t>(bytes[3]) << 24;
+    const std::uint32_t length = length_field(bytes);
     if (length == 0 || length != size - kShareHeaderSize) {
         fail(error, "the length field does not match the region's size");
         return ShareRead::BadLength;
     }
-    std::vector<NamedTable> read;
-    TableReader reader(bytes + kShareHeaderSize, length, error);
-    if (!reader.read(read)) return ShareRead::BadArchive;
-    tables = std::move(read);
+    std::vector<SharedGroup> found;
+    TableReader reader(bytes + kShareHeaderSize, length, error, false);
+    if (!reader.check(found)) return ShareRead::BadArchive;
+    for (SharedGroup &group : found) group.offset += kShareHeaderSize;
+    groups = std::move(found);
+    return ShareRead::Ok;
+}
+
+orv::Ref<ORVConfigurationTable> build_shared_table(const std::uint8_t *bytes, std::size_t size) {
+    if (!bytes) return nullptr;
+    return TableReader(bytes, size, nullptr, true).build();
+}
+
+ShareRead decode_share_region(const std::uint8_t *bytes, std::size_t size,
+                              std::vector<NamedTable> &tables, std::string *error) {
+    tables.clear();
+    std::vector<SharedGroup> groups;
+    const ShareRead read = check_share_region(bytes, size, groups, error);
+    if (read != ShareRead::Ok) return read;
+    std::vector<NamedTable> built;
+    built.reserve(groups.size());
+    for (SharedGroup &group : groups) {
+        auto table = build_shared_table(bytes + group.offset, group.size);
+        if (!table) {
+            fail(error, "a checked table could not be built");
+            return ShareRead::BadArchive;
+        }
+        built.emplace_back(std::move(group.name), std::move(table));
+    }
+    tables = std::move(built);
     return ShareRead::Ok;
 }
 

@@ -35,9 +35,19 @@ enum class ShareRead {
     BadArchive,  // the archive is not a dictionary of configuration tables
 };
 
-// Reads a whole region (header and archive) of size bytes. Every length,
-// type and name is checked; on Ok, tables holds every table with its group
-// name (upper case).
+// Checks a whole region (header and archive) of size bytes without building
+// anything: every length, type, count and name is checked. On Ok, groups
+// holds each group's name (upper case) and the byte range of its table within
+// the region, in the archive's order.
+ShareRead check_share_region(const std::uint8_t *bytes, std::size_t size,
+                             std::vector<SharedGroup> &groups, std::string *error = nullptr);
+
+// Builds the table held in the size bytes of one group's range of a region
+// that check_share_region accepted; null if the bytes are not one table.
+orv::Ref<ORVConfigurationTable> build_shared_table(const std::uint8_t *bytes, std::size_t size);
+
+// Checks a whole region and builds every table at once; on Ok, tables holds
+// every table with its group name (upper case), in the archive's order.
 ShareRead decode_share_region(const std::uint8_t *bytes, std::size_t size,
                               std::vector<NamedTable> &tables, std::string *error = nullptr);
 

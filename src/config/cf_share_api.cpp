@@ -304,11 +304,14 @@ ORV_API int cf_import_config_tables_from_file_mapping(const char *share_name) {
     }
 
     int status = 0;
-    std::vector<cf::NamedTable> tables;
+    // The whole region is checked now, so that a bad one is refused here and
+    // never later; each group's table is built when the group is first asked
+    // for, from the copy the cache keeps.
+    std::vector<cf::SharedGroup> groups;
     std::string reason;
-    if (cf::decode_share_region(bytes.data(), bytes.size(), tables, &reason) ==
+    if (cf::check_share_region(bytes.data(), bytes.size(), groups, &reason) ==
         cf::ShareRead::Ok) {
-        cf::replace_tables(std::move(tables));
+        cf::import_tables(std::move(bytes), std::move(groups));
     } else {
         // The old cache is given up either way: the process now reads its
         // files for every access.

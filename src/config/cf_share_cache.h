@@ -6,6 +6,8 @@
 
 #include "config/ORVConfigurationTable.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +20,17 @@ using NamedTable = std::pair<std::string, orv::Ref<ORVConfigurationTable>>;
 std::vector<NamedTable> cached_tables();
 // Replaces the whole cache with tables (group names in any case).
 void replace_tables(std::vector<NamedTable> tables);
+// A group of an imported region: its name (upper case) and the byte range
+// of its archived table within the region.
+struct SharedGroup {
+    std::string name;
+    std::size_t offset = 0;
+    std::size_t size = 0;
+};
+// Replaces the whole cache with the groups of a checked region, whose bytes
+// the cache keeps; each group's table is built from its bytes when the group
+// is first asked for.
+void import_tables(std::vector<std::uint8_t> region, std::vector<SharedGroup> groups);
 // Drops the cache after an import that failed: until the module ends no
 // table is kept, so every access reads the group's files again.
 void drop_tables();
