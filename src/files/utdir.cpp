@@ -72,17 +72,28 @@ Kind entry_kind(const std::string &path, unsigned char d_type) {
     return Kind::Other;
 }
 
+// Gives visit every entry of the open directory d but "." and "..", in the
+// directory's order, until visit returns false. Returns 0, or the error
+// number of a failed read. Leaves d open.
+template <class Visit>
+int for_each_entry(DIR *d, Visit &&visit) {
+    for (;;) {
+        errno = 0;
+        const struct dirent *e = ::readdir(d);
+        if (!e) return errno;
+        if (is_dot(e->d_name)) continue;
+        if (!visit(*e)) return 0;
+    }
+}
+
 // The entry names of a directory, without "." and "..", or false with errno.
 bool list_names(const char *dir, std::vector<std::string> &names) {
     DIR *d = ::opendir(dir);
     if (!d) return false;
-    for (;;) {
-        errno = 0;
-        const struct dirent *e = ::readdir(d);
-        if (!e) break;
-        if (!is_dot(e->d_name)) names.emplace_back(e->d_name);
-    }
-    const int err = errno;
+    const int err = for_each_entry(d, [&](const struct dirent &e) {
+        names.emplace_back(e.d_name);
+        return true;
+    });
     ::closedir(d);
     errno = err;
     return err == 0;
@@ -113,54 +124,45 @@ int remove_tree(const std::string &dir, orv::FileHandler *handler) {
     DIR *d = ::opendir(dir.c_str());
     if (!d) return errno;
     const bool traced = tr_is_initialized() != 0;
-    int enum_error = 0;
-    for (;;) {
-        errno = 0;
-        const struct dirent *e = ::readdir(d);
-        if (!e) {
-            enum_error = errno;
-            break;
-        }
-        if (is_dot(e->d_name)) continue;
-        const std::string path = dir + "/" + e->d_name;
-        const Kind kind = entry_kind(path, e->d_type);
-        if (kind == Kind::Missing) continue;
+    bool stopped = false;  // the handler said to stop
+    const int enum_error = for_each_entry(d, [&](const struct dirent &e) {
+        const std::string path = dir + "/" + e.d_name;
+        const Kind kind = entry_kind(path, e.d_type);
+        if (kind == Kind::Missing) return true;
         if (kind == Kind::Directory) {
             const int err = remove_tree(path, handler);
-            if (err != 0) {
-                result = err;
-                if (ask_to_proceed(handler, path, err)) {
-                    if (traced)
-                        tr_trace(__FILE__, __LINE__, tr_HIGH,
-                                 "Cannot removing directory %s. Handler suggests to proceed.", path.c_str());
-                } else {
-                    if (traced)
-                        tr_trace(__FILE__, __LINE__, tr_HIGH,
-                                 "Cannot removing directory %s. Handler suggests to stop here.", path.c_str());
-                    ::closedir(d);
-                    return result;
-                }
-            }
-            continue;
-        }
-        if (handler) handler->willProcessPath(manager(), path.c_str());
-        if (sys().unlink(path.c_str()) != 0) {
-            const int err = errno;
+            if (err == 0) return true;
             result = err;
             if (ask_to_proceed(handler, path, err)) {
                 if (traced)
-                    tr_trace(__FILE__, __LINE__, tr_HIGH, "Cannot removing file %s. Handler suggests to proceed.",
-                             path.c_str());
-            } else {
-                if (traced)
-                    tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "_ut_remove_directory_with_handler", kModule,
-                             "Cannot removing file %s. Handler suggests to stop here.", path.c_str());
-                ::closedir(d);
-                return result;
+                    tr_trace(__FILE__, __LINE__, tr_HIGH,
+                             "Cannot removing directory %s. Handler suggests to proceed.", path.c_str());
+                return true;
             }
+            if (traced)
+                tr_trace(__FILE__, __LINE__, tr_HIGH,
+                         "Cannot removing directory %s. Handler suggests to stop here.", path.c_str());
+            stopped = true;
+            return false;
         }
-    }
+        if (handler) handler->willProcessPath(manager(), path.c_str());
+        if (sys().unlink(path.c_str()) == 0) return true;
+        const int err = errno;
+        result = err;
+        if (ask_to_proceed(handler, path, err)) {
+            if (traced)
+                tr_trace(__FILE__, __LINE__, tr_HIGH, "Cannot removing file %s. Handler suggests to proceed.",
+                         path.c_str());
+            return true;
+        }
+        if (traced)
+            tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "_ut_remove_directory_with_handler", kModule,
+                     "Cannot removing file %s. Handler suggests to stop here.", path.c_str());
+        stopped = true;
+        return false;
+    });
     ::closedir(d);
+    if (stopped) return result;
     if (enum_error != 0) return enum_error;
     if (handler) handler->willProcessPath(manager(), dir.c_str());
     if (::rmdir(dir.c_str()) != 0) result = errno;
@@ -189,24 +191,11 @@ int copy_tree(const std::string &source, const std::string &destination) {
         return -1;
     }
     int result = 0;
-    for (;;) {
-        errno = 0;
-        const struct dirent *e = ::readdir(d);
-        if (!e) {
-            if (errno != 0) {
-                const int err = errno;
-                tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "FindNextFile ERROR", kModule,
-                         "Unable to find next file in %s; reason (%d): %s", source.c_str(), err,
-                         errno_text(err).c_str());
-                result = -1;
-            }
-            break;
-        }
-        if (is_dot(e->d_name)) continue;
-        const std::string from = source + "/" + e->d_name;
-        const std::string to = destination + "/" + e->d_name;
-        const Kind kind = entry_kind(from, e->d_type);
-        if (kind == Kind::Missing) continue;
+    const int read_error = for_each_entry(d, [&](const struct dirent &e) {
+        const std::string from = source + "/" + e.d_name;
+        const std::string to = destination + "/" + e.d_name;
+        const Kind kind = entry_kind(from, e.d_type);
+        if (kind == Kind::Missing) return true;
         if (kind == Kind::Directory) {
             tr_trace(__FILE__, __LINE__, tr_LOW, "Copy subdirectory %s to %s", from.c_str(), to.c_str());
             result = copy_tree(from, to);
@@ -225,12 +214,18 @@ int copy_tree(const std::string &source, const std::string &destination) {
                 tr_trace(__FILE__, __LINE__, tr_LOW, "Copied file %s to %s", from.c_str(), to.c_str());
                 if (ut_callback) {
                     char name[256];
-                    orvstr_cpy(name, e->d_name, 255);
+                    orvstr_cpy(name, e.d_name, 255);
                     ut_callback(name);
                 }
             }
         }
-        if (result != 0) break;
+        return result == 0;
+    });
+    if (read_error != 0) {
+        tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "FindNextFile ERROR", kModule,
+                 "Unable to find next file in %s; reason (%d): %s", source.c_str(), read_error,
+                 errno_text(read_error).c_str());
+        result = -1;
     }
     ::closedir(d);
     return result;
@@ -258,41 +253,34 @@ int set_writeable(const char *dir) {
         return -1;
     }
     int result = 0, changed = 0, counted = 0;
-    for (;;) {
-        errno = 0;
-        const struct dirent *e = ::readdir(d);
-        if (!e) {
-            if (errno != 0) {
-                const int err = errno;
-                tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "FindNextFile ERROR", "ut_dir_set_writeable()",
-                         "Unable to find next file in %s; reason (%d): %s", dir, err, errno_text(err).c_str());
-                result = -1;
-            }
-            break;
-        }
-        if (is_dot(e->d_name)) continue;
+    const int read_error = for_each_entry(d, [&](const struct dirent &e) {
         char path[260];
-        ut_file_build_full_path(path, dir, e->d_name, 259);
-        const Kind kind = entry_kind(path, e->d_type);
+        ut_file_build_full_path(path, dir, e.d_name, 259);
+        const Kind kind = entry_kind(path, e.d_type);
         if (kind == Kind::Directory) {
-            if (set_writeable(path) != 0) {
-                result = -1;
-                break;
-            }
-            continue;
+            if (set_writeable(path) == 0) return true;
+            result = -1;
+            return false;
         }
-        if (kind != Kind::File) continue;  // a link's target is not ours to change
+        if (kind != Kind::File) return true;  // a link's target is not ours to change
         ++counted;
         struct stat st;
-        if (::lstat(path, &st) != 0 || (st.st_mode & S_IWUSR)) continue;
+        if (::lstat(path, &st) != 0 || (st.st_mode & S_IWUSR)) return true;
         if (::chmod(path, (st.st_mode & 07777) | S_IWUSR) != 0) {
             const int err = errno;
             tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "SetFileAttributes ERROR", "ut_dir_set_writeable()",
                      "Unable to make file writable of path %s; reason (%d): %s", path, err, errno_text(err).c_str());
             result = -1;
-            break;
+            return false;
         }
         ++changed;
+        return true;
+    });
+    if (read_error != 0) {
+        tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "FindNextFile ERROR", "ut_dir_set_writeable()",
+                 "Unable to find next file in %s; reason (%d): %s", dir, read_error,
+                 errno_text(read_error).c_str());
+        result = -1;
     }
     ::closedir(d);
     const double elapsed = seconds_since(start) * 1000.0;
@@ -323,41 +311,34 @@ int dir_is_empty(const char *dir, unsigned char *is_empty) {
                      errno_text(err).c_str());
         result = -1;
     }
-    while (d) {
-        errno = 0;
-        const struct dirent *e = ::readdir(d);
-        if (!e) {
-            if (errno != 0) {
-                const int err = errno;
-                tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "FindNextFile ERROR", "ut_dir_is_empty()",
-                         "Unable to find next file in %s; reason (%d): %s", dir, err, errno_text(err).c_str());
-                result = -1;
-            }
-            break;
-        }
-        if (is_dot(e->d_name)) continue;
+    const int read_error = !d ? 0 : for_each_entry(d, [&](const struct dirent &e) {
         char path[260];
-        ut_file_build_full_path(path, dir, e->d_name, 259);
-        const Kind kind = entry_kind(path, e->d_type);
+        ut_file_build_full_path(path, dir, e.d_name, 259);
+        const Kind kind = entry_kind(path, e.d_type);
         if (kind == Kind::Directory) {
             unsigned char sub_empty = 1;
             if (dir_is_empty(path, &sub_empty) != 0) {
                 result = -1;
-                break;
+                return false;
             }
-            if (!sub_empty) {
-                *is_empty = 0;
-                break;
-            }
-        } else if (kind == Kind::File) {
-            struct stat st;
-            if (::lstat(path, &st) != 0) continue;
-            if (st.st_size > 0) {
-                *is_empty = 0;
-                break;
-            }
-            tr_warning(__FILE__, __LINE__, tr_HIGH, "ZERO length file: %s", path);
+            if (!sub_empty) *is_empty = 0;
+            return sub_empty != 0;
         }
+        if (kind != Kind::File) return true;
+        struct stat st;
+        if (::lstat(path, &st) != 0) return true;
+        if (st.st_size > 0) {
+            *is_empty = 0;
+            return false;
+        }
+        tr_warning(__FILE__, __LINE__, tr_HIGH, "ZERO length file: %s", path);
+        return true;
+    });
+    if (read_error != 0) {
+        tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "FindNextFile ERROR", "ut_dir_is_empty()",
+                 "Unable to find next file in %s; reason (%d): %s", dir, read_error,
+                 errno_text(read_error).c_str());
+        result = -1;
     }
     if (d) ::closedir(d);
     tr_trace(__FILE__, __LINE__, tr_HIGH, "ut_dir_is_empty ( \"%s\" ) returns flag IsDirEmpty = %s with return code = %s",
