@@ -1,6 +1,7 @@
 // orvkit dirs, path, copy and rm-tree: the standard directories and the
 // library's tree copy and removal from the command line.
 #include "cmdline.h"
+#include "json.h"
 #include "orvkit.h"
 
 #include <ORVCommonKit/ORVCommonKit.h>
@@ -30,19 +31,6 @@ void to_stderr(const char *text, int kind) {
 }
 
 void quiet_library() { tr_init_with_call_back(to_stderr); }
-
-void json_string(const char *text) {
-    std::putchar('"');
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-        if (*p == '"' || *p == '\\')
-            std::printf("\\%c", *p);
-        else if (*p < 0x20)
-            std::printf("\\u%04x", *p);
-        else
-            std::putchar(*p);
-    }
-    std::putchar('"');
-}
 
 int run_dirs(int argc, char **argv);
 int run_path(int argc, char **argv);
@@ -98,23 +86,17 @@ int run_dirs(int argc, char **argv) {
     quiet_library();
     size_t width = 0;
     for (const char *key : kKeys) width = std::max(width, std::strlen(key));
-    if (json) std::printf("{\n");
+    orvkit::Json doc = orvkit::Json::object();
     bool any_failed = false;
-    for (size_t i = 0; i < std::size(kKeys); ++i) {
-        const char *path = ut_orv_path_cstring_with_name(kKeys[i]);
+    for (const char *key : kKeys) {
+        const char *path = ut_orv_path_cstring_with_name(key);
         any_failed |= path == nullptr;
-        if (json) {
-            std::printf("  \"%s\": ", kKeys[i]);
-            if (path)
-                json_string(path);
-            else
-                std::printf("null");
-            std::printf("%s\n", i + 1 < std::size(kKeys) ? "," : "");
-        } else {
-            std::printf("%-*s  %s\n", static_cast<int>(width), kKeys[i], path ? path : "(unresolved)");
-        }
+        if (json)
+            doc[key] = orvkit::text(path);
+        else
+            std::printf("%-*s  %s\n", static_cast<int>(width), key, path ? path : "(unresolved)");
     }
-    if (json) std::printf("}\n");
+    if (json) orvkit::print_json(doc);
     return any_failed ? orvkit::kFailed : orvkit::kOk;
 }
 
