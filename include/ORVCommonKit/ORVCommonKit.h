@@ -29,5 +29,7 @@
 #include <ORVCommonKit/tk.h>
 #include <ORVCommonKit/tr.h>
 #include <ORVCommonKit/ut.h>
+#include <ORVCommonKit/orvhandles.h>
+#include <ORVCommonKit/orvdictc.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */

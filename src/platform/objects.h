@@ -112,6 +112,11 @@ struct ObjectEqual {
 // is in a dictionary (setObject stores a copy of a string key).
 struct ORVDictionary : ORVObject {
     std::size_t count() const noexcept { return entries_.size(); }
+    // Makes room for n entries in all.
+    void reserve(std::size_t n) {
+        entries_.reserve(n);
+        index_.reserve(n);
+    }
     ORVObject *objectForKey(const ORVObject *key) const noexcept;
     ORVObject *objectForKey(std::string_view key) const;
     // A string value for a string key, or null when missing or not a string.
