@@ -28,7 +28,8 @@ std::string text_of(const ORVObject *value) {
 
 const char *temporary_text_of(ORVObject *value) {
     if (!value) return nullptr;
-    if (auto *s = orv::as<ORVString>(value)) {
+    if (value->kind() == ORV_KIND_STRING) {
+        auto *s = static_cast<ORVString *>(value);
         // The pool's reference keeps the characters valid even when the
         // container drops or replaces the value before the pool goes.
         s->retain();
