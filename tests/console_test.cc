@@ -11,6 +11,7 @@
 
 #include "console/input_testing.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -253,6 +254,134 @@ TEST(ConsoleChoose, ListsIndentAndFormColumns) {
     EXPECT_NE(std::string::npos, run.out.find(std::string(50, ' ') + "  Enter choice (a, b, c)"));
     // 80 / (12 + 8) = 4 columns of 3 rows, running down the columns.
     EXPECT_NE(std::string::npos, run.out.find("    1. item-aaaaaaa    4. item-ddddddd    7. item-ggggggg    a. item-jjjjjjj\n"));
+}
+
+}  // namespace
+
+namespace {
+
+int code_of(void *first, void *) { return static_cast<int>(reinterpret_cast<std::intptr_t>(first)); }
+int say(void *first, void *) {
+    std::printf("[%s]", static_cast<const char *>(first));
+    return 0;
+}
+
+TEST(ConsoleMenu, BordersAndColumnsFollowTheTitleAndTheEntries) {
+    auto run = run_in_child("!quit\n!quit\n!quit\n", [] {
+        for (const char *title : {"Four", "Fives"}) {
+            menu_t *menu = menu_init(title, "q");
+            menu_run(menu);
+            menu_term(menu);
+        }
+        // Seven entries with descriptions that leave room for 4 columns: 2 rows of 4.
+        menu_t *menu = menu_init(nullptr, "q");
+        menu_set_columns(menu, 0);
+        for (const char *choice : {"a", "b", "c", "d", "e", "f", "g"}) menu_add_entry(menu, choice, "desc-of-ten", nullptr, nullptr, 0, nullptr, 0);
+        menu_run(menu);
+        menu_term(menu);
+    });
+    EXPECT_NE(std::string::npos, run.out.find("  +" + std::string(34, '-') + " Four " + std::string(34, '-') + "+\n"));
+    EXPECT_NE(std::string::npos, run.out.find("  +" + std::string(33, '-') + " Fives " + std::string(34, '-') + "+\n"));
+    // 75 / (11 + 2 + 3) = 4 columns, rows 2; description width (75 - 20) / 4 = 13.
+    EXPECT_NE(std::string::npos, run.out.find("  | a. desc-of-ten  | c. desc-of-ten  | e. desc-of-ten  | g. desc-of-ten     |\n"
+                                              "  | b. desc-of-ten  | d. desc-of-ten  | f. desc-of-ten  |                    |\n"))
+        << run.out;
+    EXPECT_EQ(3, count_of(run.out, "Menu left."));
+}
+
+TEST(ConsoleMenu, ActionsRunAroundTheChosenEntry) {
+    struct Case {
+        long pre;          // code of the pre-action; -1 none
+        const char *typed;
+        const char *shown;
+        int result;
+    } cases[] = {
+        {-1, "x\n", "x: run x\n[x][post]Your", 1},  // then the end of input
+        {1, "x\n", "x: run x\n[post]Your", 1},
+        {2, "x\n", "x: run x\n[x]Your", 1},
+        {3, "x\n", "x: run x\nYour", 1},
+        {7, "x\n", "x: run x\n\n=> 7", 7},
+        {0, "y\n", "y: stop\n", 5},
+        {0, "q\n", "q: Quit (missing quit entry)\n", 0},
+        {0, "nope\n\n!quit\n", "'nope' is not a choice of this menu.", 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        auto run = run_in_child(c.typed, [&] {
+            menu_set_hidden(1);
+            menu_t *menu = menu_init("Actions", "q");
+            menu_add_entry(menu, "x", "run x", say, const_cast<char *>("x"), 2, nullptr, 0);
+            menu_add_entry(menu, "y", "stop", code_of, reinterpret_cast<void *>(5), 0, nullptr, 0);
+            menu_set_post_action(menu, say, const_cast<char *>("post"), 0, nullptr, 0);
+            if (c.pre >= 0) menu_set_pre_action(menu, code_of, reinterpret_cast<void *>(c.pre), 0, nullptr, 0);
+            const int result = menu_run(menu);
+            std::printf("\n=> %d\n", result);
+            menu_term(menu);
+        });
+        EXPECT_NE(std::string::npos, run.out.find(c.shown)) << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("=> " + std::to_string(c.result))) << run.out;
+    }
+}
+
+TEST(ConsoleMenu, DirectivesChangeColumnsAndVisibilityAndEntriesCanMove) {
+    auto run = run_in_child("!col zz\n2\n!hide\nnope\n?\n!hide\n!col 0\nb\n", [] {
+        menu_t *menu = menu_init("Dirs", nullptr);
+        menu_add_entry(menu, "a", "first", nullptr, nullptr, 0, nullptr, 0);
+        menu_add_entry(menu, "c", "third", nullptr, nullptr, 0, nullptr, 0);
+        menu_add_entry_before_choice(menu, "c", "b", "second", menu_return, reinterpret_cast<void *>(4), 0, nullptr, 0);
+        menu_add_entry_after_choice(menu, "c", "d", "fourth", nullptr, nullptr, 0, nullptr, 0);
+        const bool refused = menu_add_entry_before_choice(menu, "zz", "e", "", nullptr, nullptr, 0, nullptr, 0) == nullptr;
+        const int first = menu_remove_choice(menu, "d");
+        std::printf("%d %d %d\n", refused, first, menu_remove_choice(menu, "d"));
+        const int result = menu_run(menu);
+        std::printf("=> %d %s\n", result, menu_selected_entry(menu)->choice);
+        menu_remove_entry(menu, menu_selected_entry(menu));
+        std::printf("=> %d\n", menu_selected_entry(menu) == nullptr);
+        menu_term(menu);
+    });
+    EXPECT_NE(std::string::npos, run.out.find("1 1 0\n")) << run.status << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("'zz' is not a number.\nThe number of columns must be 0 or more, not -1.\n"
+                                              "Number of columns (0 for automatic) : Columns set to 2.\n"));
+    EXPECT_NE(std::string::npos, run.out.find("  | a. first                           | c. third                            |\n"))
+        << run.out;
+    // Hidden: "nope" is answered without the box; "?" shows it once.
+    EXPECT_NE(std::string::npos, run.out.find("Your choice: 'nope' is not a choice of this menu.\nYour choice: \n  +"));
+    EXPECT_NE(std::string::npos, run.out.find("Columns set to 0."));
+    EXPECT_NE(std::string::npos, run.out.find("=> 4 b\n=> 1\n"));
+}
+
+int compare_text(const void *a, const void *b) { return std::strcmp(static_cast<const char *>(a), static_cast<const char *>(b)); }
+
+TEST(ConsoleList, ItemsMoveThroughTheRing) {
+    char a[] = "A", b[] = "B", c[] = "C";
+    ll_list_t list{};
+    ASSERT_EQ(0, ll_create_list(&list));
+    EXPECT_EQ(nullptr, ll_get_next_item(&list));
+    EXPECT_EQ(-1, ll_add_item(&list, ll_END, nullptr));
+    EXPECT_EQ(-1, ll_add_item(&list, ll_CURRENT, a));
+    ll_add_item(&list, ll_END, a), ll_add_item(&list, ll_END, b), ll_add_item(&list, ll_FRONT, c);
+    EXPECT_EQ(c, ll_get_curr_item(&list));
+    EXPECT_EQ(a, ll_get_nth_item(&list, 1));
+    EXPECT_EQ(nullptr, ll_get_nth_item(&list, 3));
+    EXPECT_EQ(a, ll_get_curr_item(&list));
+    EXPECT_EQ(b, ll_get_next_item(&list));
+    EXPECT_EQ(nullptr, ll_delete_item(&list, ll_AFTER));  // after the last is the marker
+    EXPECT_EQ(nullptr, ll_get_next_item(&list));
+    EXPECT_EQ(c, ll_get_next_item(&list));
+    EXPECT_EQ(b, ll_get_tail_item(&list));
+    EXPECT_EQ(b, ll_delete_item(&list, ll_CURRENT));  // the last: current moves back
+    EXPECT_EQ(a, ll_get_curr_item(&list));
+    ll_add_item(&list, ll_BEFORE, b);  // C, B, A
+    EXPECT_EQ(&list, ll_sort(&list, compare_text));
+    EXPECT_EQ(b, ll_get_curr_item(&list));  // the element stays, its item is sorted
+    EXPECT_EQ(a, ll_get_head_item(&list));
+    EXPECT_EQ(a, ll_delete_item(&list, ll_CURRENT));  // not the last: current moves on
+    EXPECT_EQ(b, ll_get_curr_item(&list));
+    EXPECT_EQ(-1, ll_dispose_list(&list));
+    EXPECT_EQ(b, ll_delete_item(&list, ll_FRONT));
+    EXPECT_EQ(c, ll_delete_item(&list, ll_END));
+    EXPECT_EQ(0, ll_num_of_items(&list));
+    EXPECT_EQ(0, ll_dispose_list(&list));
 }
 
 }  // namespace
