@@ -17,8 +17,13 @@
 #include <ORVCommonKit/orvexport.h>
 #include <ORVCommonKit/orvversion.h>
 #include <ORVCommonKit/orvobjects.h>
+#include <ORVCommonKit/orvlocale.h>
 #include <ORVCommonKit/orvopt.h>
 #include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/choose.h>
+#include <ORVCommonKit/input.h>
+#include <ORVCommonKit/ll.h>
+#include <ORVCommonKit/menu.h>
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/cfshare.h>
 #include <ORVCommonKit/cfvalidate.h>
