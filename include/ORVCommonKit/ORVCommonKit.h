@@ -33,6 +33,9 @@
 #include <ORVCommonKit/orvstr.h>
 #include <ORVCommonKit/tk.h>
 #include <ORVCommonKit/tr.h>
+#include <ORVCommonKit/trlog.h>
+#include <ORVCommonKit/orvresult.h>
+#include <ORVCommonKit/orvqtimer.h>
 #include <ORVCommonKit/ut.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */
