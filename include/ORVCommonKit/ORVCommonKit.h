@@ -29,5 +29,6 @@
 #include <ORVCommonKit/tk.h>
 #include <ORVCommonKit/tr.h>
 #include <ORVCommonKit/ut.h>
+#include <ORVCommonKit/dt.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */
