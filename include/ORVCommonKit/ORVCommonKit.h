@@ -30,5 +30,6 @@
 #include <ORVCommonKit/tr.h>
 #include <ORVCommonKit/ut.h>
 #include <ORVCommonKit/dt.h>
+#include <ORVCommonKit/orvtime.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */
