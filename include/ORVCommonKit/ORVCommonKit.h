@@ -17,6 +17,7 @@
 #include <ORVCommonKit/orvexport.h>
 #include <ORVCommonKit/orvversion.h>
 #include <ORVCommonKit/orvobjects.h>
+#include <ORVCommonKit/orvlocale.h>
 #include <ORVCommonKit/orvopt.h>
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cftable.h>
