@@ -2,7 +2,9 @@
 // (checked against the C library's strftime where the two agree), round
 // trips, German month names and the formats in other notations. Today is
 // fixed at December 6th 2026 and the zone at UTC.
+#include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/dt.h>
+#include <ORVCommonKit/orvlocale.h>
 #include <ORVCommonKit/tr.h>
 
 #include "dates/dt_calendar.h"
@@ -27,6 +29,9 @@ class DateStringsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         tzset();
+        orvlocale_term();
+        cf_term();
+        install_.write("sys/data/cf/behavior.plist", "{ }");
         install_.write("sys/config/interface.base",
                        "SupportedLanguages\tSYSTEM\tenu deu\nenu.LanguageID\tSYSTEM\t1\n"
                        "deu.LanguageID\tSYSTEM\t2\n");
@@ -40,6 +45,8 @@ protected:
     void TearDown() override {
         orv::dates::setClock(nullptr);
         dt_set_language(kEnglish);
+        orvlocale_term();
+        cf_term();
         tzset();
     }
     orvtest::ScopedEnv tz_{"TZ", "UTC0"};

@@ -3,7 +3,10 @@
 // is never freed, so a parse in progress never loses its words).
 #include "dates/dt_words.h"
 
-#include "platform/bundle.h"
+#include <ORVCommonKit/orvlocale.h>
+
+#include "frame/orvlocale_internal.h"
+#include "platform/pool.h"
 
 #include <atomic>
 #include <memory>
@@ -16,21 +19,18 @@ namespace orv::dates {
 
 namespace {
 
-// The code of the supported language with this id.
+// The code of the supported language with this id (the languages module
+// starts on demand).
 std::optional<std::string> languageCodeOf(int languageId) {
-    switch (languageId) {
-    case 1: case 1033: return "enu";
-    case 2: case 1031: return "deu";
-    default: return std::nullopt;
-    }
+    PoolScope pool;
+    const char *code = orvlocale_get_language_name(languageId);
+    if (!code) return std::nullopt;
+    return std::string(code);
 }
 
 // The text of key in the language's "dt" table; "" when missing.
-std::string localizedWord(const std::string &code, const char *key) {
-    auto table = commonBundle()->stringsTable("dt_" + code);
-    if (!table) return {};
-    std::string value = commonBundle()->localizedString(key, "", "dt_" + code);
-    return value == key ? std::string() : value;
+std::string localizedWord(const std::string &code, const std::string &key) {
+    return orv::locale::lookup(nullptr, "dt", key, code.c_str(), "").value_or(std::string());
 }
 
 std::unique_ptr<DateWords> readWords(const std::string &code) {
@@ -42,8 +42,8 @@ std::unique_ptr<DateWords> readWords(const std::string &code) {
     w->yesterday = localizedWord(code, "KEY_YESTERDAY");
     w->tomorrow = localizedWord(code, "KEY_TOMORROW");
     for (int m = 1; m <= 12; ++m) {
-        w->months[static_cast<std::size_t>(m - 1)] = localizedWord(code, ("MONTH_NAME" + std::to_string(m)).c_str());
-        w->shortMonths[static_cast<std::size_t>(m - 1)] = localizedWord(code, ("SHORT_MONTH_NAME" + std::to_string(m)).c_str());
+        w->months[static_cast<std::size_t>(m - 1)] = localizedWord(code, "MONTH_NAME" + std::to_string(m));
+        w->shortMonths[static_cast<std::size_t>(m - 1)] = localizedWord(code, "SHORT_MONTH_NAME" + std::to_string(m));
     }
     return w;
 }
