@@ -4,12 +4,14 @@
 // fixed at December 6th 2026 and the zone at UTC.
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/dt.h>
+#include <ORVCommonKit/dtlocale.h>
 #include <ORVCommonKit/orvlocale.h>
 #include <ORVCommonKit/tr.h>
 
 #include "dates/dt_calendar.h"
 #include "dates/dt_state.h"
 #include "dates/dt_words.h"
+#include "dates/dtlocale_keywords.h"
 #include "support/orv_test_support.h"
 #include "support/orv_trace_capture.h"
 
@@ -276,6 +278,43 @@ TEST_F(DateStringsTest, ExplanationNamesTheRuleOfEachPiece) {
     EXPECT_EQ(why.steps[0].role, "month");
     EXPECT_EQ(why.steps[0].rule, "the format puts the month here");
     EXPECT_EQ(why.steps[3].rule.rfind("two-digit year became 2005", 0), 0u);
+}
+
+// The user's own words: French month names and day words.
+TEST_F(DateStringsTest, UserWordsHintsAndExamples) {
+    orv::dates::UserDateSettings french{{"janvier", "f\xe9vrier", "mars", "avril", "mai", "juin", "juillet",
+                                         "ao\xfbt", "septembre", "octobre", "novembre", "d\xe9" "cembre"},
+                                        "hier", "aujourd'hui", "demain"};
+    orv::dates::setUserDateSettingsForTesting(french);
+    struct Row { const char *text; int format, code, date; };
+    const Row rows[] = {
+        {"janv 5 2017", 4, 0, 20170105}, {"HIER", 4, 0, 20261205}, {"demain", 4, 0, 20261207},
+        {"unknown", 4, 0, 0},    {"5 f\xe9v 2017", 6, 0, 20170205},
+        {"yesterday", 4, -5, 0},         {"janv 5 2017", 16, -5, 0},
+    };
+    for (const Row &r : rows) {
+        int date = -1;
+        EXPECT_EQ(dtlocale_str_to_date_format(&date, r.text, r.format), r.code) << r.text;
+        EXPECT_EQ(date, r.date) << r.text;
+    }
+    // Hints and examples share module buffers: each is checked before the next call.
+    EXPECT_STREQ(dtlocale_hint_str_for_fmt_sep(9, '/'), "Y/M/D");
+    EXPECT_STREQ(dtlocale_hint_str_for_fmt_sep(0, '-'), "D-M-Y");
+    EXPECT_STREQ(dtlocale_hint_str_for_fmt_sep(14, ' '), "M D Y");
+    EXPECT_STREQ(dtlocale_example_str_for_fmt_sep(7, '.'), "31.01.1999");
+    EXPECT_STREQ(dtlocale_example_str_for_fmt_sep(14, '-'), "jan. 31/99");
+    char printed[64];
+    ASSERT_EQ(dtlocale_date_to_str_format(printed, 20170802, 2, '-'), 0);
+    EXPECT_STREQ(printed, "ao\xfbt-02-17");
+    ASSERT_EQ(dtlocale_date_to_str_format(printed, 0, 2, '-'), 0);
+    EXPECT_STREQ(printed, "Unknown");
+    EXPECT_STREQ(dtlocale_hint_str_for_fmt_sep(16, '-'), "");
+    ASSERT_EQ(capture_.errors().size(), 1u);
+    EXPECT_NE(capture_.errors()[0].find("An unrecoginized format value (16) was passed to dtlocale_hint_str_for_fmt_sep."), std::string::npos);
+    orv::dates::setUserDateSettingsForTesting(std::nullopt);
+    orvtest::ScopedEnv c{"LC_ALL", "C"};
+    EXPECT_EQ(orv::dates::userDateSettings().months[8], "September");
+    EXPECT_EQ(orv::dates::userDateSettings().priorDay, "Yesterday");
 }
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include <ORVCommonKit/tr.h>
 #include <ORVCommonKit/ut.h>
 #include <ORVCommonKit/dt.h>
+#include <ORVCommonKit/dtlocale.h>
 #include <ORVCommonKit/orvtime.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */
