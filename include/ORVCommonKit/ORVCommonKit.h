@@ -37,5 +37,8 @@
 #include <ORVCommonKit/orvresult.h>
 #include <ORVCommonKit/orvqtimer.h>
 #include <ORVCommonKit/ut.h>
+#include <ORVCommonKit/dt.h>
+#include <ORVCommonKit/dtlocale.h>
+#include <ORVCommonKit/orvtime.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */
