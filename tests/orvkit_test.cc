@@ -60,6 +60,7 @@ TEST_F(OrvkitTest, JsonDocumentsOfEveryDataCommand) {
     const std::string site = install_ / "site/config/viewer.site";
     const std::string base = install_ / "sys/config/viewer.base";
     const std::string plist = install_.write("doc.plist", "{ a = (x, \"y z\"); b = <0aff>; }");
+    install_.write("site/config/rarivurizez.site", "localhost.VIRTUAL_NAME\tUSER\tfilesrv\n");
     struct Case {
         std::string args;
         int status;
@@ -87,6 +88,8 @@ TEST_F(OrvkitTest, JsonDocumentsOfEveryDataCommand) {
         {"config get viewer PORT --type int --origin", 0,
          {{"type", "int"}, {"value", 1104}, {"origin", {{"domain", "SITE"}, {"key", "SITE.PORT"}}}}},
         {"config get viewer NOPE", 1, {{"values", json::array()}}},
+        {"df " + install_.path(), 0, {{"path", install_.path()}}},
+        {"host localhost", 0, {{"host", "localhost"}, {"virtual_name", "filesrv"}}},
     };
     for (const Case &c : cases) {
         const json doc = run_json(c.args, c.status);
