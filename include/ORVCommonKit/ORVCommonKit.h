@@ -33,6 +33,12 @@
 #include <ORVCommonKit/orvstr.h>
 #include <ORVCommonKit/tk.h>
 #include <ORVCommonKit/tr.h>
+#include <ORVCommonKit/trlog.h>
+#include <ORVCommonKit/orvresult.h>
+#include <ORVCommonKit/orvqtimer.h>
 #include <ORVCommonKit/ut.h>
+#include <ORVCommonKit/dt.h>
+#include <ORVCommonKit/dtlocale.h>
+#include <ORVCommonKit/orvtime.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */
