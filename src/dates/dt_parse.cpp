@@ -27,7 +27,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 std::string number(long long v) { return std::to_string(v); }
 
 // The year placed in a century by the tense; today is a date value.
-int centuryYear(int typed, int month, int day, int tense, Explanation *why) {
+int centuryYear(int typed, const char *piece, int month, int day, int tense, Explanation *why) {
     int today = todayPlusSeconds(0);
     int century = today / 1000000 * 100;
     int thisYear = today / 10000 % 100;
@@ -44,7 +44,7 @@ int centuryYear(int typed, int month, int day, int tense, Explanation *why) {
         if (join(year, month, day) > today) year -= 100, rule = "past: after today in this century, so the one before";
         else rule = "past: not after today in this century";
     }
-    if (why) why->add(number(typed), "year", std::string("two-digit year became ") + number(year) + " (" + rule + ")");
+    if (why) why->add(piece, "year", std::string("two-digit year became ") + number(year) + " (" + rule + ")");
     return year;
 }
 
@@ -155,7 +155,7 @@ int threePieces(int *date, const Pieces &p, int format, int tense, const DateWor
         return -5;
     }
     int y = static_cast<int>(year);
-    if (y <= 99) y = centuryYear(y, month, day, tense, why);
+    if (y <= 99) y = centuryYear(y, p.text[yearAt], month, day, tense, why);
     int code = validate(y, month, day);
     if (code != 0) {
         if (why) why->add(std::to_string(join(y, month, day)), "date", code == -4 ? "the year is below 1800" : code == -3 ? "the month is not 1 to 12" : "the month has no such day");
