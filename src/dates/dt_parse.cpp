@@ -24,7 +24,23 @@ const char *roleName(Role r) { return r == D ? "day" : r == M ? "month" : "year"
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The letters of the code page, as orvchar_is_alpha tells them, looked up
+// without a call per character.
+struct LetterTable {
+    bool letter[256];
+    LetterTable() {
+        for (int c = 0; c < 256; ++c) letter[c] = orvchar_is_alpha(static_cast<char>(c)) != 0;
+    }
+    bool operator()(char c) const { return letter[static_cast<unsigned char>(c)]; }
+};
+const LetterTable isLetter;
+
 std::string number(long long v) { return std::to_string(v); }
+
+// Explanations are rare: kept out of the rules' fast path.
+[[gnu::cold, gnu::noinline]] void note(Explanation *why, const char *piece, const char *role, const char *rule) {
+    why->add(piece, role, rule);
+}
 
 // The year placed in a century by the tense; today is a date value.
 int centuryYear(int typed, const char *piece, int month, int day, int tense, Explanation *why) {
@@ -54,7 +70,7 @@ int threePieces(int *date, const Pieces &p, int format, int tense, const DateWor
     int wordAt = -1;
     for (int i = 0; i < 3; ++i) {
         if (p.isNumber[i]) {
-            value[i] = std::strtoll(p.text[i], nullptr, 10);
+            value[i] = p.value[i];
             continue;
         }
         if (wordAt >= 0) {
@@ -73,7 +89,7 @@ int threePieces(int *date, const Pieces &p, int format, int tense, const DateWor
     auto taken = [&](int i) { return at[0] == i || at[1] == i || at[2] == i; };
     auto assign = [&](int i, Role r, const char *rule) {
         at[static_cast<int>(r)] = i;
-        if (why) why->add(p.text[i], roleName(r), rule);
+        if (why) note(why, p.text[i], roleName(r), rule);
     };
     int &dayAt = at[0], &monthAt = at[1], &yearAt = at[2];
 
@@ -197,42 +213,50 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b, std::size_t limi
     return true;
 }
 
+bool equalsIgnoringCasePrefix(const char *text, std::string_view word, std::size_t limit) noexcept {
+    std::size_t i = 0;
+    for (; i < limit && text[i]; ++i)
+        if (i >= word.size() || (text[i] != word[i] && orvchar_to_lower(text[i]) != orvchar_to_lower(word[i])))
+            return false;
+    return i == limit || i == word.size();
+}
+
 void cutPieces(const char *text, Pieces &out) noexcept {
-    out = Pieces{};
+    out.count = out.numeric = 0;
     if (!text) return;
-    int len = 0;
-    enum { None, Digits, Letters } kind = None;
-    auto end = [&] {
-        out.text[out.count][len] = '\0';
-        out.isNumber[out.count] = kind == Digits;
-        if (kind == Digits) ++out.numeric;
-        ++out.count;
-        kind = None;
-        len = 0;
-    };
+    int count = 0, numeric = 0;
     for (const char *s = text; *s;) {
-        char c = *s;
-        bool digit = isDigit(c), letter = !digit && orvchar_is_alpha(c);
-        if (kind == None) {
-            if (!digit && !letter) {
-                ++s;
-                continue;
-            }
-            if (out.count == 3) {
-                out.count = 4;
-                return;
-            }
-            kind = digit ? Digits : Letters;
-        }
-        if ((kind == Digits && digit) || (kind == Letters && letter)) {
-            out.text[out.count][len++] = c;
+        bool digits = isDigit(*s);
+        if (!digits && !isLetter(*s)) {
             ++s;
-            if (len == static_cast<int>(kPieceMax)) end();
-        } else {
-            end();  // the character is looked at again for the next piece
+            continue;
         }
+        if (count == 3) {
+            count = 4;
+            break;
+        }
+        // A run of digits or of letters, at most kPieceMax long; the
+        // character that ends it starts the next look.
+        char *to = out.text[count];
+        char *const first = to;
+        long long value = 0;
+        if (digits) {
+            while (isDigit(*s) && to - first < static_cast<long>(kPieceMax)) {
+                value = value * 10 + (*s - '0');
+                *to++ = *s++;
+            }
+            ++numeric;
+        } else {
+            while (isLetter(*s) && to - first < static_cast<long>(kPieceMax))
+                *to++ = *s++;
+        }
+        *to = '\0';
+        out.isNumber[count] = digits;
+        out.value[count] = value;
+        ++count;
     }
-    if (kind != None) end();
+    out.count = count;
+    out.numeric = numeric;
 }
 
 int monthOfName(const DateWords &words, std::string_view word) noexcept {
@@ -303,7 +327,7 @@ int parseText(int *date, const char *text, int format, int tense, const DateWord
         if (why) why->add("", "date", "an empty text is no date");
         return 0;
     }
-    if (!words.unknown.empty() && equalsIgnoringCase(text, words.unknown, kPieceMax)) {
+    if (!words.unknown.empty() && equalsIgnoringCasePrefix(text, words.unknown, kPieceMax)) {
         if (why) why->add(text, "date", "the word for an unknown date");
         return 0;
     }
