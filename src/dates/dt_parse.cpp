@@ -28,10 +28,15 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // without a call per character.
 struct LetterTable {
     bool letter[256];
+    char lower[256];
     LetterTable() {
-        for (int c = 0; c < 256; ++c) letter[c] = orvchar_is_alpha(static_cast<char>(c)) != 0;
+        for (int c = 0; c < 256; ++c) {
+            letter[c] = orvchar_is_alpha(static_cast<char>(c)) != 0;
+            lower[c] = orvchar_to_lower(static_cast<char>(c));
+        }
     }
     bool operator()(char c) const { return letter[static_cast<unsigned char>(c)]; }
+    char toLower(char c) const { return lower[static_cast<unsigned char>(c)]; }
 };
 const LetterTable isLetter;
 
@@ -209,14 +214,14 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b, std::size_t limi
     std::size_t na = std::min(a.size(), limit), nb = std::min(b.size(), limit);
     if (na != nb) return false;
     for (std::size_t i = 0; i < na; ++i)
-        if (a[i] != b[i] && orvchar_to_lower(a[i]) != orvchar_to_lower(b[i])) return false;
+        if (a[i] != b[i] && isLetter.toLower(a[i]) != isLetter.toLower(b[i])) return false;
     return true;
 }
 
 bool equalsIgnoringCasePrefix(const char *text, std::string_view word, std::size_t limit) noexcept {
     std::size_t i = 0;
     for (; i < limit && text[i]; ++i)
-        if (i >= word.size() || (text[i] != word[i] && orvchar_to_lower(text[i]) != orvchar_to_lower(word[i])))
+        if (i >= word.size() || (text[i] != word[i] && isLetter.toLower(text[i]) != isLetter.toLower(word[i])))
             return false;
     return i == limit || i == word.size();
 }
