@@ -119,21 +119,17 @@ TEST_F(TraceFileTest, SecondInitAndSecondTermDoNothing) {
     EXPECT_EQ(tr_term(), 0);
     EXPECT_EQ(read_file(dir_ / "one.log"), closed);
     EXPECT_FALSE(std::ifstream(dir_ / "two.log").good());
-}
-
-TEST_F(TraceFileTest, NamesThatGiveNoFileAreRefused) {
-    EXPECT_EQ(tr_init(nullptr), -4998);
-    EXPECT_EQ(tr_init(""), -4998);
-    EXPECT_EQ(tr_init("/abs/prog"), -4998);
-    EXPECT_EQ(tr_init("C:\\prog"), -4998);
-    EXPECT_EQ(tr_is_initialized(), 0);
-    EXPECT_EQ(tr_trace_file_name(), nullptr);
-}
-
-TEST_F(TraceFileTest, TermDoesNothingInCallBackMode) {
+    // In call-back mode there is nothing to end.
     tr_init_with_call_back(ignore);
     EXPECT_EQ(tr_term(), 0);
     EXPECT_EQ(tr_is_initialized(), 1);
+}
+
+TEST_F(TraceFileTest, NamesThatGiveNoFileAreRefused) {
+    for (const char *name : {static_cast<const char *>(nullptr), "", "/abs/prog", "C:\\prog"})
+        EXPECT_EQ(tr_init(name), -4998) << (name ? name : "null");
+    EXPECT_EQ(tr_is_initialized(), 0);
+    EXPECT_EQ(tr_trace_file_name(), nullptr);
 }
 
 TEST_F(TraceFileTest, TermResetsSettingsButKeepsTagDisplay) {
@@ -176,14 +172,6 @@ TEST_F(TraceFileTest, DateLineAfterFiftyEndedMessages) {
     EXPECT_EQ(lines[53], "[f.c,1]  plain messages do not trigger it");
     EXPECT_EQ(lines[54], "** Time of this message: " + kDate);
     EXPECT_EQ(lines[55], "WARNING [f.c,2 20170304 13:45:12,000] after the date");
-}
-
-TEST_F(TraceFileTest, NoDateLineWithIntervalZero) {
-    ASSERT_EQ(tr_init("nodates"), 0);
-    tr_set_time_log_interval(0);
-    for (int i = 0; i < 120; ++i) tr_trace("f.c", i, tr_HIGH, "m");
-    tr_term();
-    EXPECT_THAT(read_file(dir_ / "nodates.log"), Not(HasSubstr("** Time of this message")));
 }
 
 TEST_F(TraceFileTest, LevelNoticesGoIntoTheFile) {
@@ -262,12 +250,14 @@ TEST_F(TraceFileTest, FailedMoveAsideKeepsTheGenerationInTheFile) {
                                 "# represent a true sequence of events.\n\n[f.c,52 "));
 }
 
-TEST_F(TraceFileTest, SizeZeroNeverCaps) {
-    ASSERT_EQ(tr_init("nocap"), 0);
+TEST_F(TraceFileTest, ZeroTurnsOffDateLinesAndCapping) {
+    ASSERT_EQ(tr_init("zero"), 0);
     tr_set_trace_file_size(0);
+    tr_set_time_log_interval(0);
     for (int i = 0; i < 200; ++i) tr_trace("f.c", i, tr_HIGH, "message number %03d", i);
     tr_term();
-    EXPECT_FALSE(std::ifstream(dir_ / "nocap.log-").good());
+    EXPECT_FALSE(std::ifstream(dir_ / "zero.log-").good());
+    EXPECT_THAT(read_file(dir_ / "zero.log"), Not(HasSubstr("** Time of this message")));
 }
 
 using TraceFileDeathTest = TraceFileTest;
