@@ -55,7 +55,6 @@ SwitchOutcome switch_capped_file(std::FILE *&stream, const char *path, const cha
         rules.open_failed(path, mode[0] == 'a' ? "a" : "w", errno);
         return SwitchOutcome::Failed;
     }
-    if (rules.unbuffered) std::setvbuf(stream, nullptr, _IONBF, 0);
     return mode[0] == 'a' ? SwitchOutcome::KeptInPlace : SwitchOutcome::Switched;
 }
 
