@@ -8,11 +8,9 @@
 #include <ORVCommonKit/orvstd.h>
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -155,27 +153,6 @@ bool move_path(const char *from, const char *to, orv::FileHandler *handler) {
 
 bool remove_with_handler(const char *path, orv::FileHandler *handler) {
     return orv::FileManager::defaultManager().removeFileAtPath(path, handler);
-}
-
-std::string unique_string() {
-    static std::atomic<unsigned long> counter{0};
-    unsigned char random[8] = {};
-    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-        struct timespec ts;
-        ::clock_gettime(CLOCK_REALTIME, &ts);
-        for (size_t i = 0; i < sizeof random; ++i)
-            random[i] = static_cast<unsigned char>((ts.tv_nsec >> (i * 4)) ^ (ts.tv_sec >> i));
-    }
-    char host[64] = "host";
-    ::gethostname(host, sizeof host - 1);
-    host[sizeof host - 1] = '\0';
-    for (char *p = host; *p; ++p)
-        if (*p == '/' || *p == '\\' || *p == '.') *p = '-';
-    char text[160];
-    std::snprintf(text, sizeof text, "%s_%d_%lu_%02X%02X%02X%02X%02X%02X%02X%02X", host,
-                  static_cast<int>(::getpid()), counter.fetch_add(1) + 1, random[0], random[1],
-                  random[2], random[3], random[4], random[5], random[6], random[7]);
-    return text;
 }
 
 void pause_millis(int millis) {
