@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -59,23 +60,18 @@ bool write_all(int fd, const char *data, size_t n) {
     return true;
 }
 
-// Copies the rest of in to out: copy_file_range while the kernel takes it,
-// then plain reads and writes.
+// Copies the rest of in to out: copy_file_range while the kernel takes it
+// (until it reports the end, so a file that grew is copied whole), else plain
+// reads and writes through a buffer made only then.
 bool copy_contents(int in, int out, off_t size) {
-    bool kernel_copy = true;
-    off_t left = size;
-    while (kernel_copy && left > 0) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(left), 0);
-        if (n > 0) {
-            left -= n;
-        } else if (n == 0) {
-            break;  // the file shrank; read what is left below
-        } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                   errno == EBADF) {
-            kernel_copy = false;
-        } else if (errno != EINTR) {
-            return false;
-        }
+    const size_t step = static_cast<size_t>(std::max<off_t>(size, 1 << 20));
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, step, 0);
+        if (n > 0) continue;
+        if (n == 0) return true;
+        if (errno == EINTR) continue;
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF) break;
+        return false;
     }
     std::vector<char> buffer(1 << 16);
     for (;;) {
