@@ -8,6 +8,7 @@
 #include "files/fsutil.h"
 #include "files/path_rules.h"
 #include "files/sys_seam.h"
+#include "files/unique_string.h"
 #include "files/utdir_internal.h"
 #include "frame/ORVStdHandler.h"
 #include "platform/pool.h"
