@@ -60,12 +60,19 @@ const std::string &current_host_upper() noexcept;
 
 // Replaces the current host for one call; the local host comes back when the
 // object ends, whatever the outcome of the call.
+// The current host belongs to the calling thread: other threads keep theirs.
 class ScopedHost {
 public:
     explicit ScopedHost(std::string_view host);
     ~ScopedHost();
     ScopedHost(const ScopedHost &) = delete;
     ScopedHost &operator=(const ScopedHost &) = delete;
+
+private:
+    std::string host_;
+    std::string upper_;
+    const std::string *saved_host_;
+    const std::string *saved_upper_;
 };
 
 // ---- cfTableDict: group name in upper case to the group's table ----
@@ -77,6 +84,10 @@ ORVConfigurationTable *cached_table(std::string_view group) noexcept;
 // and releasing the table stored there before, if another. Does nothing
 // before start.
 void store_table(std::string_view group, ORVConfigurationTable *table);
+
+// The cached table of a group when get_table would give it without changing
+// anything (it is in cfTableDict and has variables), else null. Borrowed.
+ORVConfigurationTable *peek_table(const char *group) noexcept;
 
 // The table of a group for lookups and changes: the cached table when it has
 // variables, else the group read now from all domains and cached. table gets
