@@ -287,7 +287,11 @@ int deliver(ORVConfigurationVariable *var, const char *name, unsigned behavior, 
     result.level = *var->permission();
 
     const cf::StringList *values = nullptr;
-    const int expanded = cf::expand_values(var->values(), behavior, result.expanded, &values);
+    // Most variables expand nothing: their stored values are the answer.
+    constexpr unsigned kExpands = cf_BEHAVIOR_EXPAND_SUFFIXED | cf_BEHAVIOR_EXPAND_LIST;
+    const int expanded = behavior & kExpands
+                             ? cf::expand_values(var->values(), behavior, result.expanded, &values)
+                             : (values = var->values(), 0);
     if (expanded != 0 || !values) {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "", "cf", "Could not get values.");
         return cf_FAILURE;
@@ -523,6 +527,32 @@ bool group_ready(const char *group, bool checks_start = true) {
     return table && table_ready(table);
 }
 
+int table_for(const char *group, ORVConfigurationTable **table);
+
+// group_ready that keeps the table it found, so that a call answered in the
+// same read section does not look for it again.
+struct GroupPeek {
+    const char *group;
+    bool checks_start = true;
+    ORVConfigurationTable *table = nullptr;
+
+    bool operator()() {
+        if ((checks_start && !cf::module_initialized()) || !group) return true;
+        table = cf::peek_table(group);
+        if (table && table_ready(table)) return true;
+        table = nullptr;
+        return false;
+    }
+    // The table of the group: the one found, else the one table_for gives.
+    int get(ORVConfigurationTable **out) {
+        if (table) {
+            *out = table;
+            return 0;
+        }
+        return table_for(group, out);
+    }
+};
+
 // The table of a group for a group-based call, reported when it cannot be had.
 int table_for(const char *group, ORVConfigurationTable **table) {
     const int status = cf::get_table(group, table);
@@ -651,7 +681,8 @@ ORV_API int cf_get_string_from_table(ORVConfigurationTable *table, int domain, c
 
 ORV_API int cf_get(int domain, const char *group, const char *name, int *level, int *count,
                    char **values) {
-    return cf::read_call([&] { return group_ready(group); }, [&]() -> int {
+    GroupPeek peek{group};
+    return cf::read_call(peek, [&]() -> int {
         tr_trace(__FILE__, __LINE__, tr_MID, "cf_get(%s, \"%s\", \"%s\", %#lx, %#lx, %#lx) called",
                  cf::domain_name(domain), printable(group), printable(name), address(level),
                  address(count), address(values));
@@ -661,14 +692,15 @@ ORV_API int cf_get(int domain, const char *group, const char *name, int *level, 
         }
         if (!group || !name || !count || !values) return cf_BAD_PARAM;
         ORVConfigurationTable *table = nullptr;
-        if (int status = table_for(group, &table); status != 0) return status;
+        if (int status = peek.get(&table); status != 0) return status;
         return cf_get_from_table(table, domain, name, level, count, values);
     });
 }
 
 ORV_API int cf_get_from_domain(int domain, const char *group, const char *name, int *level,
                                int *count, char **values) {
-    return cf::read_call([&] { return group_ready(group); }, [&]() -> int {
+    GroupPeek peek{group};
+    return cf::read_call(peek, [&]() -> int {
         tr_trace(__FILE__, __LINE__, tr_MID,
                  "cf_get_from_domain (%s, \"%s\", \"%s\", %#lx, %#lx, %#lx) called",
                  cf::domain_name(domain), printable(group), printable(name), address(level),
@@ -683,7 +715,7 @@ ORV_API int cf_get_from_domain(int domain, const char *group, const char *name, 
         }
         if (!group || !name || !count || !values) return cf_BAD_PARAM;
         ORVConfigurationTable *table = nullptr;
-        if (int status = table_for(group, &table); status != 0) return status;
+        if (int status = peek.get(&table); status != 0) return status;
         return cf_get_from_domain_with_table(table, domain, name, level, count, values);
     });
 }
@@ -701,7 +733,8 @@ ORV_API int cf_get_for_host(int domain, const char *group, const char *name, con
 
 ORV_API int cf_get_simple(int domain, const char *group, const char *name, int *level,
                           void *storage, int type, float default_value) {
-    return cf::read_call([&] { return group_ready(group); }, [&]() -> int {
+    GroupPeek peek{group};
+    return cf::read_call(peek, [&]() -> int {
         tr_trace(__FILE__, __LINE__, tr_MID,
                  "cf_get_simple (%s, \"%s\", \"%s\", %#lx, %#lx, %d, %f) called",
                  cf::domain_name(domain), printable(group), printable(name), address(level),
@@ -712,14 +745,15 @@ ORV_API int cf_get_simple(int domain, const char *group, const char *name, int *
         }
         if (!group || !name || !storage) return cf_BAD_PARAM;
         ORVConfigurationTable *table = nullptr;
-        if (int status = table_for(group, &table); status != 0) return status;
+        if (int status = peek.get(&table); status != 0) return status;
         return simple_from_table(table, domain, name, level, storage, type, default_value);
     });
 }
 
 ORV_API int cf_get_string(int domain, const char *group, const char *name, int *level,
                           char *buffer, int size, const char *default_value) {
-    return cf::read_call([&] { return group_ready(group); }, [&]() -> int {
+    GroupPeek peek{group};
+    return cf::read_call(peek, [&]() -> int {
         tr_trace(__FILE__, __LINE__, tr_MID,
                  "cf_get_string (%s, \"%s\", \"%s\", %#lx, %#lx, %d, \"%s\") called",
                  cf::domain_name(domain), printable(group), printable(name), address(level),
@@ -730,7 +764,7 @@ ORV_API int cf_get_string(int domain, const char *group, const char *name, int *
         }
         if (!group || !name || !buffer || size < 0) return cf_BAD_PARAM;
         ORVConfigurationTable *table = nullptr;
-        if (int status = table_for(group, &table); status != 0) return status;
+        if (int status = peek.get(&table); status != 0) return status;
         return string_from_table(table, domain, name, level, buffer, size, default_value);
     });
 }

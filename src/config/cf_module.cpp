@@ -46,9 +46,7 @@ using TableDict = std::unordered_map<std::string, orv::Ref<ORVConfigurationTable
 
 // ---- Module state; written only by the functions of this file ----
 
-// Set by a successful cf_init/cf_init_ex, cleared by cf_term (atomic so
-// that cf_is_init and cf_free may ask at any time).
-std::atomic<bool> Initialized{false};
+using cf::module_detail::Initialized;
 // Current user and user domain: owned copies, or absent. Set at start, by a
 // second start without a previous user, or by cf_set_user_name.
 std::optional<std::string> User;
@@ -258,7 +256,7 @@ const char *perm_description(int level) noexcept {
     }
 }
 
-bool module_initialized() noexcept { return Initialized; }
+std::atomic<bool> module_detail::Initialized{false};
 
 const std::string &search_path(int domain) noexcept {
     if (static_cast<unsigned>(domain) >= kDomainCount) return Empty_string;

@@ -6,6 +6,7 @@
 
 #include <ORVCommonKit/cfdefs.h>
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,16 @@ const char *domain_name(int domain) noexcept;
 // Privilege level names of traces: "cf_USER_PRIV" ... or "Unknown-Priv-Level".
 const char *perm_description(int level) noexcept;
 
+namespace module_detail {
+// Set by a successful cf_init/cf_init_ex, cleared by cf_term (atomic so that
+// cf_is_init and cf_free may ask at any time). Written in cf_module.cpp only.
+extern std::atomic<bool> Initialized;
+}  // namespace module_detail
+
 // True between a successful cf_init/cf_init_ex and cf_term.
-bool module_initialized() noexcept;
+inline bool module_initialized() noexcept {
+    return module_detail::Initialized.load(std::memory_order_relaxed);
+}
 
 // Directory of a domain (0 to 2) in the search path; "" when unknown.
 const std::string &search_path(int domain) noexcept;
