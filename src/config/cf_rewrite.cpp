@@ -762,6 +762,7 @@ int save_domain_with_table(ORVConfigurationTable *table, int domain, const char 
                  "In domain %s, attempting to save group \"%s\" marked read-only.", dname, group);
         return cf_READ_ONLY;
     }
+    if (file_name_refused(domain, group)) return cf_FILE_NACCESS;
     const std::string path = domain_file_path(domain, group);
     tr_trace(__FILE__, __LINE__, tr_HIGH, "Writing domain %s for group \"%s\" to file \"%s\" ...",
              dname, group, path.c_str());

@@ -166,6 +166,7 @@ ORV_API int cf_set(int domain, const char *group, const char *name, int level, i
     if (domain == cf_DOMAIN_SYS) level = cf_SYS_PRIV;
     if (bad_level(level)) return cf_BAD_PRIV;
     if (bad_count(count)) return cf_BAD_NVALUES;
+    if (cf::file_name_refused(domain, group)) return cf_FILE_NACCESS;
 
     const std::string path = cf::domain_file_path(domain, group);
     int status = cf::force_file(path);
@@ -249,6 +250,7 @@ ORV_API int cf_rm(int domain, const char *group, const char *name) {
         return cf_NOT_INIT;
     }
     if (bad_domain(domain)) return cf_BAD_DOMAIN;
+    if (cf::file_name_refused(domain, group)) return cf_FILE_NACCESS;
 
     int status = 0;
     ORVConfigurationTable *table = table_for_change(group, &status);
