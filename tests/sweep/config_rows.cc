@@ -141,7 +141,7 @@ SWEEP_ROWS(config) {
     rows.text("cf_read_domain_with_table", [](const char *t) { ORVConfigurationTable *table = nullptr; const long r = cf_read_domain_with_table(&table, cf_DOMAIN_SITE, t); cf_free_table(&table); return r; }, {cf_FILE_NACCESS, cf_FILE_NACCESS});
     rows.integer("cf_read_domain_with_table", [](int d) { ORVConfigurationTable *table = nullptr; cf_read_domain_with_table(&table, d, "viewer"); cf_free_table(&table); return 0L; });
     rows.add("cf_read_domain_with_table", "null table address", [] { cf_read_domain_with_table(nullptr, cf_DOMAIN_SITE, "viewer"); return 0L; });
-    rows.text("cf_read_entire_file", [](const char *t) { ORVConfigurationTable *table = nullptr; const long r = cf_read_entire_file(cf_DOMAIN_ALL, t, &table); cf_free_table(&table); return r; }, {{}, -1});
+    rows.text("cf_read_entire_file", [](const char *t) { ORVConfigurationTable *table = nullptr; const long r = cf_read_entire_file(cf_DOMAIN_ALL, t, &table); cf_free_table(&table); return r; }, {-1, -1});
     rows.integer("cf_read_entire_file", [](int d) { ORVConfigurationTable *table = nullptr; cf_read_entire_file(d, "viewer", &table); cf_free_table(&table); return 0L; });
     rows.add("cf_read_entire_file", "null table address", [] { cf_read_entire_file(cf_DOMAIN_ALL, "viewer", nullptr); return 0L; });
     rows.text("cf_read_entire_file_with_user", [](const char *t) { ORVConfigurationTable *table = nullptr; cf_read_entire_file_with_user(t, t, cf_DOMAIN_ALL, "viewer", &table); cf_free_table(&table); cf_read_entire_file_with_user("u", "d", cf_DOMAIN_ALL, t, &table); cf_free_table(&table); return 0L; });
@@ -156,6 +156,10 @@ SWEEP_ROWS(config) {
     rows.add("mk_entry", "1,000 values of 100 bytes", [] { static char b[8192]; static const std::string big(100, 'v'); static const char *v[cf_MAX_VALUES]; for (auto &p : v) p = big.c_str(); return long(mk_entry(b, "N", 0, cf_MAX_VALUES, v)); }, cf_BUFFER_OVERFLOW);
 
     // Changes: each hostile text as group, name and value.
+    for (const char *group : {"../../escaped", "a/b", "..", "."}) {
+        rows.add("cf_set", std::string("group \"") + group + "\"", [group] { const char *v[] = {"1"}; return long(cf_set(cf_DOMAIN_SITE, group, "N", 0, 1, v)); }, cf_FILE_NACCESS);
+        rows.add("cf_rm", std::string("group \"") + group + "\"", [group] { return long(cf_rm(cf_DOMAIN_SITE, group, "N")); }, cf_FILE_NACCESS);
+    }
     rows.text("cf_set", [](const char *t) { const char *v[] = {t}; cf_set(cf_DOMAIN_USER, t, "PORT", 0, 1, v); cf_set(cf_DOMAIN_USER, "viewer", t, 0, 1, v); return 0L; });
     for (int count : {INT_MIN, -1, 0, cf_MAX_VALUES + 1})
         rows.add("cf_set", "count " + std::to_string(count) + ", null values", [count] { return long(cf_set(cf_DOMAIN_USER, "viewer", "PORT", 0, count, nullptr) == 0); }, 0);
