@@ -4,6 +4,7 @@
 // (cf_set_from_table and its forms), which change a table the caller holds.
 #include "config/ORVConfigurationTable.h"
 #include "config/cf_domainfile.h"
+#include "config/cf_file_lock.h"
 #include "config/cf_module.h"
 #include "config/cf_rewrite.h"
 
@@ -11,9 +12,12 @@
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tr.h>
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -171,6 +175,9 @@ ORV_API int cf_set(int domain, const char *group, const char *name, int level, i
     const std::string path = cf::domain_file_path(domain, group);
     int status = cf::force_file(path);
     if (status != 0) return status;
+    // Held from the search that reads the file to the rename of its new copy.
+    const cf::DomainFileLock lock(path);
+    if (lock.status() != 0) return lock.status();
 
     ORVConfigurationTable *table = table_for_change(group, &status);
     if (!table) return status;
@@ -262,6 +269,12 @@ ORV_API int cf_rm(int domain, const char *group, const char *name) {
     }
 
     const std::string path = cf::domain_file_path(domain, group);
+    // A file that does not exist has nothing to remove (and gets no lock file).
+    std::optional<cf::DomainFileLock> lock;
+    if (struct stat st; ::stat(path.c_str(), &st) == 0) {
+        lock.emplace(path);
+        if (lock->status() != 0) return lock->status();
+    }
     int found_level = cf_USER_PRIV;
     status = cf::find_entry(path, domain, name, table->behaviorForName(name), &found_level,
                             nullptr);
