@@ -2,7 +2,7 @@
 // the old one kept as the single backup, the size check after ended messages,
 // capping with its generation notes, and the file header.
 #include "trace/tr_file.h"
-
+#include "files/fsutil.h"
 #include "trace/tr_internal.h"
 
 #include <ORVCommonKit/orvstd.h>
@@ -100,8 +100,12 @@ bool switch_files() {
                     ORV_TRACE_HERE, TraceFilename, TraceBackup, why ? why : "");
         std::fflush(stdout);
     }
-    // "e": the descriptor is closed on exec, so child processes never inherit it.
-    std::FILE *file = std::fopen(TraceFilename, "we");
+    // Created new under its predictable name: a link planted there is removed,
+    // never followed. The descriptor is closed on exec, so child processes
+    // never inherit it.
+    const int fd = orv::files::open_new_file(TraceFilename, O_WRONLY, 0664);
+    std::FILE *file = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (!file && fd >= 0) close(fd);
     if (!file) {
         const int error = errno;
         char buffer[256];
@@ -176,7 +180,7 @@ void check_file_size() {
     unsigned long size = ULONG_MAX;
     long long measured = 0;
     // Opening for appending recreates a file that was removed behind our back.
-    const int probe = open(TraceFilename, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0664);
+    const int probe = open(TraceFilename, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0664);
     if (probe >= 0) close(probe);
     if (ut_get_longlong_path_size(TraceFilename, &measured) == 0 && measured >= 0) {
         size = static_cast<unsigned long>(measured);
