@@ -8,6 +8,7 @@
 
 #include "config/ORVConfigurationTable.h"
 #include "config/cf_behavior.h"
+#include "config/cf_file_safety.h"
 #include "config/cf_expand.h"
 #include "config/cf_lock.h"
 #include "frame/ORVPostLoader.h"
@@ -228,6 +229,7 @@ int start(const char *user, const char *user_domain) {
         return status;
     }
     Initialized = true;
+    cf::report_writable_files();
     ORVPostLoader::processClasses();
     return 0;
 }

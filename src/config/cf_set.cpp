@@ -5,6 +5,7 @@
 #include "config/ORVConfigurationTable.h"
 #include "config/cf_lock.h"
 #include "config/cf_domainfile.h"
+#include "config/cf_file_lock.h"
 #include "config/cf_module.h"
 #include "config/cf_rewrite.h"
 
@@ -12,9 +13,12 @@
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tr.h>
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -168,10 +172,14 @@ ORV_API int cf_set(int domain, const char *group, const char *name, int level, i
     if (domain == cf_DOMAIN_SYS) level = cf_SYS_PRIV;
     if (bad_level(level)) return cf_BAD_PRIV;
     if (bad_count(count)) return cf_BAD_NVALUES;
+    if (cf::file_name_refused(domain, group)) return cf_FILE_NACCESS;
 
     const std::string path = cf::domain_file_path(domain, group);
     int status = cf::force_file(path);
     if (status != 0) return status;
+    // Held from the search that reads the file to the rename of its new copy.
+    const cf::DomainFileLock lock(path);
+    if (lock.status() != 0) return lock.status();
 
     ORVConfigurationTable *table = table_for_change(group, &status);
     if (!table) return status;
@@ -254,6 +262,7 @@ ORV_API int cf_rm(int domain, const char *group, const char *name) {
         return cf_NOT_INIT;
     }
     if (bad_domain(domain)) return cf_BAD_DOMAIN;
+    if (cf::file_name_refused(domain, group)) return cf_FILE_NACCESS;
 
     int status = 0;
     ORVConfigurationTable *table = table_for_change(group, &status);
@@ -265,6 +274,12 @@ ORV_API int cf_rm(int domain, const char *group, const char *name) {
     }
 
     const std::string path = cf::domain_file_path(domain, group);
+    // A file that does not exist has nothing to remove (and gets no lock file).
+    std::optional<cf::DomainFileLock> lock;
+    if (struct stat st; ::stat(path.c_str(), &st) == 0) {
+        lock.emplace(path);
+        if (lock->status() != 0) return lock->status();
+    }
     int found_level = cf_USER_PRIV;
     status = cf::find_entry(path, domain, name, table->behaviorForName(name), &found_level,
                             nullptr);

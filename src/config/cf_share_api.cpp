@@ -18,6 +18,7 @@
 #include <ORVCommonKit/tr.h>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -137,6 +138,30 @@ int create_region(const std::string &name) {
             return -1;
         }
     }
+}
+
+// True when the region behind fd can be trusted: it belongs to this
+// process's effective user and grants nothing to group or others, as the
+// exporter creates it. Another account's region, or one that others can
+// write, could plant configuration in every importer: it is reported with
+// its owner and mode and refused.
+bool region_trusted(int fd, const std::string &name) {
+    struct stat st {};
+    if (sys_fstat(fd, &st) != 0) {
+        report_share_error("ERROR: Failed to map the File Mapping object to the virtual address");
+        return false;
+    }
+    if (st.st_uid == ::geteuid() && (st.st_mode & 077) == 0) return true;
+    char buffer[1024];
+    struct passwd entry {};
+    struct passwd *found = nullptr;
+    const bool named = ::getpwuid_r(st.st_uid, &entry, buffer, sizeof buffer, &found) == 0 && found;
+    report_share_error("ERROR: Refused the File Mapping object '%s': owned by %s (uid %u) with mode "
+                       "%04o; only a region of this process's user without access for group or "
+                       "others is imported",
+                       name.c_str(), named ? found->pw_name : "an unknown user",
+                       static_cast<unsigned>(st.st_uid), static_cast<unsigned>(st.st_mode & 07777));
+    return false;
 }
 
 // Reads exactly size bytes at offset; false on an error or a short region.
@@ -289,6 +314,10 @@ ORV_API int cf_import_config_tables_from_file_mapping(const char *share_name) {
         return 0;
     }
     Mapping_handle = fd;
+    if (!region_trusted(fd, name)) {
+        close_mapping();
+        return cf_SHARE_FAILED;
+    }
 
     std::vector<std::uint8_t> bytes;
     switch (copy_region(fd, bytes)) {
