@@ -465,41 +465,28 @@ protected:
     void SetUp() override { ::testing::FLAGS_gtest_death_test_style = "threadsafe"; }
 };
 
-TEST_F(ProgramNameTest, IsNullBeforeEitherParserStarts) {
-    EXPECT_EXIT(std::exit(orvopt_program() == nullptr ? 0 : 1), ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(ProgramNameTest, IsTheLastPathComponentWithoutExe) {
-    auto name_after_init = [](const char *arg0) {
-        char *argv[] = {const_cast<char *>(arg0), nullptr};
-        orvopt_term(orvopt_init(1, argv));
-        std::fprintf(stderr, "[%s]", orvopt_program());
+// Prints the program name after each step of a fresh process.
+TEST_F(ProgramNameTest, IsNamedOnceFromTheLastPathComponentWithoutExe) {
+    auto names = [](std::vector<const char *> arg0s, bool step_parser) {
+        std::string out = orvopt_program() ? "named" : "(null)";
+        for (const char *arg0 : arg0s) {
+            char *argv[] = {const_cast<char *>(arg0), nullptr};
+            if (step_parser) orvopt_get(1, argv, "");
+            else orvopt_term(orvopt_init(1, argv));
+            out += std::string(",") + orvopt_program();
+            step_parser = !step_parser;
+        }
+        std::fprintf(stderr, "[%s]", out.c_str());
         std::exit(0);
     };
-    EXPECT_EXIT(name_after_init("C:\\tools\\mytool.exe"), ::testing::ExitedWithCode(0), "^\\[mytool\\]$");
-    EXPECT_EXIT(name_after_init("mytool.EXE"), ::testing::ExitedWithCode(0), "^\\[mytool\\.EXE\\]$");
-    EXPECT_EXIT(name_after_init("/opt/orv/bin/viewer"), ::testing::ExitedWithCode(0), "^\\[viewer\\]$");
-    EXPECT_EXIT(name_after_init("./a.exe.exe"), ::testing::ExitedWithCode(0), "^\\[a\\.exe\\]$");
-}
-
-TEST_F(ProgramNameTest, EachParserNamesTheProgramOnce) {
-    auto sequence = [] {
-        char first[] = "first", second[] = "/x/second", third[] = "third.exe", fourth[] = "fourth";
-        char *v1[] = {first, nullptr}, *v2[] = {second, nullptr}, *v3[] = {third, nullptr}, *v4[] = {fourth, nullptr};
-        std::string names;
-        orvopt_term(orvopt_init(1, v1));
-        names += orvopt_program();
-        orvopt_term(orvopt_init(1, v2));
-        names += std::string(",") + orvopt_program();
-        orvopt_get(1, v3, "");
-        names += std::string(",") + orvopt_program();
-        orvopt_get(1, v4, "");
-        orvopt_term(orvopt_init(1, v4));
-        names += std::string(",") + orvopt_program();
-        std::fprintf(stderr, "[%s]", names.c_str());
-        std::exit(0);
-    };
-    EXPECT_EXIT(sequence(), ::testing::ExitedWithCode(0), "^\\[first,first,third,third\\]$");
+    const std::pair<const char *, const char *> arg0s[] = {
+        {"C:\\tools\\mytool.exe", "mytool"}, {"mytool.EXE", "mytool\\.EXE"}, {"/opt/orv/bin/viewer", "viewer"},
+        {"./a.exe.exe", "a\\.exe"}};
+    for (const auto &[arg0, name] : arg0s)
+        EXPECT_EXIT(names({arg0}, false), ::testing::ExitedWithCode(0), std::string("^\\[\\(null\\),") + name + "\\]$");
+    // Each parser names the program at its first call only.
+    EXPECT_EXIT(names({"first", "third.exe", "/x/second", "fourth"}, false), ::testing::ExitedWithCode(0),
+                "^\\[\\(null\\),first,third,third,third\\]$");
 }
 
 TEST_F(ProgramNameTest, MessagesBeforeAnyNameSayNull) {
