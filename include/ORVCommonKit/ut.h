@@ -26,6 +26,7 @@
 
 #include <ORVCommonKit/orvexport.h>
 #include <ORVCommonKit/orvobjects.h>
+#include <ORVCommonKit/utdiff.h>
 
 #include <stddef.h>
 
