@@ -131,11 +131,13 @@ TEST(ObjectTest, FormattingTakesObjectsAndEveryPrintfConversion) {
                  "viewer|(\n    a,\n    \"b c\"\n)|(null)| 3.14|7   |0ff|-9000000000|12|Z|(null)|   5|ab|%|(nil)");
     // Every length modifier takes its whole argument, beyond 32 bits too.
     Owned<ORVString> wide(orv_string_create_with_format(
-        "%lx|%lu|%ld|%llX|%zu|%jd|%hhx|%hd|%qu|%lo", 0x123456789abUL, 0x100000001UL, -0x100000001L, 0xfedcba987ULL,
-        static_cast<size_t>(0x200000000), static_cast<intmax_t>(-0x300000000), 0x1ff, 0x12345, 0x500000000ULL,
-        0x1000000000UL));
-    EXPECT_STREQ(orv_string_cstring(wide.get()),
-                 "123456789ab|4294967297|-4294967297|FEDCBA987|8589934592|-12884901888|ff|9029|21474836480|1000000000000");
+        "%lx|%lu|%ld|%llX|%zu|%jd|%hhx|%hd|%qu|%lo|%zd|%td|%lld|%jx|%tx", 0x123456789abUL, 0x100000001UL,
+        -0x100000001L, 0xfedcba987ULL, static_cast<size_t>(0x200000000), static_cast<intmax_t>(-0x300000000), 0x1ff,
+        0x12345, 0x500000000ULL, 0x1000000000UL, static_cast<ssize_t>(-0x400000000), static_cast<ptrdiff_t>(0x600000000),
+        -0x700000000LL, static_cast<uintmax_t>(0x800000000), static_cast<ptrdiff_t>(0x900000000)));
+    EXPECT_STREQ(orv_string_cstring(wide.get()), "123456789ab|4294967297|-4294967297|FEDCBA987|8589934592|-12884901888|"
+                                                 "ff|9029|21474836480|1000000000000|-17179869184|25769803776|"
+                                                 "-30064771072|800000000|900000000");
     // A long expansion is not cut at any internal buffer size.
     std::string big(1000, 'x');
     Owned<ORVString> longer(orv_string_create_with_format("<%s>", big.c_str()));
