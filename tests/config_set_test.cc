@@ -384,8 +384,9 @@ protected:
 };
 
 TEST_F(ConfigSaveTest, SaveKeepsCommentsOrderAndUnknownEntriesAndAppendsNewOnes) {
+    // An entry with the empty name is an entry like any other, and no comment.
     site("# viewer\r\n\nPORT  user   104\n\"Window Title\" USER \"Main viewer\"\n"
-         "BAD ROOT 1\nLIST USER a \\\n  b\n# end\n");
+         "BAD ROOT 1\nLIST USER a \\\n  b\n# end\n\"\"  USER  e\n");
     start();
     ORVConfigurationTable *table = read_site();
     ASSERT_NE(nullptr, table);
@@ -395,7 +396,7 @@ TEST_F(ConfigSaveTest, SaveKeepsCommentsOrderAndUnknownEntriesAndAppendsNewOnes)
     ASSERT_EQ(0, cf_set_from_table(&table, cf_DOMAIN_USER, "Other", 0, 2, two));
     ASSERT_EQ(0, cf_save_domain_with_table(table, cf_DOMAIN_SITE, "viewer"));
     EXPECT_EQ("# viewer\n\nPORT\tUSER\t104\n\"Window Title\"\tUSER\t\"Main viewer\"\n"
-              "BAD ROOT 1\nLIST\tUSER\ta b\n# end\nALPHA\tUSER\t1 2\nZETA\tADMIN\t\"z z\"\n",
+              "BAD ROOT 1\nLIST\tUSER\ta b\n# end\n\"\"\tUSER\te\nALPHA\tUSER\t1 2\nZETA\tADMIN\t\"z z\"\n",
               site_text());
     cf_free_table(&table);
 }
