@@ -355,29 +355,22 @@ TEST_F(HandleParserTest, DebugPrintShowsHandleSpecificationsAndArguments) {
     int n = 0;
     orvopt_p h = orvopt_init(args.argc(), args.argv());
     ASSERT_EQ(orvopt_extract(h, 'd', orvopt_FUNC0, print_debug, 'n', orvopt_OPT_INT, &n, 0), 0);
-    const std::string handle = "orvopt_p handlep=" + hex(reinterpret_cast<std::uintptr_t>(h)) + " =\n{\n";
-    const std::string argv_part = "const char *argv[3] =\n{\n"
-                                  "    \"" + std::string(kArg0) + "\",                  // 0\n"
+    auto address = [](const void *p) { return hex(reinterpret_cast<std::uintptr_t>(p)); };
+    const std::string head = "orvopt_p handlep=" + address(h) + " =\n{\n    error_count = 0\n";
+    const std::string argv_part = "const char *argv[3] =\n{\n    \"" + std::string(kArg0) + "\",                  // 0\n"
                                   "    \"-d\",                                   // 1\n"
-                                  "    \"a-rather-long-argument-of-forty-characters\",//  2\n"
-                                  "};\n\n";
-    EXPECT_EQ(Debug_during_extraction.substr(0, handle.size()), handle);
-    EXPECT_NE(Debug_during_extraction.find("    error_count = 0\n    first_index = 1\n    index ..... = 1\n"
-                                           "    num_specs . = 2\n"),
-              std::string::npos);
-    EXPECT_NE(Debug_during_extraction.find("orvopt_spec_t specv[2] =\n{\n"
-                                           "    { 'd', orvopt_FUNC0,       " + hex(reinterpret_cast<std::uintptr_t>(print_debug)) +
-                                           " },  // 0\n"
-                                           "    { 'n', orvopt_ <unknown>  " + hex(reinterpret_cast<std::uintptr_t>(&n)) + " },  // 1\n};\n\n" + argv_part),
-              std::string::npos)
-        << Debug_during_extraction;
-
+                                  "    \"a-rather-long-argument-of-forty-characters\",//  2\n};\n\n";
+    // While extracting, every specification is listed with its type.
+    EXPECT_EQ(Debug_during_extraction.substr(0, head.size()), head);
+    EXPECT_NE(Debug_during_extraction.find("orvopt_spec_t specv[2] =\n{\n    { 'd', orvopt_FUNC0,       " +
+                                           address(reinterpret_cast<const void *>(print_debug)) + " },  // 0\n"
+                                           "    { 'n', orvopt_ <unknown>  " + address(&n) + " },  // 1\n};\n\n" + argv_part),
+              std::string::npos) << Debug_during_extraction;
     // Afterwards only the count and address of the specifications remain.
     CapturedStdout out;
     orvopt_debug(h);
-    EXPECT_EQ(out.finish(), handle + "    error_count = 0\n    first_index = 2\n    index ..... = 2\n"
-                                     "    num_specs . = 2\n    specv ..... = " + hex(reinterpret_cast<std::uintptr_t>(h->specv)) +
-                                "\n    argc ...... = 3\n    argv ...... = " + hex(reinterpret_cast<std::uintptr_t>(args.argv())) +
+    EXPECT_EQ(out.finish(), head + "    first_index = 2\n    index ..... = 2\n    num_specs . = 2\n    specv ..... = " +
+                                address(h->specv) + "\n    argc ...... = 3\n    argv ...... = " + address(args.argv()) +
                                 "\n};\n\norvopt_spec_t specv[2] =\n{\n};\n\n" + argv_part);
     orvopt_term(h);
 }
