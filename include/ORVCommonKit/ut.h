@@ -27,6 +27,7 @@
 #include <ORVCommonKit/orvexport.h>
 #include <ORVCommonKit/orvobjects.h>
 #include <ORVCommonKit/utdiff.h>
+#include <ORVCommonKit/utdicom.h>
 
 #include <stddef.h>
 

@@ -1,5 +1,6 @@
 // orvkit config get and config list: layered configuration lookups from the
 // command line, with the domain and file each value came from.
+#include "cmd_config_browse.h"
 #include "cmd_config_set.h"
 #include "cmd_config_share.h"
 #include "cmdline.h"
@@ -77,7 +78,8 @@ const char *const kLookupUsage =
 const std::string &config_usage() {
     static const std::string text = std::string(kLookupUsage) + "\n" +
                                     orvkit::config_set_usage() + "\n" +
-                                    orvkit::config_share_usage();
+                                    orvkit::config_share_usage() + "\n" +
+                                    orvkit::config_browse_usage();
     return text;
 }
 
@@ -298,18 +300,19 @@ int run_list(int argc, char **argv) {
 
 int run_config(int argc, char **argv) {
     if (argc < 2)
-        return orvkit::usage_error(kConfig, "expected get, list, set, rm, export or import");
+        return orvkit::usage_error(kConfig, "expected get, list, set, rm, export, import or browse");
     if (!std::strcmp(argv[1], "set")) return orvkit::run_config_set(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "rm")) return orvkit::run_config_rm(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "export")) return orvkit::run_config_export(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "import")) return orvkit::run_config_import(argc - 1, argv + 1);
+    if (!std::strcmp(argv[1], "browse")) return orvkit::run_config_browse(argc - 1, argv + 1);
     if (orvkit::wants_help(argc, argv) && std::strcmp(argv[1], "get") != 0 &&
         std::strcmp(argv[1], "list") != 0)
         return orvkit::print_usage(kConfig);
     if (!std::strcmp(argv[1], "get")) return run_get(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "list")) return run_list(argc - 1, argv + 1);
     return orvkit::usage_error(kConfig,
-                               "unknown subcommand \"%s\" (get, list, set, rm, export or import)",
+                               "unknown subcommand \"%s\" (get, list, set, rm, export, import or browse)",
                                argv[1]);
 }
 
