@@ -549,12 +549,14 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
         EXPECT_EQ(c.blob ? "999" : "104", get("viewer", "PORT"));
         EXPECT_TRUE(region_exists(name));
     }
-    // Until the module ends: the next start caches again.
+    // Until the module ends: the next start caches again, and refreshes read the files.
     cf_term();
     ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ("104", get("viewer", "PORT"));
     dir_.write("site/config/viewer.site", "PORT\tUSER\t999\n");
     EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ("999", get("viewer", "PORT"));
 }
 
 // ---- Tables built on first use ----

@@ -68,36 +68,21 @@ TEST(PatternMatchTest, StarsMatchWithoutBacktrackingOrRegardToCase) {
 
 // ---- Behaviors and the save rule ----
 
-TEST(BehaviorTest, PatternGivesBehaviorAndOtherNamesTheGroupBehavior) {
-    Table t(0x20, {"PORT_*"}, {0x30});
-    EXPECT_EQ(orv_cftest_behavior_for_name(t, "port_a"), 0x30u);
-    EXPECT_EQ(orv_cftest_behavior_for_name(t, "PORTX"), 0x20u);
-}
-
-TEST(BehaviorTest, ExactEntryWinsOverPattern) {
-    Table t(0x20, {"PORT_*", "port_b"}, {0x30, 0x22});
-    EXPECT_EQ(orv_cftest_behavior_for_name(t, "Port_B"), 0x22u);
-    unsigned cached = 0;
-    EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORT_B", &cached));
-}
-
-TEST(BehaviorTest, MatchesAreCachedPerNameAndFailuresAreNot) {
-    Table t(0x20, {"PORT_*"}, {0x30});
+TEST(BehaviorTest, ExactEntriesThenPatternsThenTheGroupAndOnlyMatchesAreCached) {
+    Table t(0x20, {"PORT_*", "port_b"}, {0x30, 0x22}), plain(0x20, {"PORT_A"}, {0x30});
     unsigned cached = 0;
     EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORT_A", &cached));
-    orv_cftest_behavior_for_name(t, "port_a");
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "port_a"), 0x30u);
     ASSERT_TRUE(orv_cftest_cached_behavior(t, "PORT_A", &cached));
     EXPECT_EQ(cached, 0x30u);
-    orv_cftest_behavior_for_name(t, "OTHER");
-    EXPECT_FALSE(orv_cftest_cached_behavior(t, "OTHER", &cached));
-}
-
-TEST(BehaviorTest, TableWithoutWildcardsNeverConsultsTheMatcher) {
-    Table t(0x20, {"PORT_A"}, {0x30});
-    EXPECT_FALSE(orv_cftest_has_wildcards(t));
-    EXPECT_EQ(orv_cftest_behavior_for_name(t, "PORT_B"), 0x20u);
-    unsigned cached = 0;
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "Port_B"), 0x22u);
     EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORT_B", &cached));
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "PORTX"), 0x20u);
+    EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORTX", &cached));
+    // A table without wildcards never consults the matcher.
+    EXPECT_FALSE(orv_cftest_has_wildcards(plain));
+    EXPECT_EQ(orv_cftest_behavior_for_name(plain, "PORT_B"), 0x20u);
+    EXPECT_FALSE(orv_cftest_cached_behavior(plain, "PORT_B", &cached));
 }
 
 TEST(BehaviorTest, SaveIsAllowedOnlyWhenEveryBehaviorIsPlainHost) {

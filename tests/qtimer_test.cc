@@ -74,12 +74,13 @@ TEST_F(QuickTimerTest, StartAndStopTakeEffectOnce) {
     orvqtimer_stop(&timer);
     EXPECT_EQ(orvqtimer_elapsed_milliseconds(&timer), 300u);
     EXPECT_EQ(orvqtimer_init(nullptr, 1), -1);
-    orvqtimer_start(nullptr);
-    EXPECT_EQ(orvqtimer_elapsed_seconds(nullptr), 0.0F);
 }
 
 TEST_F(QuickTimerTest, TimerLogColumns) {
     const std::string path = dir_ / "timer.log";
+    EXPECT_EQ(orvqtimer_log_set_filename((dir_ / "no/t.log").c_str(), "KB", 0), -1);
+    EXPECT_THAT(capture_.errors(), ElementsAre("IN 'ORVCommonKit' INFORM 'log' TITLE 'LOG': Failed "
+                                               "to open qtimer log file \"" + dir_ / "no/t.log" + "\"."));
     ASSERT_EQ(orvqtimer_log_set_filename(path.c_str(), "KB", 0), 0);
     const orvqtimer_t timer = measured(1000, 2500);
     orvqtimer_log_elapsed_and_rate("f.c", 5, &timer, "KB", 300, "copy %d", 1);
@@ -100,15 +101,6 @@ TEST_F(QuickTimerTest, TimerLogColumns) {
     EXPECT_THAT(capture_.traces(),
                 testing::Contains(EndsWith("] TIMING: copy 1 300.00 KB in 1.50 sec (200.00 KB/sec)")));
     EXPECT_THAT(capture_.traces(), testing::Contains(EndsWith("] TIMING: closed in 1.50 sec")));
-}
-
-TEST_F(QuickTimerTest, TimerLogThatCannotBeOpened) {
-    EXPECT_EQ(orvqtimer_log_set_filename((dir_ / "no/such/t.log").c_str(), "KB", 0), -1);
-    EXPECT_THAT(capture_.errors(),
-                ElementsAre("IN 'ORVCommonKit' INFORM 'log' TITLE 'LOG': Failed to open qtimer log "
-                            "file \"" + dir_ / "no/such/t.log" + "\"."));
-    orvqtimer_log("nothing");
-    orvqtimer_log_flush();
 }
 
 }  // namespace

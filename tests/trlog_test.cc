@@ -6,6 +6,7 @@
 #include <ORVCommonKit/ut.h>
 
 #include "files/sys_seam.h"
+#include "support/orv_child.h"
 #include "support/orv_test_support.h"
 #include "support/orv_trace_capture.h"
 #include "trace/tr_testing.h"
@@ -40,18 +41,12 @@ protected:
     orvtest::TraceCapture capture_;
 };
 
-TEST_F(LogTest, CapSizeIsKeptWithinBounds) {
-    const struct { unsigned int asked, kept; } cases[] = {
-        {5, 10240}, {0, 512000}, {200000000, 104857600}, {20000, 20000}};
-    for (const auto &c : cases) {
-        tr_log_t *log = tr_open_log(path_.c_str(), c.asked);
-        ASSERT_NE(log, nullptr);
-        EXPECT_EQ(log->max_size, c.kept) << c.asked;
+TEST_F(LogTest, LinesAppendWithoutPrefixAndDateLinesFollowTheInterval) {
+    for (const auto &[asked, kept] : {std::pair{5U, 10240U}, {0U, 512000U}, {200000000U, 104857600U}}) {
+        tr_log_t *log = tr_open_log(path_.c_str(), asked);
+        EXPECT_EQ(log->max_size, kept) << asked;
         tr_close_log(log);
     }
-}
-
-TEST_F(LogTest, LinesAppendWithoutPrefixAndDateLinesFollowTheInterval) {
     dir_.write("app.log", "old\n");
     tr_log_t *log = tr_open_log(path_.c_str(), 0);
     ASSERT_NE(log, nullptr);
@@ -68,47 +63,33 @@ TEST_F(LogTest, LinesAppendWithoutPrefixAndDateLinesFollowTheInterval) {
               "old\nabcdef 1\nghi\n** Time of this message: Sat Mar 04 2017 13:45:12\njkl\nmno\n");
 }
 
-TEST_F(LogTest, FileAtTheCapMovesToItsBackup) {
-    tr_log_t *log = tr_open_log(path_.c_str(), 5);
-    ASSERT_NE(log, nullptr);
-    const std::string line(299, 'x');
-    for (int i = 0; i < 49; ++i) tr_log(log, "%s", line.c_str());
-    EXPECT_FALSE(ut_does_file_exist((path_ + "-").c_str()));
-    tr_log(log, "%s", line.c_str());
-    tr_log(log, "after");
-    tr_close_log(log);
-    const std::string old = read_file(path_ + "-");
-    EXPECT_EQ(old.size(), 50 * 300 + std::string("\n# Trace file \"" + path_ +
-                                                 "\" has reached \n# 15000 bytes and is being "
-                                                 "capped (>= 10240 bytes).\n")
-                                         .size());
-    EXPECT_EQ(read_file(path_), "#\n# This file has already been capped.  Previous trace "
-                                "messages can be\n# found in \"" + path_ + "-\".\n\nafter\n");
-}
-
 int refuse_rename(const char *, const char *) {
     errno = EACCES;
     return -1;
 }
 
-TEST_F(LogTest, FailedMoveAsideKeepsEveryLineInTheFile) {
+TEST_F(LogTest, CapMovesTheFileToItsBackupOrKeepsEveryLineWhenItCannot) {
     tr_log_t *log = tr_open_log(path_.c_str(), 5);
-    ASSERT_NE(log, nullptr);
-    const std::string line(299, 'x');
-    {
-        orv::files::SysCalls calls = orv::files::sys();
-        calls.rename = refuse_rename;
-        orv::files::ScopedSysCalls refused(calls);
-        capture_.start();
-        for (int i = 0; i < 50; ++i) tr_log(log, "%s", line.c_str());
-        capture_.stop();
-    }
+    std::string lines;
+    for (int i = 0; i < 50; ++i) lines += std::string(299, 'a' + i % 26) + "\n";
+    for (int i = 0; i < 49; ++i) tr_log_with_linefeed(log, 1, "%.299s", lines.c_str() + 300 * i);
+    EXPECT_FALSE(ut_does_file_exist((path_ + "-").c_str()));
+    tr_log(log, "%.299s", lines.c_str() + 300 * 49);
+    const std::string note = "\n# Trace file \"" + path_ + "\" has reached \n# ";
+    EXPECT_EQ(read_file(path_ + "-"), lines + note + "15000 bytes and is being capped (>= 10240 bytes).\n");
+    const std::string fresh = "#\n# This file has already been capped.  Previous trace messages "
+                              "can be\n# found in \"" + path_ + "-\".\n\n";
+    EXPECT_EQ(read_file(path_), fresh);
+
+    orv::files::SysCalls calls = orv::files::sys();
+    calls.rename = refuse_rename;
+    orv::files::ScopedSysCalls refused(calls);
+    capture_.start();
+    for (int i = 0; i < 50; ++i) tr_log(log, "%.299s", lines.c_str() + 300 * i);
     tr_log(log, "after");
     tr_close_log(log);
-    EXPECT_FALSE(ut_does_file_exist((path_ + "-").c_str()));
-    const std::string text = read_file(path_);
-    EXPECT_EQ(text.substr(0, 300), line + "\n");
-    EXPECT_THAT(text, HasSubstr("is being capped (>= 10240 bytes).\nafter\n"));
+    EXPECT_EQ(read_file(path_), fresh + lines + note + std::to_string(fresh.size() + lines.size()) +
+                                    " bytes and is being capped (>= 10240 bytes).\nafter\n");
     EXPECT_THAT(capture_.errors(),
                 testing::Contains("IN 'ORVCommonKit' INFORM 'log' TITLE 'CAPPING ERROR': Failed "
                                   "to cap permanent log file: \"" + path_ + "\"."));
@@ -124,8 +105,6 @@ TEST_F(LogTest, BadHandlesAndPathsAreReportedNotWritten) {
     tr_close_log(log);
     EXPECT_EQ(tr_open_log((dir_ / "missing/dir/app.log").c_str(), 0), nullptr);
     EXPECT_EQ(tr_open_log(nullptr, 0), nullptr);
-    tr_log_enable_time_stamp(nullptr);
-    tr_flush_log(nullptr);
     tr_close_log(nullptr);
     const std::string head = "IN 'ORVCommonKit' INFORM 'log' TITLE 'INVALID HANDLE': ";
     EXPECT_THAT(capture_.errors(),
@@ -188,6 +167,31 @@ TEST_F(DumpTest, FilteredUnknownAndCallBackForms) {
     tr_mem("f.c", 8, tr_HIGH, nullptr, 4, tr_FORMAT_HEX, "none");
     EXPECT_THAT(capture_.traces(), ElementsAre("[f.c,7] msg"));
     EXPECT_THAT(capture_.errors(), ElementsAre(HasSubstr("with a NULL address and 4 bytes")));
+}
+
+}  // namespace
+
+namespace {
+
+// The chooser reads the console, so each case runs in a child process.
+TEST(TraceLevelChooser, ChoiceSetsBothLevelsAndQuitKeepsThem) {
+    const struct { const char *typed; const char *levels; } cases[] = {
+        {"l\n", "tr_LOW tr_LOW Trace (tr_LOW)"},
+        {"q\n", "tr_HIGH tr_LOW Trace (tr_HIGH)"},
+        {"\n", "tr_HIGH tr_HIGH Trace (tr_HIGH)"},
+    };
+    for (const auto &c : cases) {
+        const auto run = orvtest::run_in_child(c.typed, [] {
+            orv_tr_testing_reset();
+            tr_menu_choose_trace_level();
+            std::printf("\n=> %s %s %s\n", tr_level_to_string(tr_current_trace_level()),
+                        tr_level_to_string(tr_current_warning_level()),
+                        tr_menu_format_trace_entry());
+        });
+        EXPECT_THAT(run.out, HasSubstr(std::string("=> ") + c.levels + "\n")) << c.typed;
+        EXPECT_THAT(run.out, HasSubstr("Choose a trace level"));
+        EXPECT_THAT(run.out, HasSubstr("a, [h], m, l, n, q"));
+    }
 }
 
 }  // namespace

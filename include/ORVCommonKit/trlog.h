@@ -70,6 +70,17 @@ ORV_API void tr_close_log(tr_log_t *handle);
 ORV_API void tr_mem(const char *file, int line, int level, const void *address,
                     unsigned long count, int format, const char *fmt, ...) ORV_PRINTF(7, 8);
 
+/* The trace-level chooser of console menus. tr_choose_trace_level asks (a
+ * null or empty prompt becomes "Choose a trace level") with the keys a, h, m,
+ * l, n and q and returns the level chosen, or -1 for Quit.
+ * tr_menu_choose_trace_level asks with the current trace level as default and,
+ * unless Quit was chosen, sets both the trace and the warning level to the
+ * choice; returns 0. tr_menu_format_trace_entry returns "Trace (tr_HIGH)" for
+ * the current level, in a module-wide buffer. */
+ORV_API int tr_choose_trace_level(const char *prompt, int default_level);
+ORV_API int tr_menu_choose_trace_level(void);
+ORV_API const char *tr_menu_format_trace_entry(void);
+
 ORV_END_DECLS
 
 #endif /* ORVCOMMONKIT_TRLOG_H */

@@ -27,8 +27,6 @@ struct SwitchRules {
     void (*rename_failed)(const char *path, const char *backup, const char *why);
     // Tells that the file could not be opened for writing; may end the process.
     void (*open_failed)(const char *path, const char *mode, int error);
-    // The fresh stream writes through at once (no buffer).
-    bool unbuffered;
 };
 
 // Closes stream (when open), moves an existing file at path to backup

@@ -61,7 +61,7 @@ void rename_failed(const char *path, const char *backup, const char *why) {
     std::exit(102);
 }
 
-const SwitchRules kTraceFileRules = {rename_failed, open_failed, false};
+const SwitchRules kTraceFileRules = {rename_failed, open_failed};
 
 }  // namespace
 

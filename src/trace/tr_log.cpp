@@ -26,7 +26,7 @@ void open_failed(const char *path, const char *mode, int error) {
     std::fflush(stdout);
 }
 
-const SwitchRules kLogRules = {rename_failed, open_failed, true};
+const SwitchRules kLogRules = {rename_failed, open_failed};
 
 void cap_log(tr_log_t *handle, unsigned long size) {
     std::fprintf(handle->fp,
@@ -39,13 +39,13 @@ void cap_log(tr_log_t *handle, unsigned long size) {
     if (outcome != SwitchOutcome::Switched) {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "CAPPING ERROR", "ORVCommonKit",
                  "Failed to cap permanent log file: \"%s\".", handle->path);
-        if (handle->fp) std::fflush(handle->fp);
         return;
     }
     std::fprintf(handle->fp,
                  "#\n# This file has already been capped.  Previous trace messages can be\n"
                  "# found in \"%s-\".\n\n",
                  handle->path);
+    std::fflush(handle->fp);
 }
 
 void end_line(tr_log_t *handle) {
@@ -58,6 +58,7 @@ void end_line(tr_log_t *handle) {
         std::fprintf(out, "** Time of this message: %s\n", date);
         handle->line_count = 0;
     }
+    // The size check below must see every line.
     std::fflush(out);
     if (handle->line_count % kLogSizeCheckInterval != 0) return;
     const unsigned long size = capped_file_size(handle->path);
@@ -82,7 +83,11 @@ void write_log(tr_log_t *handle, bool line_end, const char *function, const char
         return;
     }
     if (fmt) std::vfprintf(handle->fp, fmt, args);
-    if (line_end) end_line(handle);
+    // What a call writes is in the file when it returns, in one write.
+    if (line_end)
+        end_line(handle);
+    else
+        std::fflush(handle->fp);
 }
 
 }  // namespace orvtrace
