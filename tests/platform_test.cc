@@ -5,6 +5,7 @@
 #include <ORVCommonKit/orvstd.h>
 
 #include "support/orv_test_support.h"
+#include "platform/objects.h"
 #include "platform/platform_testing.h"
 
 #include <gmock/gmock.h>
@@ -181,6 +182,29 @@ TEST(ObjectTest, DictionariesEqualRegardlessOfOrder) {
     Owned<ORVObject> c = parse("{ y = (3, 2); x = 1; }");
     EXPECT_TRUE(orv_object_is_equal(a.get(), b.get()));
     EXPECT_FALSE(orv_object_is_equal(a.get(), c.get())) << "array order must count";
+}
+
+TEST(ObjectTest, DictionaryIndexSurvivesGrowthRemovalAndLikeHashes) {
+    // Number keys that differ only in their high bits hash alike in the low
+    // bits; every third one is removed again.
+    auto dict = orv::make<ORVDictionary>();
+    for (std::int64_t i = 0; i < 3000; ++i)
+        dict->setObject(orv::make<ORVNumber>(i).get(), orv::make<ORVNumber>(i << 40).get());
+    for (std::int64_t i = 0; i < 3000; i += 3)
+        dict->removeObjectForKey(orv::make<ORVNumber>(i << 40).get());
+    ASSERT_EQ(dict->count(), 2000u);
+    for (std::int64_t i = 0; i < 3000; ++i) {
+        const auto key = orv::make<ORVNumber>(i << 40);
+        const auto *value = orv::as<ORVNumber>(dict->objectForKey(key.get()));
+        ASSERT_EQ(value != nullptr, i % 3 != 0) << i;
+        if (value) {
+            EXPECT_EQ(value->intValue(), i);
+        }
+    }
+    EXPECT_EQ(orv::as<ORVNumber>(dict->entries()[0].second.get())->intValue(), 1);
+    dict->setString("v", "text");
+    EXPECT_STREQ(dict->stringForKey("text")->cString(), "v");
+    EXPECT_EQ(dict->copy()->objectForKey(std::string_view("text")), dict->objectForKey("text"));
 }
 
 // ---- Property-list reader ----

@@ -40,5 +40,7 @@
 #include <ORVCommonKit/dt.h>
 #include <ORVCommonKit/dtlocale.h>
 #include <ORVCommonKit/orvtime.h>
+#include <ORVCommonKit/orvhandles.h>
+#include <ORVCommonKit/orvdictc.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */

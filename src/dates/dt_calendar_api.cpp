@@ -3,7 +3,7 @@
 #include <ORVCommonKit/tr.h>
 
 #include "dates/dt_calendar.h"
-#include "platform/objects.h"
+#include "dates/orv_time.h"
 
 namespace {
 constexpr const char *kModule = "ORVCommonKit";
@@ -79,15 +79,12 @@ ORVCalendarDate *dt_calendar_date_time(int date, time_t when) {
     both.tm_hour = time.tm_hour;
     both.tm_min = time.tm_min;
     both.tm_sec = time.tm_sec;
-    both.tm_isdst = -1;
-    time_t moment = std::mktime(&both);
-    if (moment == static_cast<time_t>(-1)) {
+    auto result = localDate(both);
+    if (!result) {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "INVALID DATE", kModule,
                  "Could not convert date_val to ts structure.");
         return nullptr;
     }
-    auto result = orv::make<ORVCalendarDate>(moment, static_cast<std::int32_t>(both.tm_gmtoff),
-                                             both.tm_zone ? both.tm_zone : "");
     return result.autorelease();
 }
 

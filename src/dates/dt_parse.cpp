@@ -24,10 +24,31 @@ const char *roleName(Role r) { return r == D ? "day" : r == M ? "month" : "year"
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The letters of the code page, as orvchar_is_alpha tells them, looked up
+// without a call per character.
+struct LetterTable {
+    bool letter[256];
+    char lower[256];
+    LetterTable() {
+        for (int c = 0; c < 256; ++c) {
+            letter[c] = orvchar_is_alpha(static_cast<char>(c)) != 0;
+            lower[c] = orvchar_to_lower(static_cast<char>(c));
+        }
+    }
+    bool operator()(char c) const { return letter[static_cast<unsigned char>(c)]; }
+    char toLower(char c) const { return lower[static_cast<unsigned char>(c)]; }
+};
+const LetterTable isLetter;
+
 std::string number(long long v) { return std::to_string(v); }
 
+// Explanations are rare: kept out of the rules' fast path.
+[[gnu::cold, gnu::noinline]] void note(Explanation *why, const char *piece, const char *role, const char *rule) {
+    why->add(piece, role, rule);
+}
+
 // The year placed in a century by the tense; today is a date value.
-int centuryYear(int typed, int month, int day, int tense, Explanation *why) {
+int centuryYear(int typed, const char *piece, int month, int day, int tense, Explanation *why) {
     int today = todayPlusSeconds(0);
     int century = today / 1000000 * 100;
     int thisYear = today / 10000 % 100;
@@ -44,7 +65,7 @@ int centuryYear(int typed, int month, int day, int tense, Explanation *why) {
         if (join(year, month, day) > today) year -= 100, rule = "past: after today in this century, so the one before";
         else rule = "past: not after today in this century";
     }
-    if (why) why->add(number(typed), "year", std::string("two-digit year became ") + number(year) + " (" + rule + ")");
+    if (why) why->add(piece, "year", std::string("two-digit year became ") + number(year) + " (" + rule + ")");
     return year;
 }
 
@@ -54,7 +75,7 @@ int threePieces(int *date, const Pieces &p, int format, int tense, const DateWor
     int wordAt = -1;
     for (int i = 0; i < 3; ++i) {
         if (p.isNumber[i]) {
-            value[i] = std::strtoll(p.text[i], nullptr, 10);
+            value[i] = p.value[i];
             continue;
         }
         if (wordAt >= 0) {
@@ -73,7 +94,7 @@ int threePieces(int *date, const Pieces &p, int format, int tense, const DateWor
     auto taken = [&](int i) { return at[0] == i || at[1] == i || at[2] == i; };
     auto assign = [&](int i, Role r, const char *rule) {
         at[static_cast<int>(r)] = i;
-        if (why) why->add(p.text[i], roleName(r), rule);
+        if (why) note(why, p.text[i], roleName(r), rule);
     };
     int &dayAt = at[0], &monthAt = at[1], &yearAt = at[2];
 
@@ -155,7 +176,7 @@ int threePieces(int *date, const Pieces &p, int format, int tense, const DateWor
         return -5;
     }
     int y = static_cast<int>(year);
-    if (y <= 99) y = centuryYear(y, month, day, tense, why);
+    if (y <= 99) y = centuryYear(y, p.text[yearAt], month, day, tense, why);
     int code = validate(y, month, day);
     if (code != 0) {
         if (why) why->add(std::to_string(join(y, month, day)), "date", code == -4 ? "the year is below 1800" : code == -3 ? "the month is not 1 to 12" : "the month has no such day");
@@ -193,46 +214,54 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b, std::size_t limi
     std::size_t na = std::min(a.size(), limit), nb = std::min(b.size(), limit);
     if (na != nb) return false;
     for (std::size_t i = 0; i < na; ++i)
-        if (a[i] != b[i] && orvchar_to_lower(a[i]) != orvchar_to_lower(b[i])) return false;
+        if (a[i] != b[i] && isLetter.toLower(a[i]) != isLetter.toLower(b[i])) return false;
     return true;
 }
 
+bool equalsIgnoringCasePrefix(const char *text, std::string_view word, std::size_t limit) noexcept {
+    std::size_t i = 0;
+    for (; i < limit && text[i]; ++i)
+        if (i >= word.size() || (text[i] != word[i] && isLetter.toLower(text[i]) != isLetter.toLower(word[i])))
+            return false;
+    return i == limit || i == word.size();
+}
+
 void cutPieces(const char *text, Pieces &out) noexcept {
-    out = Pieces{};
+    out.count = out.numeric = 0;
     if (!text) return;
-    int len = 0;
-    enum { None, Digits, Letters } kind = None;
-    auto end = [&] {
-        out.text[out.count][len] = '\0';
-        out.isNumber[out.count] = kind == Digits;
-        if (kind == Digits) ++out.numeric;
-        ++out.count;
-        kind = None;
-        len = 0;
-    };
+    int count = 0, numeric = 0;
     for (const char *s = text; *s;) {
-        char c = *s;
-        bool digit = isDigit(c), letter = !digit && orvchar_is_alpha(c);
-        if (kind == None) {
-            if (!digit && !letter) {
-                ++s;
-                continue;
-            }
-            if (out.count == 3) {
-                out.count = 4;
-                return;
-            }
-            kind = digit ? Digits : Letters;
-        }
-        if ((kind == Digits && digit) || (kind == Letters && letter)) {
-            out.text[out.count][len++] = c;
+        bool digits = isDigit(*s);
+        if (!digits && !isLetter(*s)) {
             ++s;
-            if (len == static_cast<int>(kPieceMax)) end();
-        } else {
-            end();  // the character is looked at again for the next piece
+            continue;
         }
+        if (count == 3) {
+            count = 4;
+            break;
+        }
+        // A run of digits or of letters, at most kPieceMax long; the
+        // character that ends it starts the next look.
+        char *to = out.text[count];
+        char *const first = to;
+        long long value = 0;
+        if (digits) {
+            while (isDigit(*s) && to - first < static_cast<long>(kPieceMax)) {
+                value = value * 10 + (*s - '0');
+                *to++ = *s++;
+            }
+            ++numeric;
+        } else {
+            while (isLetter(*s) && to - first < static_cast<long>(kPieceMax))
+                *to++ = *s++;
+        }
+        *to = '\0';
+        out.isNumber[count] = digits;
+        out.value[count] = value;
+        ++count;
     }
-    if (kind != None) end();
+    out.count = count;
+    out.numeric = numeric;
 }
 
 int monthOfName(const DateWords &words, std::string_view word) noexcept {
@@ -303,7 +332,7 @@ int parseText(int *date, const char *text, int format, int tense, const DateWord
         if (why) why->add("", "date", "an empty text is no date");
         return 0;
     }
-    if (!words.unknown.empty() && equalsIgnoringCase(text, words.unknown, kPieceMax)) {
+    if (!words.unknown.empty() && equalsIgnoringCasePrefix(text, words.unknown, kPieceMax)) {
         if (why) why->add(text, "date", "the word for an unknown date");
         return 0;
     }

@@ -35,10 +35,14 @@ struct Explanation {
 struct Pieces {
     int count = 0;     // 0..3, or 4 when more follows the third piece
     int numeric = 0;   // how many are digits
-    char text[3][kPieceMax + 1] = {};
-    bool isNumber[3] = {};
+    char text[3][kPieceMax + 1];   // each terminated once cut
+    bool isNumber[3];
+    long long value[3];            // of a numeric piece (18 digits fit)
 };
 void cutPieces(const char *text, Pieces &out) noexcept;
+// The zero-terminated text equals word ignoring case over at most limit
+// characters of both (without measuring the text first).
+bool equalsIgnoringCasePrefix(const char *text, std::string_view word, std::size_t limit) noexcept;
 
 // The month whose full name begins with word (1..12), or -1.
 int monthOfName(const DateWords &words, std::string_view word) noexcept;

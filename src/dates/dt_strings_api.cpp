@@ -151,8 +151,9 @@ void find_date_pieces(const char *text, int *count, int *numeric_count, char *pi
     if (count) *count = p.count;
     if (numeric_count) *numeric_count = p.numeric;
     for (int i = 0; i < 3; ++i) {
-        if (pieces && pieces[i]) std::memcpy(pieces[i], p.text[i], sizeof p.text[i]);
-        if (numeric) numeric[i] = p.isNumber[i] ? 1 : 0;
+        bool cut = i < p.count;
+        if (pieces && pieces[i]) std::strcpy(pieces[i], cut ? p.text[i] : "");
+        if (numeric) numeric[i] = cut && p.isNumber[i] ? 1 : 0;
     }
 }
 

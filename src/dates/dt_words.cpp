@@ -55,19 +55,22 @@ std::unordered_map<int, const DateWords *> Words_by_id;
 std::vector<std::unique_ptr<DateWords>> Words_kept;
 std::atomic<unsigned> Words_generation{0};
 
+// The language asked for last, for the common case of one language: entries
+// are made under Words_mutex and never freed.
 struct LastUsed {
-    int id = 0;
-    const DateWords *words = nullptr;
-    unsigned generation = ~0u;
+    int id;
+    const DateWords *words;
+    unsigned generation;
 };
-thread_local LastUsed Last_used;
+std::atomic<const LastUsed *> Last_used{nullptr};
+std::vector<std::unique_ptr<LastUsed>> Last_used_kept;
 
 }  // namespace
 
 const DateWords *wordsForLanguage(int languageId) {
     unsigned generation = Words_generation.load(std::memory_order_acquire);
-    if (Last_used.words && Last_used.id == languageId && Last_used.generation == generation)
-        return Last_used.words;
+    const LastUsed *last = Last_used.load(std::memory_order_acquire);
+    if (last && last->id == languageId && last->generation == generation) return last->words;
     std::lock_guard<std::mutex> lock(Words_mutex);
     const DateWords *found = nullptr;
     if (auto it = Words_by_id.find(languageId); it != Words_by_id.end()) {
@@ -76,7 +79,10 @@ const DateWords *wordsForLanguage(int languageId) {
         Words_kept.push_back(readWords(*code));
         found = Words_by_id[languageId] = Words_kept.back().get();
     }
-    if (found) Last_used = {languageId, found, generation};
+    if (found) {
+        Last_used_kept.push_back(std::make_unique<LastUsed>(LastUsed{languageId, found, generation}));
+        Last_used.store(Last_used_kept.back().get(), std::memory_order_release);
+    }
     return found;
 }
 

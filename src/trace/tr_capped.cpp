@@ -2,6 +2,7 @@
 // file and the permanent log files.
 #include "trace/tr_capped.h"
 
+#include "files/fsutil.h"
 #include "trace/tr_internal.h"
 
 #include <ORVCommonKit/orvstd.h>
@@ -17,7 +18,8 @@
 namespace orvtrace {
 
 unsigned long capped_file_size(const char *path) {
-    const int probe = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0664);
+    // Never through a link planted under the name.
+    const int probe = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0664);
     if (probe >= 0) close(probe);
     long long measured = 0;
     if (ut_get_longlong_path_size(path, &measured) == 0 && measured >= 0)
@@ -41,18 +43,28 @@ SwitchOutcome switch_capped_file(std::FILE *&stream, const char *path, const cha
             return SwitchOutcome::Failed;
         }
     }
-    // "e": the descriptor is closed on exec, so child processes never inherit it.
-    const char *mode = "we";
+    const char *mode = "w";
     struct stat info {};
     if (stat(path, &info) == 0 && ut_file_rename(path, backup) != 0) {
         const char *why = ORVStdHandler_last_error_cString();
         rules.rename_failed(path, backup, why ? why : "");
         // The lines already written stay where they are and later ones follow.
-        mode = "ae";
+        mode = "a";
     }
-    stream = std::fopen(path, mode);
+    // A fresh file is created new under its predictable name (a link planted
+    // there is removed, never followed); one kept in place is appended to
+    // without following a link. Either way closed on exec.
+    const int fd = mode[0] == 'w'
+                       ? orv::files::open_new_file(path, O_WRONLY, 0664)
+                       : open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0664);
+    stream = fd >= 0 ? fdopen(fd, mode) : nullptr;
+    if (!stream && fd >= 0) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
     if (!stream) {
-        rules.open_failed(path, mode[0] == 'a' ? "a" : "w", errno);
+        rules.open_failed(path, mode, errno);
         return SwitchOutcome::Failed;
     }
     return mode[0] == 'a' ? SwitchOutcome::KeptInPlace : SwitchOutcome::Switched;
