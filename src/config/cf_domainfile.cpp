@@ -1,6 +1,7 @@
 // Domain files: file names per domain, the reader of the text format and the
 // builder of entry lines.
 #include "config/cf_domainfile.h"
+#include "config/cf_lock.h"
 
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tk.h>
@@ -181,7 +182,40 @@ std::string domain_file_name(int domain, std::string_view group) {
     return domain_file_name(domain, group, user_name(), user_domain());
 }
 
+namespace {
+
+// A file-name part that cannot leave the directory it is joined to.
+bool stays_in_directory(std::string_view part) {
+    return part != "." && part != ".." && part.find_first_of("/\\") == std::string_view::npos;
+}
+
+bool user_parts_stay(int domain) {
+    if (domain != cf_DOMAIN_USER) return true;
+    const char *user = user_name();
+    const char *udomain = user_domain();
+    return (!user || stays_in_directory(user)) && (!user || !udomain || stays_in_directory(udomain));
+}
+
+}  // namespace
+
+bool file_name_refused(int domain, const char *group) {
+    if (group && !stays_in_directory(group)) {
+        tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "FILE_NACCESS", "cf",
+                 "Invalid group: \"%s\" would leave the configuration directory", group);
+        return true;
+    }
+    if (!user_parts_stay(domain)) {
+        const char *udomain = user_domain();
+        tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "FILE_NACCESS", "cf",
+                 "Invalid user \"%s\" or user domain \"%s\": the user file of group \"%s\" would leave the configuration directory",
+                 user_name(), udomain ? udomain : "", group ? group : "(null)");
+        return true;
+    }
+    return false;
+}
+
 std::string domain_file_path(int domain, std::string_view group) {
+    if (!stays_in_directory(group) || !user_parts_stay(domain)) return std::string();
     std::string name = domain_file_name(domain, group);
     char buffer[kMaxPath + 1] = {0};
     ut_file_build_full_path(buffer, search_path(domain).c_str(), name.c_str(), kMaxPath);
@@ -384,12 +418,15 @@ int read_domain_file(ORVConfigurationTable **table, int domain, const char *grou
 extern "C" {
 
 int cf_read_domain_with_table(ORVConfigurationTable **table, int domain, const char *group) {
+    cf::WriteSection section;
     if (static_cast<unsigned>(domain) > 2 || !group)
         return cf::read_domain_file(table, domain, group, std::string());
+    if (cf::file_name_refused(domain, group)) return cf_FILE_NACCESS;
     return cf::read_domain_file(table, domain, group, cf::domain_file_path(domain, group));
 }
 
 int cf_read_entire_file(int domain, const char *group, ORVConfigurationTable **table) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_LOW, "cf_read_entire_file( %s, \"%s\", %#lx ) called.",
              cf::domain_name(domain), group ? group : "(null)",
              static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(table)));
@@ -399,9 +436,9 @@ int cf_read_entire_file(int domain, const char *group, ORVConfigurationTable **t
                  "Invalid domain: %d.", domain);
         return cf_BAD_DOMAIN;
     }
-    if (!table || !group) return cf_BAD_PARAM;
+    if (!table) return cf_BAD_PARAM;
     *table = nullptr;
-    if (cf::tables_imported()) {
+    if (group && cf::tables_imported()) {
         ORVConfigurationTable *cached = cf::cached_table(group);
         if (cached && cached->hasVariables()) {
             cached->retain();
@@ -417,6 +454,7 @@ int cf_read_entire_file(int domain, const char *group, ORVConfigurationTable **t
 
 int cf_read_entire_file_with_user(const char *user, const char *user_domain, int domain,
                                   const char *group, ORVConfigurationTable **table) {
+    cf::WriteSection section;
     cf::ScopedUser scoped(user, user_domain);
     return cf_read_entire_file(domain, group, table);
 }

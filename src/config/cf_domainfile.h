@@ -34,8 +34,14 @@ std::string domain_file_name(int domain, std::string_view group, const char *use
                              const char *user_domain);
 // The same with the module's current user and user domain.
 std::string domain_file_name(int domain, std::string_view group);
-// The module's directory of domain joined with the file name (255 at most).
+// The module's directory of domain joined with the file name (255 at most);
+// "" when a name part would leave the directory (see file_name_refused).
 std::string domain_file_path(int domain, std::string_view group);
+// True, after reporting it (FILE_NACCESS), when the group or, for the USER
+// domain, the current user or user domain would take the domain file out of
+// its configuration directory: a part holding a "/" or "\", or "." or "..".
+// Every function that turns a group into a file path asks this first.
+bool file_name_refused(int domain, const char *group);
 
 // Reads every entry of an open domain file into table under domain (0 to 2),
 // replacing variables of the same key. Reports bad privilege words and goes

@@ -6,7 +6,9 @@
 
 #include "config/cf_domainfile.h"
 #include "config/cf_expand.h"
+#include "config/cf_file_lock.h"
 #include "config/cf_module.h"
+#include "files/fsutil.h"
 #include "files/sys_seam.h"
 #include "frame/orvchar_table.h"
 
@@ -615,8 +617,9 @@ int write_file_atomically(const std::string &path, std::string_view text) {
     struct stat st{};
     if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
 
-    const int fd = orv::files::sys().open(temporary.c_str(),
-                                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    // Made new: a stale copy or a link planted under the name is removed, and
+    // no link is followed (the writers' lock keeps other writers away).
+    const int fd = orv::files::open_new_file(temporary.c_str(), O_WRONLY, mode);
     if (fd < 0) {
         tr_trace(__FILE__, __LINE__, tr_MID, "Unable to create new output file: %s",
                  temporary.c_str());
@@ -762,6 +765,7 @@ int save_domain_with_table(ORVConfigurationTable *table, int domain, const char 
                  "In domain %s, attempting to save group \"%s\" marked read-only.", dname, group);
         return cf_READ_ONLY;
     }
+    if (file_name_refused(domain, group)) return cf_FILE_NACCESS;
     const std::string path = domain_file_path(domain, group);
     tr_trace(__FILE__, __LINE__, tr_HIGH, "Writing domain %s for group \"%s\" to file \"%s\" ...",
              dname, group, path.c_str());
@@ -772,6 +776,9 @@ int save_domain_with_table(ORVConfigurationTable *table, int domain, const char 
                  "Could not force file \"%s\".", path.c_str());
         return cf_FILE_NCREATE;
     }
+    // Held from the read of the file to the rename of its new copy.
+    const DomainFileLock lock(path);
+    if (lock.status() != 0) return lock.status();
     std::string old_text;
     if (!read_whole_file(path, old_text, nullptr)) {
         tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "FILE_NACCESS", "ORVCommonKit",

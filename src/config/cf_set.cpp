@@ -3,7 +3,9 @@
 // the read-only mark and the privilege rules, and the table operations
 // (cf_set_from_table and its forms), which change a table the caller holds.
 #include "config/ORVConfigurationTable.h"
+#include "config/cf_lock.h"
 #include "config/cf_domainfile.h"
+#include "config/cf_file_lock.h"
 #include "config/cf_module.h"
 #include "config/cf_rewrite.h"
 
@@ -11,9 +13,12 @@
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tr.h>
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -154,6 +159,7 @@ extern "C" {
 
 ORV_API int cf_set(int domain, const char *group, const char *name, int level, int count,
                    const char *const *values) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_set (%s, \"%s\", \"%s\", %s, %d, %#lx) called.",
              cf::domain_name(domain), shown(group), shown(name), cf::perm_description(level),
              count, address(values && count > 0 ? values[0] : nullptr));
@@ -166,10 +172,14 @@ ORV_API int cf_set(int domain, const char *group, const char *name, int level, i
     if (domain == cf_DOMAIN_SYS) level = cf_SYS_PRIV;
     if (bad_level(level)) return cf_BAD_PRIV;
     if (bad_count(count)) return cf_BAD_NVALUES;
+    if (cf::file_name_refused(domain, group)) return cf_FILE_NACCESS;
 
     const std::string path = cf::domain_file_path(domain, group);
     int status = cf::force_file(path);
     if (status != 0) return status;
+    // Held from the search that reads the file to the rename of its new copy.
+    const cf::DomainFileLock lock(path);
+    if (lock.status() != 0) return lock.status();
 
     ORVConfigurationTable *table = table_for_change(group, &status);
     if (!table) return status;
@@ -227,6 +237,7 @@ ORV_API int cf_set(int domain, const char *group, const char *name, int level, i
 
 ORV_API int cf_set_simple(int domain, const char *group, const char *name, int level,
                           const void *value, int type) {
+    cf::WriteSection section;
     std::string text;
     const int status = typed_text(name, value, type, text);
     if (status != 0) return status;
@@ -236,11 +247,13 @@ ORV_API int cf_set_simple(int domain, const char *group, const char *name, int l
 
 ORV_API int cf_set_string(int domain, const char *group, const char *name, int level,
                           const char *string) {
+    cf::WriteSection section;
     const char *values[1] = {string};
     return cf_set(domain, group, name, level, 1, values);
 }
 
 ORV_API int cf_rm(int domain, const char *group, const char *name) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_rm (%s, \"%s\", \"%s\") called.",
              cf::domain_name(domain), shown(group), shown(name));
     if (!group || !name) return cf_BAD_PARAM;
@@ -249,6 +262,7 @@ ORV_API int cf_rm(int domain, const char *group, const char *name) {
         return cf_NOT_INIT;
     }
     if (bad_domain(domain)) return cf_BAD_DOMAIN;
+    if (cf::file_name_refused(domain, group)) return cf_FILE_NACCESS;
 
     int status = 0;
     ORVConfigurationTable *table = table_for_change(group, &status);
@@ -260,6 +274,12 @@ ORV_API int cf_rm(int domain, const char *group, const char *name) {
     }
 
     const std::string path = cf::domain_file_path(domain, group);
+    // A file that does not exist has nothing to remove (and gets no lock file).
+    std::optional<cf::DomainFileLock> lock;
+    if (struct stat st; ::stat(path.c_str(), &st) == 0) {
+        lock.emplace(path);
+        if (lock->status() != 0) return lock->status();
+    }
     int found_level = cf_USER_PRIV;
     status = cf::find_entry(path, domain, name, table->behaviorForName(name), &found_level,
                             nullptr);
@@ -287,6 +307,7 @@ ORV_API int cf_rm(int domain, const char *group, const char *name) {
 
 ORV_API int cf_set_from_table(ORVConfigurationTable **table, int domain, const char *name,
                               int level, int count, const char *const *values) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_LOW, "cf_set_from_table( %#lx, %s, \"%s\", %s, %d, ... ) called.",
              address(table), cf::domain_name(domain), shown(name), cf::perm_description(level),
              count);
@@ -319,6 +340,7 @@ ORV_API int cf_set_from_table(ORVConfigurationTable **table, int domain, const c
 
 ORV_API int cf_set_simple_from_table(ORVConfigurationTable **table, int domain,
                                      const char *name, int level, const void *value, int type) {
+    cf::WriteSection section;
     std::string text;
     const int status = typed_text(name, value, type, text);
     if (status != 0) return status;
@@ -328,6 +350,7 @@ ORV_API int cf_set_simple_from_table(ORVConfigurationTable **table, int domain,
 
 ORV_API int cf_set_string_from_table(ORVConfigurationTable **table, int domain,
                                      const char *name, int level, const char *string) {
+    cf::WriteSection section;
     const char *values[1] = {string};
     return cf_set_from_table(table, domain, name, level, 1, values);
 }
@@ -335,6 +358,7 @@ ORV_API int cf_set_string_from_table(ORVConfigurationTable **table, int domain,
 ORV_API int cf_set_from_table_with_prefix(ORVConfigurationTable **table, const char *prefix,
                                           int domain, const char *name, int level, int count,
                                           const char *const *values) {
+    cf::WriteSection section;
     cf::ScopedHost host(prefix ? prefix : "irrelevant");
     return cf_set_from_table(table, domain, name, level, count, values);
 }

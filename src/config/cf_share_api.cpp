@@ -10,6 +10,7 @@
 // taken over instead of blocking every later export. A locked name is never
 // touched.
 #include "config/cf_module.h"
+#include "config/cf_lock.h"
 #include "config/cf_share.h"
 #include "config/cf_share_testing.h"
 
@@ -17,6 +18,7 @@
 #include <ORVCommonKit/tr.h>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,6 +140,30 @@ int create_region(const std::string &name) {
     }
 }
 
+// True when the region behind fd can be trusted: it belongs to this
+// process's effective user and grants nothing to group or others, as the
+// exporter creates it. Another account's region, or one that others can
+// write, could plant configuration in every importer: it is reported with
+// its owner and mode and refused.
+bool region_trusted(int fd, const std::string &name) {
+    struct stat st {};
+    if (sys_fstat(fd, &st) != 0) {
+        report_share_error("ERROR: Failed to map the File Mapping object to the virtual address");
+        return false;
+    }
+    if (st.st_uid == ::geteuid() && (st.st_mode & 077) == 0) return true;
+    char buffer[1024];
+    struct passwd entry {};
+    struct passwd *found = nullptr;
+    const bool named = ::getpwuid_r(st.st_uid, &entry, buffer, sizeof buffer, &found) == 0 && found;
+    report_share_error("ERROR: Refused the File Mapping object '%s': owned by %s (uid %u) with mode "
+                       "%04o; only a region of this process's user without access for group or "
+                       "others is imported",
+                       name.c_str(), named ? found->pw_name : "an unknown user",
+                       static_cast<unsigned>(st.st_uid), static_cast<unsigned>(st.st_mode & 07777));
+    return false;
+}
+
 // Reads exactly size bytes at offset; false on an error or a short region.
 bool read_fully(int fd, std::uint8_t *buffer, std::size_t size, off_t offset) {
     while (size > 0) {
@@ -191,6 +217,7 @@ extern "C" {
 ORV_API int cf_export_config_tables_to_file_mapping(const char *share_name,
                                                     const char *const *groups,
                                                     unsigned int count) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_export_config_tables_to_file_mapping() is called");
     if (!share_name || !*share_name) {
         report_share_error("Invalid Share Name");
@@ -271,6 +298,7 @@ ORV_API int cf_export_config_tables_to_file_mapping(const char *share_name,
 }
 
 ORV_API int cf_import_config_tables_from_file_mapping(const char *share_name) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_HIGH, "cf_import_config_tables_from_file_mapping() is called");
     if (!cf::module_initialized()) {
         report_not_init(__FILE__, __LINE__, "cf_import_config_tables_from_file_mapping()");
@@ -286,6 +314,10 @@ ORV_API int cf_import_config_tables_from_file_mapping(const char *share_name) {
         return 0;
     }
     Mapping_handle = fd;
+    if (!region_trusted(fd, name)) {
+        close_mapping();
+        return cf_SHARE_FAILED;
+    }
 
     std::vector<std::uint8_t> bytes;
     switch (copy_region(fd, bytes)) {
@@ -326,7 +358,10 @@ ORV_API int cf_import_config_tables_from_file_mapping(const char *share_name) {
     return status;
 }
 
-ORV_API void cf_close_file_mapping(void) { close_mapping(); }
+ORV_API void cf_close_file_mapping(void) {
+    cf::WriteSection section;
+    close_mapping();
+}
 
 }  // extern "C"
 

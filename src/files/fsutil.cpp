@@ -44,6 +44,18 @@ bool lexists(const char *path) {
     return ::lstat(path, &st) == 0;
 }
 
+int open_new_file(const char *path, int flags, mode_t mode) {
+    struct stat st;
+    if (::lstat(path, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return -1;
+        }
+        if (sys().unlink(path) != 0 && errno != ENOENT) return -1;
+    }
+    return sys().open(path, flags | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+}
+
 namespace {
 
 // Writes all of n bytes through the seam.

@@ -23,6 +23,15 @@ inline bool is_not_found(int err) { return err == 2 || err == 3; }
 // True when something (a link included) is at path.
 bool lexists(const char *path);
 
+// Creates a file under a name that others can predict (a temporary copy, a
+// backup, a trace or log file) and opens it: whatever is at the name first
+// (a stale file or a planted symbolic link, never a directory) is removed
+// without being followed, and the file is then created new with
+// O_CREAT | O_EXCL | O_NOFOLLOW, so that no link is followed and no file that
+// appears meanwhile is taken over. flags adds the access mode and other
+// flags (O_CLOEXEC is always set). The descriptor, or -1 with errno set.
+int open_new_file(const char *path, int flags, mode_t mode);
+
 // Copies the contents and permission bits of a regular file, keeping its
 // modification time. With fail_if_exists the destination must be new,
 // otherwise it is replaced. 0 or the errno of the failure; a partly written

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -310,6 +311,53 @@ int dir_is_empty(const char *dir, unsigned char *is_empty) {
     return result;
 }
 
+// Creates the missing directories of a standardized path, parents first,
+// working on the one copy it is given (each level is terminated in place for
+// its system call): every level that exists must be a directory, and from the
+// first missing one down create(level, is_last) makes each. A path the system
+// could never hold (PATH_MAX bytes or more, or a component longer than
+// NAME_MAX) fails at once with ENAMETOOLONG, so a hostile path costs neither
+// time nor memory. Returns false with errno set at the first failure.
+template <typename Create>
+bool create_missing_levels(std::string &path, Create &&create) {
+    if (path.size() >= PATH_MAX) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    size_t component = 0;
+    for (char c : path) {
+        component = c == '/' ? 0 : component + 1;
+        if (component > NAME_MAX) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+    }
+    bool missing = false;
+    for (size_t end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && (path[end] != '/' || path[end - 1] == '/')) continue;
+        const char saved = path[end];  // the terminator itself at the end
+        path[end] = '\0';
+        bool ok = true;
+        if (!missing) {
+            struct stat st;
+            if (::stat(path.c_str(), &st) == 0) {
+                if (!S_ISDIR(st.st_mode)) {
+                    errno = ENOTDIR;
+                    ok = false;
+                }
+            } else if (errno == ENOENT) {
+                missing = true;
+            } else {
+                ok = false;
+            }
+        }
+        if (ok && missing) ok = create(path.c_str(), end == path.size());
+        path[end] = saved;
+        if (!ok) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 namespace orv::files {
@@ -483,19 +531,20 @@ int ut_remove_temp_path(const char *name) {
 
 unsigned char ut_ensure_directory_at_path(const char *path, ORVDictionary *attributes) {
     if (!path) return 0;
-    const std::string standard = standardize_path(path);
+    std::string standard = standardize_path(path);
     if (standard.empty()) return 0;
     struct stat st;
     if (::stat(standard.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 1 : 0;
-    const std::string parent = delete_last_path_component(standard);
-    if (!parent.empty() && parent != standard && !ut_ensure_directory_at_path(parent.c_str(), attributes)) return 0;
     orv::FileManager &fm = manager();
-    if (!fm.createDirectoryAtPath(standard.c_str())) {
-        return errno == EEXIST && ::stat(standard.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
-    }
-    if (attributes && attributes->objectForKey(orv::kFilePosixPermissions))
-        return fm.changeFileAttributes(attributes, standard.c_str()) ? 1 : 0;
-    return 1;
+    const bool made = create_missing_levels(standard, [&](const char *level, bool) {
+        struct stat now;
+        if (!fm.createDirectoryAtPath(level))
+            return errno == EEXIST && ::stat(level, &now) == 0 && S_ISDIR(now.st_mode);
+        if (attributes && attributes->objectForKey(orv::kFilePosixPermissions))
+            return fm.changeFileAttributes(attributes, level);
+        return true;
+    });
+    return made ? 1 : 0;
 }
 
 int ut_force_dir_with_perm(const char *path, unsigned short bits) {
@@ -519,7 +568,7 @@ int ut_force_dir(const char *path) { return ut_force_dir_with_perm(path, 0); }
 
 unsigned char ut_create_directory_with_native_with_option(const char *path, unsigned char existing_is_fine) {
     if (!path) return 0;
-    const std::string standard = standardize_path(path);
+    std::string standard = standardize_path(path);
     if (standard.empty()) return 0;
     struct stat st;
     if (::stat(standard.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -531,19 +580,23 @@ unsigned char ut_create_directory_with_native_with_option(const char *path, unsi
                  "Director Exists ERROR", "Directory at path %s already exist.", standard.c_str());
         return 0;
     }
-    const std::string parent = delete_last_path_component(standard);
-    if (!parent.empty() && parent != standard && !ut_create_directory_with_native_with_option(parent.c_str(), 1))
-        return 0;
-    tr_trace(__FILE__, __LINE__, tr_LOW, "Create directory %s", standard.c_str());
-    if (::mkdir(standard.c_str(), 0777) == 0) return 1;
+    std::string failed;
+    const bool made = create_missing_levels(standard, [&](const char *level, bool last) {
+        tr_trace(__FILE__, __LINE__, tr_LOW, "Create directory %s", level);
+        if (::mkdir(level, 0777) == 0) return true;
+        struct stat now;
+        if (errno == EEXIST && (existing_is_fine || !last) && ::stat(level, &now) == 0 && S_ISDIR(now.st_mode)) {
+            tr_trace(__FILE__, __LINE__, tr_HIGH, "Directory at path %s already exist but that is ok.", level);
+            return true;
+        }
+        failed = level;
+        return false;
+    });
+    if (made) return 1;
     const int err = errno;
-    if (err == EEXIST && existing_is_fine && ::stat(standard.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        tr_trace(__FILE__, __LINE__, tr_HIGH, "Directory at path %s already exist but that is ok.", standard.c_str());
-        return 1;
-    }
     tr_error(__FILE__, __LINE__, tr_INFORM_LOG, nullptr, "CreateDirectory ERROR",
-             "Unable to create the directory at path %s; reason (%d): %s", standard.c_str(), err,
-             errno_text(err).c_str());
+             "Unable to create the directory at path %s; reason (%d): %s",
+             failed.empty() ? standard.c_str() : failed.c_str(), err, errno_text(err).c_str());
     return 0;
 }
 

@@ -1,0 +1,125 @@
+// Sweep rows of the option parsers: null handles and vectors, negative
+// counts, hostile option texts and specification lists.
+#include "sweep.h"
+
+#include <ORVCommonKit/orvopt.h>
+
+#include <climits>
+
+namespace {
+
+// A vector of hostile arguments: program name, options, values.
+char *const *hostile_argv(const char *text) {
+    static char prog[] = "/bin/prog.exe";
+    static char dash[] = "-";
+    static char flags[] = "-abz";
+    static char dashes[] = "--";
+    static const char *argv[8];
+    argv[0] = prog;
+    argv[1] = flags;
+    argv[2] = text ? text : dash;
+    argv[3] = dash;
+    argv[4] = dashes;
+    argv[5] = text ? text : dashes;
+    argv[6] = nullptr;
+    return const_cast<char *const *>(argv);
+}
+
+long walk(orvopt_p h) {
+    long n = 0;
+    orvopt_first_arg(h);
+    while (orvopt_next_arg(h) && n < 100) ++n;
+    orvopt_prev_arg(h);
+    orvopt_curr_arg(h);
+    orvopt_remaining_count(h);
+    orvopt_curr_index(h);
+    orvopt_error_count(h);
+    return n;
+}
+
+}  // namespace
+
+SWEEP_ROWS(options) {
+    // Null handles give the documented answers.
+    rows.add("orvopt_extract", "null handle", [] { return long(orvopt_extract(nullptr, 0)); }, orvopt_INVALID_HANDLE);
+    rows.add("orvopt_extract_table", "null handle", [] { return long(orvopt_extract_table(nullptr, nullptr)); }, orvopt_INVALID_HANDLE);
+    rows.add("orvopt_error_count", "null handle", [] { return long(orvopt_error_count(nullptr)); }, -1);
+    rows.add("orvopt_reset", "null handle", [] { return long(orvopt_reset(nullptr)); }, orvopt_INVALID_HANDLE);
+    rows.add("orvopt_remaining_count", "null handle", [] { return long(orvopt_remaining_count(nullptr)); }, -1);
+    rows.add("orvopt_curr_index", "null handle", [] { return long(orvopt_curr_index(nullptr)); }, -1);
+    rows.add("orvopt_first_arg", "null handle", [] { return long(orvopt_first_arg(nullptr) != nullptr); }, 0);
+    rows.add("orvopt_next_arg", "null handle", [] { return long(orvopt_next_arg(nullptr) != nullptr); }, 0);
+    rows.add("orvopt_prev_arg", "null handle", [] { return long(orvopt_prev_arg(nullptr) != nullptr); }, 0);
+    rows.add("orvopt_curr_arg", "null handle", [] { return long(orvopt_curr_arg(nullptr) != nullptr); }, 0);
+    rows.add("orvopt_term", "null handle", [] { return long(orvopt_term(nullptr)); }, 0);
+    rows.add("orvopt_debug", "null handle", [] { orvopt_debug(nullptr); return 0L; });
+    rows.add("orvopt_program", "before any parser", [] { return long(orvopt_program() != nullptr); }, 0);
+
+    // Handles over hostile vectors and counts.
+    for (int argc : {INT_MIN, -1, 0, 1}) {
+        const std::string args = "argc " + std::to_string(argc) + ", null vector";
+        rows.add("orvopt_init", args, [argc] {
+            orvopt_p h = orvopt_init(argc, nullptr);
+            if (h) { orvopt_extract(h, 'a', orvopt_BOOL, nullptr, 0); walk(h); orvopt_debug(h); }
+            return long(orvopt_term(h));
+        }, 0);
+    }
+    for (const sweep::Text &t : sweep::texts()) {
+        const std::string args = std::string("arguments ") + t.label;
+        rows.add("orvopt_init", args, [t] {
+            orvopt_p h = orvopt_init(6, hostile_argv(t.value));
+            char flag = 0;
+            char *text = nullptr;
+            int number = 0;
+            orvopt_extract(h, 'a', orvopt_BOOL, &flag, 'b', orvopt_STRING, &text, 'z', orvopt_OPT_INT, &number, 0);
+            walk(h);
+            return long(orvopt_term(h));
+        }, 0);
+        rows.add("orvopt_extract", args + ", null storage", [t] {
+            orvopt_p h = orvopt_init(6, hostile_argv(t.value));
+            const long r = orvopt_extract(h, 'a', orvopt_BOOL, nullptr, 0);
+            orvopt_term(h);
+            return r;
+        }, orvopt_BAD_SPEC);
+        rows.add("orvopt_extract", args + ", unknown type", [t] {
+            orvopt_p h = orvopt_init(6, hostile_argv(t.value));
+            int x = 0;
+            const long r = orvopt_extract(h, 'a', 9999, &x, 0);
+            orvopt_term(h);
+            return r;
+        }, orvopt_BAD_SPEC);
+        rows.add("orvopt_extract_table", args, [t] {
+            orvopt_p h = orvopt_init(6, hostile_argv(t.value));
+            float f = 0;
+            unsigned long u = 0;
+            const orvopt_spec_t specs[] = {{'a', orvopt_FLOAT, {&f}}, {'b', orvopt_ULONG, {&u}}, {'z', orvopt_OPT_STRING, {nullptr}}, {0, orvopt_BOOL, {nullptr}}};
+            orvopt_extract_table(h, specs);
+            orvopt_extract_table(h, nullptr);
+            orvopt_reset(h);
+            orvopt_debug(h);
+            return long(orvopt_term(h));
+        }, 0);
+        rows.add("orvopt_get", args, [t] {
+            long n = 0;
+            while (orvopt_get(6, hostile_argv(t.value), "ab:z") != -1 && n < 100) {
+                orvopt_arg(); orvopt_ind(); orvopt_opt();
+                ++n;
+            }
+            return 0L;
+        });
+        rows.add("orvopt_get", std::string("letters ") + t.label, [t] {
+            long n = 0;
+            while (orvopt_get(6, hostile_argv("x"), t.value) != -1 && n < 100) ++n;
+            return 0L;
+        });
+    }
+    for (int argc : {INT_MIN, -1, 0})
+        rows.add("orvopt_get", "argc " + std::to_string(argc) + ", null vector",
+                 [argc] { return long(orvopt_get(argc, nullptr, "a")); }, -1);
+    rows.add("orvopt_arg", "before any option", [] { return long(orvopt_arg() != nullptr); }, 0);
+    rows.add("orvopt_ind", "before any option", [] { return long(orvopt_ind()); }, 1);
+    rows.add("orvopt_opt", "before any option", [] { orvopt_opt(); return 0L; });
+    rows.text("orvopt_is_int", [](const char *t) { return long(orvopt_is_int(t)); }, {0, 0});
+    rows.text("orvopt_is_unsigned", [](const char *t) { return long(orvopt_is_unsigned(t)); }, {0, 0});
+    rows.text("orvopt_is_float", [](const char *t) { return long(orvopt_is_float(t)); }, {0, 0});
+}

@@ -1,0 +1,134 @@
+// The hostile-argument sweep of the exported C interface.
+//
+// Every exported function of the shared library gets rows: one row is one
+// function called with one argument set (null pointers, empty texts, texts of
+// 100,000 bytes, printf directives, a text or buffer ending against an
+// unreadable page, negative and huge numbers). Each row runs in a child
+// process of its own under a time limit and must end normally; where the
+// function's contract says what such an argument gives, the row states the
+// result and the child checks it. The rows rotate through the three trace
+// modes (no facility, call-back, trace file), and a row may ask for the
+// configuration module to be started first.
+//
+// How a family adds its rows: create tests/sweep/<family>_rows.cc with
+//
+//     SWEEP_ROWS(myfamily) {
+//         rows.text("my_function", [](const char *t) { return long(my_function(t)); },
+//                   {-1, -1});  // null gives -1, "" gives -1
+//         rows.add("my_other", "negative size", [] { return long(my_other(-1)); }, -1);
+//     }
+//
+// The file is picked up by CMake; the test fails for every exported function
+// that has no row, so a new function cannot be left out.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sweep {
+
+// What the child does before the call.
+enum class Start {
+    Bare,        // nothing: the call meets a fresh process
+    Configured,  // cf_init(NULL) in the temporary installation
+    Untraced,    // nothing, and no trace mode either: for the trace facility's
+                 // own start and stop
+};
+
+struct Row {
+    std::string function;  // the exported symbol the row exercises
+    std::string args;      // what is hostile about the arguments
+    std::function<long()> call;
+    std::optional<long> expect;  // the result the contract gives, when it does
+    Start start = Start::Bare;
+    int exit_status = 0;  // a documented exit the child may also take
+};
+
+// Results a text helper checks, written {for null, for empty}: the value for a
+// null text and for an empty one, {} for no check (pointer results are given
+// as 1 for non-null, 0 for null).
+struct Expect {
+    std::optional<long> null;
+    std::optional<long> empty;
+};
+
+// One hostile text: a label for reports and the text itself (null included).
+struct Text {
+    const char *label;
+    const char *value;
+};
+
+// The hostile texts: null, "", 100,000 bytes, printf directives, a short text
+// whose terminator is the last readable byte before an unmapped page. Built
+// once, before the children are forked.
+const std::vector<Text> &texts();
+// The same set for arguments that are paths: the texts above plus a path of
+// 50,000 components below a regular file.
+const std::vector<Text> &path_texts();
+// Hostile integers: INT_MIN, -1, 0, INT_MAX and a large positive value.
+const std::vector<int> &ints();
+
+// A writable buffer of size bytes that ends against an unreadable page, so
+// a write past its end faults at once. Valid in the children.
+char *guarded_buffer(int size);
+
+// Paths in the temporary installation of the run: an existing regular file,
+// an existing directory, and a relative name that does not exist (each child
+// runs in an empty directory of its own).
+const char *existing_file();
+const char *existing_dir();
+const char *missing_path();
+// A fresh path below the installation, unique per call in a child.
+std::string scratch(const char *name);
+
+class Rows {
+public:
+    // Rows added from now on start the child this way (Bare by default).
+    void start(Start start) { start_ = start; }
+    // Rows added from now on may also end the process with this documented
+    // exit status (0 for none).
+    void may_exit(int status) { exit_status_ = status; }
+
+    void add(const std::string &function, const std::string &args, std::function<long()> call,
+             std::optional<long> expect = std::nullopt);
+    // One row per hostile text.
+    void text(const std::string &function, std::function<long(const char *)> call,
+              Expect expect = {});
+    // One row per hostile path.
+    void path(const std::string &function, std::function<long(const char *)> call,
+              Expect expect = {});
+    // Two texts: each hostile text in either place with `other` in the other
+    // place, and both null (checked against expect.null).
+    void text2(const std::string &function, std::function<long(const char *, const char *)> call,
+               const char *other, Expect expect = {});
+    // One row per hostile text, handed over as a modifiable copy whose
+    // terminator is the last byte before an unreadable page (null stays null).
+    void in_place(const std::string &function, std::function<long(char *)> call,
+                  Expect expect = {});
+    // One row per hostile integer.
+    void integer(const std::string &function, std::function<long(int)> call,
+                 std::optional<long> expect = std::nullopt);
+
+    std::vector<Row> &all() { return rows_; }
+
+private:
+    std::vector<Row> rows_;
+    Start start_ = Start::Bare;
+    int exit_status_ = 0;
+};
+
+using Family = void (*)(Rows &);
+struct Registrar {
+    Registrar(const char *family, Family fill);
+};
+// Every registered family, in no defined order.
+std::vector<std::pair<std::string, Family>> &families();
+
+}  // namespace sweep
+
+#define SWEEP_ROWS(family)                                                       \
+    static void sweep_rows_##family(sweep::Rows &rows);                          \
+    static const sweep::Registrar sweep_registrar_##family(#family, sweep_rows_##family); \
+    static void sweep_rows_##family(sweep::Rows &rows)
