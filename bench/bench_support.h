@@ -7,6 +7,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -36,6 +44,58 @@ inline void shell(const std::string &command) {
     if (std::system(command.c_str()) != 0) std::abort();
 }
 
+// CPU time (user + system) this process has used, in seconds.
+inline double process_cpu_seconds() {
+    struct timespec ts;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// Runs a baseline program directly, without a shell in between (a shell
+// costs a few milliseconds per run, which is not the baseline's work), and
+// returns the CPU seconds (user + system) the program used. The benchmark
+// program ends when the baseline cannot start or exits with a status other
+// than ok (default 0), so that a broken baseline never yields a figure.
+inline double run(std::vector<std::string> args, int ok = 0) {
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), ::environ) != 0) std::abort();
+    int status = 0;
+    struct rusage usage {};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != ok) std::abort();
+    const auto seconds = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// For benchmarks that compare work done in this process with a baseline
+// program (register them with UseManualTime): each iteration's time is the
+// CPU time of whoever did the work, which a machine shared with other jobs
+// disturbs far less than wall-clock time; the "wall_ms" counter keeps the
+// mean wall-clock time. work returns the CPU seconds it used (self_cpu or
+// run); prepare runs untimed before each iteration.
+template <class Work, class Prepare = void (*)()>
+void time_cpu(benchmark::State &state, Work &&work, Prepare &&prepare = [] {}) {
+    double wall = 0;
+    for (auto _ : state) {
+        prepare();
+        const auto start = std::chrono::steady_clock::now();
+        const double cpu = work();
+        wall += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(cpu);
+    }
+    state.counters["wall_ms"] = benchmark::Counter(wall, benchmark::Counter::kAvgIterations);
+}
+
+// The CPU seconds this process spends in f.
+template <class F>
+double self_cpu(F &&f) {
+    const double start = process_cpu_seconds();
+    f();
+    return process_cpu_seconds() - start;
+}
+
 // Keeps each benchmark's time per iteration (CPU or wall-clock): the median
 // of repetitions when there are any, else the single run.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -45,7 +105,9 @@ public:
 
     void ReportRuns(const std::vector<Run> &runs) override {
         for (const Run &run : runs) {
-            const std::string &name = run.run_name.function_name;
+            // "BM_name", or "BM_name/arg" for a benchmark with arguments.
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
             const double time =
                 clock_ == Clock::cpu ? run.GetAdjustedCPUTime() : run.GetAdjustedRealTime();
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
@@ -60,6 +122,12 @@ public:
         if (auto m = medians_.find(name); m != medians_.end()) return m->second;
         auto t = times_.find(name);
         return t == times_.end() ? 0 : t->second;
+    }
+
+    // Prints "subject / baseline = ratio" when both ran.
+    void print_ratio(const std::string &subject, const std::string &baseline) const {
+        const double a = time_of(subject), b = time_of(baseline);
+        if (a > 0 && b > 0) std::printf("%s / %s = %.2fx\n", subject.c_str(), baseline.c_str(), a / b);
     }
 
 private:

@@ -14,6 +14,11 @@
 //   afterwards, as a program's first read of a group is.
 //   BM_CfReadGroupThenGet: a read again followed by one lookup, which builds
 //   the table's lookup index.
+//   BM_CfGetString/threads:2: the lookups of BM_CfGetString from two threads
+//     at once (lookups never wait for each other), wall-clock per lookup.
+//   BM_CfFirstLookup / BM_KeyFileFirstLookup: a program's whole first lookup
+//     (cf_init, one cf_get_string in the group, cf_term) against
+//     g_key_file_new, load, one g_key_file_get_string, g_key_file_free.
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tr.h>
@@ -82,12 +87,16 @@ void start() {
 }
 
 void BM_CfGetString(benchmark::State &state) {
-    start();
+    // The first thread starts the module; the others wait at the loop.
     const auto &names = installation().names;
     char buffer[256];
-    if (cf_get_string(cf_DOMAIN_ALL, "bench", names[0].c_str(), nullptr, buffer, 255, nullptr))
-        std::abort();
-    std::size_t i = 0;
+    if (state.thread_index() == 0) {
+        start();
+        if (cf_get_string(cf_DOMAIN_ALL, "bench", names[0].c_str(), nullptr, buffer, 255,
+                          nullptr))
+            std::abort();
+    }
+    std::size_t i = static_cast<std::size_t>(state.thread_index()) * 997 % names.size();
     for (auto _ : state) {
         int status = cf_get_string(cf_DOMAIN_ALL, "bench", names[i].c_str(), nullptr, buffer, 255,
                                    nullptr);
@@ -97,6 +106,7 @@ void BM_CfGetString(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_CfGetString);
+BENCHMARK(BM_CfGetString)->Threads(2)->UseRealTime();
 
 void BM_KeyFileGetString(benchmark::State &state) {
     const auto &inst = installation();
@@ -160,6 +170,37 @@ void BM_KeyFileLoad(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_KeyFileLoad)->Unit(benchmark::kMillisecond);
+
+void BM_CfFirstLookup(benchmark::State &state) {
+    start();
+    cf_term();
+    const std::string &name = installation().names[kVariables / 2];
+    char buffer[256];
+    for (auto _ : state) {
+        int status = cf_init(nullptr);
+        status |= cf_get_string(cf_DOMAIN_ALL, "bench", name.c_str(), nullptr, buffer, 255,
+                                nullptr);
+        cf_term();
+        if (status != 0) std::abort();
+    }
+    start();
+}
+BENCHMARK(BM_CfFirstLookup)->Unit(benchmark::kMillisecond);
+
+void BM_KeyFileFirstLookup(benchmark::State &state) {
+    const auto &inst = installation();
+    const std::string &name = inst.names[kVariables / 2];
+    for (auto _ : state) {
+        GKeyFile *file = g_key_file_new();
+        if (!g_key_file_load_from_file(file, inst.keyfile.c_str(), G_KEY_FILE_NONE, nullptr))
+            std::abort();
+        gchar *value = g_key_file_get_string(file, "bench", name.c_str(), nullptr);
+        benchmark::DoNotOptimize(value);
+        g_free(value);
+        g_key_file_free(file);
+    }
+}
+BENCHMARK(BM_KeyFileFirstLookup)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -11,7 +11,13 @@
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tr.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -57,13 +63,44 @@ protected:
 
 // ---- Text format ----
 
-TEST_F(DomainTextTest, CommentsBlankLinesAndPrivilegeWords) {
-    read("# comment\n\n   \t\nA\tadmin\t1\nB INSTALL 2\nC System 3 # not a comment\n");
-    EXPECT_EQ(var("SITE.A"), "A 1 [1]");
-    EXPECT_EQ(var("SITE.B"), "B 2 [2]");
-    EXPECT_EQ(var("SITE.C"), "C 3 [3|#|not|a|comment]");
-    EXPECT_STREQ(orv_cftest_value_keys(table_), "SITE.A,SITE.B,SITE.C");
-    EXPECT_TRUE(trace_.errors().empty());
+TEST_F(DomainTextTest, EntriesFromTextInEveryShape) {
+    const struct {
+        std::string text;
+        std::vector<std::pair<const char *, const char *>> vars;  // key, its text
+    } cases[] = {
+        // Comments, blank lines and privilege words in any case; '#' later on a line is a value.
+        {"# comment\n\n   \t\nA\tadmin\t1\nB INSTALL 2\nC System 3 # not a comment\n",
+         {{"SITE.A", "A 1 [1]"}, {"SITE.B", "B 2 [2]"}, {"SITE.C", "C 3 [3|#|not|a|comment]"}}},
+        // Quoted tokens; a trailing quote closes only a token that it opened.
+        {"A\tUSER\t\"x y\" z\nB\tUSER\tone two\"\nC\tUSER\ttwo\"\nD\tUSER\t\"\" \"\"\nE\tUSER\tone \"\n",
+         {{"SITE.A", "A 0 [x y|z]"}, {"SITE.B", "B 0 [one|two]"}, {"SITE.C", "C 0 [two\"]"}, {"SITE.D", "D 0 [|]"},
+          {"SITE.E", "E 0 [one|]"}}},
+        // Continuation lines skip blank lines and take everything as values.
+        {"S SYSTEM alpha beta \\\n\n  \t \n\tgamma \\\n# delta\\\nepsilon\nT USER 1\n",
+         {{"SITE.S", "S 3 [alpha|beta|gamma|#|delta|epsilon]"}, {"SITE.T", "T 0 [1]"}}},
+        // A continuation at the end of the file ends the entry.
+        {"B\tUSER\tv \\\n", {{"SITE.B", "B 0 [v]"}}},
+        {"C\tUSER\tw \\\n  \n\t\n", {{"SITE.C", "C 0 [w]"}}},
+        // Carriage returns belong to the line end.
+        {"A USER 1 2\r\nB USER x \\\r\n y\r\n", {{"SITE.A", "A 0 [1|2]"}, {"SITE.B", "B 0 [x|y]"}}},
+        // The last entry of a name wins.
+        {"PORT USER 104\nport ADMIN 105\n", {{"SITE.PORT", "port 1 [105]"}}},
+        // A NUL ends the line's text; binary garbage does no harm.
+        {std::string("A USER x\0y z\n\xff\xfe\x00\x01\"\\\n\n\"", 23), {{"SITE.A", "A 0 [x]"}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        cf_free_table(&table_);
+        trace_.clear();
+        read(c.text);
+        std::string keys;
+        for (const auto &[key, text] : c.vars) {
+            EXPECT_EQ(var(key), text);
+            keys += (keys.empty() ? "" : ",") + std::string(key);
+        }
+        EXPECT_STREQ(orv_cftest_value_keys(table_), keys.c_str());
+        EXPECT_TRUE(trace_.errors().empty() || c.text.find('\xff') != std::string::npos);
+    }
 }
 
 TEST_F(DomainTextTest, BadPrivilegeSkipsOnlyThatEntry) {
@@ -78,45 +115,6 @@ TEST_F(DomainTextTest, BadPrivilegeSkipsOnlyThatEntry) {
     EXPECT_EQ(trace_.errors()[1],
               "IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (non-existent) in "
               "entry for \"B\"");
-}
-
-TEST_F(DomainTextTest, QuotedTokensAndTheTrailingQuoteRule) {
-    read("A\tUSER\t\"x y\" z\n"
-         "B\tUSER\tone two\"\n"
-         "C\tUSER\ttwo\"\n"
-         "D\tUSER\t\"\" \"\"\n"
-         "E\tUSER\tone \"\n");
-    EXPECT_EQ(var("SITE.A"), "A 0 [x y|z]");
-    EXPECT_EQ(var("SITE.B"), "B 0 [one|two]");
-    EXPECT_EQ(var("SITE.C"), "C 0 [two\"]");
-    EXPECT_EQ(var("SITE.D"), "D 0 [|]");
-    // A lone quote opens an empty quoted token: one character, kept.
-    EXPECT_EQ(var("SITE.E"), "E 0 [one|]");
-}
-
-TEST_F(DomainTextTest, ContinuationLinesSkipBlankLinesAndTakeEverythingAsValues) {
-    read("S SYSTEM alpha beta \\\n\n  \t \n\tgamma \\\n# delta\\\nepsilon\nT USER 1\n");
-    EXPECT_EQ(var("SITE.S"), "S 3 [alpha|beta|gamma|#|delta|epsilon]");
-    EXPECT_EQ(var("SITE.T"), "T 0 [1]");
-}
-
-TEST_F(DomainTextTest, ContinuationAtTheEndOfTheFileEndsTheEntry) {
-    read("B\tUSER\tv \\\n");
-    EXPECT_EQ(var("SITE.B"), "B 0 [v]");
-    read("C\tUSER\tw \\\n  \n\t\n");
-    EXPECT_EQ(var("SITE.C"), "C 0 [w]");
-    EXPECT_TRUE(trace_.errors().empty());
-}
-
-TEST_F(DomainTextTest, CarriageReturnsBelongToTheLineEnd) {
-    read("A USER 1 2\r\nB USER x \\\r\n y\r\n");
-    EXPECT_EQ(var("SITE.A"), "A 0 [1|2]");
-    EXPECT_EQ(var("SITE.B"), "B 0 [x|y]");
-}
-
-TEST_F(DomainTextTest, LastEntryOfTheSameNameWins) {
-    read("PORT USER 104\nport ADMIN 105\n");
-    EXPECT_EQ(var("SITE.PORT"), "port 1 [105]");
 }
 
 TEST_F(DomainTextTest, OverLongLinesAreReadInPieces) {
@@ -139,14 +137,6 @@ TEST_F(DomainTextTest, ThousandsOfValuesAreAllKept) {
     const std::string got = var("SITE.MANY");
     EXPECT_EQ(got.substr(0, 13), "MANY 0 [0|1|2");
     EXPECT_EQ(got.substr(got.size() - 11), "|4998|4999]");
-}
-
-TEST_F(DomainTextTest, BinaryGarbageIsReadWithoutHarm) {
-    std::string text("A USER x\0y z\n", 13);
-    text += std::string("\xff\xfe\x00\x01\"\\\n\n\"", 10);
-    read(text);
-    // The NUL ends the line's text.
-    EXPECT_EQ(var("SITE.A"), "A 0 [x]");
 }
 
 // ---- File names ----
@@ -267,6 +257,28 @@ TEST_F(DomainFileTest, FailuresOfTheReaders) {
                           "IN 'cf' INFORM 'programmer' TITLE 'FILE_NACCESS': Invalid group: (null)"}));
 }
 
+TEST_F(DomainFileTest, FilesWithoutASizeAreReadToTheEnd) {
+    // A pipe has no size and gives its text in short pieces, more than the
+    // first buffer holds.
+    const std::string path = dir_.write("site/config/viewer.site", "");
+    ASSERT_EQ(0, unlink(path.c_str()));
+    ASSERT_EQ(0, mkfifo(path.c_str(), 0600));
+    std::string text;
+    for (int i = 0; i < 6000; ++i) text += "NAME" + std::to_string(i) + " USER value" + std::to_string(i) + "\n";
+    std::thread writer([&] {
+        const int fd = open(path.c_str(), O_WRONLY);
+        for (std::size_t at = 0; fd >= 0 && at < text.size(); at += 1000)
+            if (write(fd, text.data() + at, std::min<std::size_t>(1000, text.size() - at)) < 0) break;
+        close(fd);
+    });
+    start();
+    EXPECT_EQ(cf_read_entire_file(cf_DOMAIN_SITE, "viewer", &table_), 0);
+    writer.join();
+    EXPECT_GT(text.size(), 65536u + 4096u);
+    EXPECT_EQ(var("SITE.NAME0"), "NAME0 0 [value0]");
+    EXPECT_EQ(var("SITE.NAME5999"), "NAME5999 0 [value5999]");
+}
+
 // ---- Entry lines ----
 
 class EntryLineTest : public Captured {
@@ -379,36 +391,39 @@ TEST_F(ExpansionTest, ForwardAndReverseLookups) {
     EXPECT_EQ(orv_cftest_terms_for_element("ws12"), nullptr);
 }
 
-TEST_F(ExpansionTest, ValueExpansionBySuffixAndList) {
+TEST_F(ExpansionTest, ValuesExpandBySuffixAndListOrAreReported) {
     ASSERT_EQ(load(kTerms), 0);
-    EXPECT_EQ(expand({"$READING", "x"}, 0x22), "ws12|ws13|x");
-    EXPECT_EQ(expand({"$CT_ROOM:4104"}, 0x21), "ws13:4104|ct1:4104");
-    EXPECT_EQ(expand({"$ct_room:a:b"}, 0x23), "ws13:a:b|ct1:a:b");
-    EXPECT_EQ(expand({"$$HOME", "$$"}, 0x01), "$HOME|$");
-    EXPECT_EQ(expand({"$$HOME"}, 0x02), "$HOME");
-    int same = 0;
-    EXPECT_EQ(expand({"$READING", "$$X"}, 0x20, &same), "$READING|$$X");
-    EXPECT_EQ(same, 1);
-    EXPECT_EQ(expand({"plain"}, 0x02, &same), "plain");
-    EXPECT_EQ(same, 0);
-    EXPECT_TRUE(trace_.errors().empty());
-}
-
-TEST_F(ExpansionTest, ValueExpansionFailures) {
-    ASSERT_EQ(load(kTerms), 0);
-    EXPECT_EQ(expand({"$READING"}, 0x01), "status -4981");
-    EXPECT_EQ(expand({"x", "$UNKNOWN"}, 0x02), "status -4981");
-    EXPECT_EQ(expand({"$UNKNOWN:1"}, 0x01), "status -4981");
-    EXPECT_EQ(expand({"$:1"}, 0x01), "status -4981");
-    EXPECT_EQ(trace_.errors(), (std::vector<std::string>{
-                          "IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Do not know how to "
-                          "expand \"$READING\".",
-                          "IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Referenced expansion "
-                          "\"$UNKNOWN\" not defined.",
-                          "IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Referenced expansion "
-                          "\"$UNKNOWN:1\" not defined.",
-                          "IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Do not know how to "
-                          "expand \"$:1\"."}));
+    const struct {
+        std::vector<const char *> values;
+        unsigned behavior;
+        const char *expanded;
+        int same;
+        const char *error;  // of the EXPAND report
+    } cases[] = {
+        {{"$READING", "x"}, 0x22, "ws12|ws13|x", 0, nullptr},
+        {{"$CT_ROOM:4104"}, 0x21, "ws13:4104|ct1:4104", 0, nullptr},
+        {{"$ct_room:a:b"}, 0x23, "ws13:a:b|ct1:a:b", 0, nullptr},
+        {{"$$HOME", "$$"}, 0x01, "$HOME|$", 0, nullptr},
+        {{"$$HOME"}, 0x02, "$HOME", 0, nullptr},
+        {{"$READING", "$$X"}, 0x20, "$READING|$$X", 1, nullptr},
+        {{"plain"}, 0x02, "plain", 0, nullptr},
+        {{"$READING"}, 0x01, "status -4981", 0, "Do not know how to expand \"$READING\"."},
+        {{"x", "$UNKNOWN"}, 0x02, "status -4981", 0, "Referenced expansion \"$UNKNOWN\" not defined."},
+        {{"$UNKNOWN:1"}, 0x01, "status -4981", 0, "Referenced expansion \"$UNKNOWN:1\" not defined."},
+        {{"$:1"}, 0x01, "status -4981", 0, "Do not know how to expand \"$:1\"."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.values[0]);
+        trace_.clear();
+        int same = -1;
+        EXPECT_EQ(expand(c.values, c.behavior, &same), c.expanded);
+        if (!c.error) {
+            EXPECT_EQ(same, c.same);
+        }
+        std::vector<std::string> errors;
+        if (c.error) errors.push_back(std::string("IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': ") + c.error);
+        EXPECT_EQ(trace_.errors(), errors);
+    }
 }
 
 TEST_F(ExpansionTest, NoListOrNoneMeansNoTermsAndLooksAgainLater) {

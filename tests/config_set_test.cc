@@ -71,33 +71,74 @@ protected:
 
 // ---- Single-entry edits keep the rest of the file ----
 
-TEST_F(ConfigSetTest, SetReplacesFirstEntryWithItsContinuationsAndKeepsEverythingElse) {
-    site("# head\r\n\nA USER 1\nPORT USER 104 \\\n\n\t105\n# mid \\\nport ADMIN 7\nZ USER z");
-    start();
-    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "Port", {"200"}));
-    EXPECT_EQ("# head\r\n\nA USER 1\nPort\tUSER\t200\n# mid \\\nport ADMIN 7\nZ USER z",
-              site_text());
-    EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
-    EXPECT_TRUE(trace_.errors().empty());
-}
+// One change of the site file: a set (values given) or a removal (none), and
+// the file's text afterwards.
+struct Edit {
+    const char *before, *name;
+    std::vector<const char *> values;
+    int status;
+    const char *after;
+    bool remove = false;
+};
 
-TEST_F(ConfigSetTest, ContinuationLineNamedLikeTheVariableIsNotAnEntry) {
-    site("SERVERS USER a \\\n\tPORT b\nPORT USER 1\n");
+TEST_F(ConfigSetTest, SingleEntryEditsKeepEverythingElseByteForByte) {
+    const Edit edits[] = {
+        // The first entry goes with its continuations; comments, line ends and later entries stay.
+        {"# head\r\n\nA USER 1\nPORT USER 104 \\\n\n\t105\n# mid \\\nport ADMIN 7\nZ USER z", "Port", {"200"}, 0,
+         "# head\r\n\nA USER 1\nPort\tUSER\t200\n# mid \\\nport ADMIN 7\nZ USER z"},
+        // A continuation line named like the variable is not an entry.
+        {"SERVERS USER a \\\n\tPORT b\nPORT USER 1\n", "PORT", {"2"}, 0, "SERVERS USER a \\\n\tPORT b\nPORT\tUSER\t2\n"},
+        {"SERVERS USER a \\\n\tPORT b\nPORT USER 1\n", "PORT", {}, 0, "SERVERS USER a \\\n\tPORT b\n", true},
+        // A new entry comes after one empty line, or after the missing line feed.
+        {"A USER 1\n", "Window Title", {"Main viewer", ""}, 0, "A USER 1\n\n\"Window Title\"\tUSER\t\"Main viewer\" \"\"\n"},
+        {"A USER 1", "B", {"x"}, 0, "A USER 1\nB\tUSER\tx\n"},
+        // Removal takes every entry of the name, with or without values.
+        {"A USER 1\nPORT USER 1 \\\n\n\t2\n# c\nport USER 3\nB USER b\nPORT USER\n", "PORT", {}, 0,
+         "A USER 1\n# c\nB USER b\n", true},
+        {"A USER 1\n# c\n", "PORT", {}, cf_NOT_FOUND, "A USER 1\n# c\n", true},
+        {"PORT ADMIN\nB USER b\n", "PORT", {"1"}, cf_INSUF_PRIV, "PORT ADMIN\nB USER b\n"},
+        // A file ending inside a continued entry stops the search.
+        {"A USER 1\nB USER v \\\n", "A", {"2"}, 0, "A\tUSER\t2\nB USER v \\\n"},
+        // The search resumes where the previous one stopped, but a later, lower
+        // entry of a name never unlocks the first one.
+        {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "B", {"x"}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n"},
+        {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "A", {"x"}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n"},
+        {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "A", {}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", true},
+    };
     start();
-    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "PORT", {"2"}));
-    EXPECT_EQ("SERVERS USER a \\\n\tPORT b\nPORT\tUSER\t2\n", site_text());
+    for (const Edit &e : edits) {
+        SCOPED_TRACE(e.before);
+        if (site_text() != e.before) site(e.before);  // an unchanged file keeps the search where it was
+        trace_.clear();
+        EXPECT_EQ(e.status, e.remove ? cf_rm(cf_DOMAIN_SITE, "viewer", e.name) : set(cf_DOMAIN_SITE, e.name, e.values));
+        EXPECT_EQ(e.after, site_text());
+        EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
+        if (e.status != cf_INSUF_PRIV) {
+            EXPECT_EQ(0u, trace_.errors().size());
+        }
+    }
+    // The value-less entry is found, and removed by a caller of its level.
+    site("PORT ADMIN\nB USER b\n");
+    ASSERT_EQ(0, cf_set_perm(cf_ADMIN_PRIV));
     ASSERT_EQ(0, cf_rm(cf_DOMAIN_SITE, "viewer", "PORT"));
-    EXPECT_EQ("SERVERS USER a \\\n\tPORT b\n", site_text());
+    EXPECT_EQ("B USER b\n", site_text());
 }
 
-TEST_F(ConfigSetTest, NewEntryIsAppendedAfterOneEmptyLine) {
-    site("A USER 1\n");
+TEST_F(ConfigSetTest, FailuresInTheFileAreReportedWithTheEntry) {
     start();
-    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "Window Title", {"Main viewer", ""}));
-    EXPECT_EQ("A USER 1\n\n\"Window Title\"\tUSER\t\"Main viewer\" \"\"\n", site_text());
-    site("A USER 1");
-    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "B", {"x"}));
-    EXPECT_EQ("A USER 1\nB\tUSER\tx\n", site_text());
+    site("A USER 1\nB USER v \\\n");
+    EXPECT_EQ(cf_UNEX_EOF, set(cf_DOMAIN_SITE, "C", {"3"}));
+    EXPECT_EQ("A USER 1\nB USER v \\\n", site_text());
+    site("PORT ROOT 1\n");
+    EXPECT_EQ(cf_BAD_PRIV, set(cf_DOMAIN_SITE, "PORT", {"2"}));
+    EXPECT_EQ("PORT ROOT 1\n", site_text());
+    EXPECT_EQ(trace_.errors(), (std::vector<std::string>{
+        "IN 'cf' INFORM 'log' TITLE 'UNEX_EOF': Unexpected end of file in file \"" + site_path() +
+            "\"\n\t\tentry: B USER v  ",
+        "IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (ROOT) in entry for parameter: PORT"}));
+    // Nothing to remove in a user file that is not there.
+    EXPECT_EQ(cf_FILE_NACCESS, cf_rm(cf_DOMAIN_USER, "viewer", "PORT"));
+    EXPECT_NE(0, access(user_path().c_str(), F_OK));
 }
 
 TEST_F(ConfigSetTest, SetCreatesMissingDirectoriesAndUserFile) {
@@ -111,66 +152,17 @@ TEST_F(ConfigSetTest, SetCreatesMissingDirectoriesAndUserFile) {
 TEST_F(ConfigSetTest, ManyValuesAreWrappedOntoContinuationLinesAndReadBack) {
     site("PORT USER 1\n");
     start();
-    std::vector<const char *> values;
-    const char *word = "abcdefghij";
-    for (int i = 0; i < 10; ++i) values.push_back(word);
+    std::vector<const char *> values(10, "abcdefghij");
     ASSERT_EQ(0, set(cf_DOMAIN_SITE, "SERVERS", values));
-    const auto lines = orvtest::lines_of(site_text());
-    ASSERT_EQ(4u, lines.size());
     const std::string five = "abcdefghij abcdefghij abcdefghij abcdefghij abcdefghij";
-    EXPECT_EQ("SERVERS\tUSER\t" + five + " \\", lines[2]);
-    EXPECT_EQ("\t" + five, lines[3]);
+    EXPECT_EQ("PORT USER 1\n\nSERVERS\tUSER\t" + five + " \\\n\t" + five + "\n", site_text());
     ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
-    std::string expected = word;
-    for (int i = 1; i < 10; ++i) expected += std::string("|") + word;
+    std::string expected = "abcdefghij";
+    for (int i = 1; i < 10; ++i) expected += "|abcdefghij";
     EXPECT_EQ(expected, get("SERVERS"));
     // Replacing the wrapped entry removes every continuation line.
     ASSERT_EQ(0, set(cf_DOMAIN_SITE, "servers", {"one"}));
     EXPECT_EQ("PORT USER 1\n\nservers\tUSER\tone\n", site_text());
-}
-
-TEST_F(ConfigSetTest, RmRemovesEveryEntryOfTheNameAndNothingElse) {
-    site("A USER 1\nPORT USER 1 \\\n\n\t2\n# c\nport USER 3\nB USER b\nPORT USER\n");
-    start();
-    ASSERT_EQ(0, cf_rm(cf_DOMAIN_SITE, "viewer", "PORT"));
-    EXPECT_EQ("A USER 1\n# c\nB USER b\n", site_text());
-    EXPECT_EQ(cf_NOT_FOUND, cf_rm(cf_DOMAIN_SITE, "viewer", "PORT"));
-    EXPECT_EQ("A USER 1\n# c\nB USER b\n", site_text());
-    EXPECT_EQ(cf_FILE_NACCESS, cf_rm(cf_DOMAIN_USER, "viewer", "PORT"));
-    EXPECT_NE(0, access(user_path().c_str(), F_OK));
-    EXPECT_TRUE(trace_.errors().empty());
-}
-
-TEST_F(ConfigSetTest, EntryWithoutValuesCountsAsFoundAndIsRemoved) {
-    site("PORT ADMIN\nB USER b\n");
-    start();
-    EXPECT_EQ(cf_INSUF_PRIV, set(cf_DOMAIN_SITE, "PORT", {"1"}));
-    ASSERT_EQ(0, cf_set_perm(cf_ADMIN_PRIV));
-    ASSERT_EQ(0, cf_rm(cf_DOMAIN_SITE, "viewer", "PORT"));
-    EXPECT_EQ("B USER b\n", site_text());
-}
-
-TEST_F(ConfigSetTest, FileEndingInsideAContinuedEntryStopsTheSearch) {
-    site("A USER 1\nB USER v \\\n");
-    start();
-    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "A", {"2"}));
-    EXPECT_EQ(cf_UNEX_EOF, set(cf_DOMAIN_SITE, "C", {"3"}));
-    ASSERT_EQ(1u, trace_.errors().size());
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'UNEX_EOF': Unexpected end of file in file \"" +
-                  site_path() + "\"\n\t\tentry: B USER v  ",
-              trace_.errors()[0]);
-    EXPECT_EQ("A\tUSER\t2\nB USER v \\\n", site_text());
-}
-
-TEST_F(ConfigSetTest, BadPrivilegeWordOfTheEntryIsReported) {
-    site("PORT ROOT 1\n");
-    start();
-    EXPECT_EQ(cf_BAD_PRIV, set(cf_DOMAIN_SITE, "PORT", {"2"}));
-    ASSERT_FALSE(trace_.errors().empty());
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (ROOT) in entry "
-              "for parameter: PORT",
-              trace_.errors().back());
-    EXPECT_EQ("PORT ROOT 1\n", site_text());
 }
 
 // ---- Privileges ----
@@ -191,19 +183,6 @@ TEST_F(ConfigSetTest, EntryOfHigherLevelIsAddedButThenRefused) {
     ASSERT_EQ(0, cf_set_perm(cf_SYS_PRIV));
     ASSERT_EQ(0, set(cf_DOMAIN_SITE, "PORT", {"2"}, cf_ADMIN_PRIV));
     EXPECT_EQ("\nPORT\tADMIN\t2\n", site_text());
-}
-
-// Regression: the search resumes where the previous one stopped, so it may
-// find a later, lower entry of a name whose first entry is above the caller.
-TEST_F(ConfigSetTest, ResumedSearchDoesNotLetALowerDuplicateUnlockTheFirstEntry) {
-    const std::string text = "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n";
-    site(text);
-    start();
-    EXPECT_EQ(cf_INSUF_PRIV, set(cf_DOMAIN_SITE, "B", {"x"}));
-    EXPECT_EQ(cf_INSUF_PRIV, set(cf_DOMAIN_SITE, "A", {"x"}));
-    EXPECT_EQ(cf_INSUF_PRIV, set(cf_DOMAIN_SITE, "B", {"x"}));
-    EXPECT_EQ(cf_INSUF_PRIV, cf_rm(cf_DOMAIN_SITE, "viewer", "A"));
-    EXPECT_EQ(text, site_text());
 }
 
 TEST_F(ConfigSetTest, ReadOnlyGroupRefusesEveryChange) {

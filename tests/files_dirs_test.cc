@@ -241,9 +241,13 @@ TEST_F(DirOpsTest, TreeCopyKeepsContentsEmptyDirectoriesModesAndLinks) {
     dir_.write("src/sub/b.bin", std::string("\0\1\2binary", 9));
     dir_.write("src/sub/deeper/c", std::string(200000, 'c'));
     ASSERT_EQ(::mkdir((dir_ / "src/empty").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((dir_ / "long").c_str(), 0755), 0);
     ASSERT_EQ(::chmod((dir_ / "src/a.txt").c_str(), 0640), 0);
     ASSERT_EQ(::symlink("sub/b.bin", (dir_ / "src/rel").c_str()), 0);
     ASSERT_EQ(::symlink((outside / "big").c_str(), (dir_ / "src/out").c_str()), 0);
+    const std::size_t lengths[] = {255, 256, 257, 511, 512, 1000};
+    for (const std::size_t length : lengths)
+        ASSERT_EQ(::symlink(std::string(length, 't').c_str(), (dir_ / "long/l" + std::to_string(length)).c_str()), 0);
 
     std::vector<std::string> names;
     Copied = &names;
@@ -255,6 +259,10 @@ TEST_F(DirOpsTest, TreeCopyKeepsContentsEmptyDirectoriesModesAndLinks) {
     EXPECT_EQ(ut_does_dir_exist((dir_ / "dst/empty").c_str()), 1);
     EXPECT_EQ(link_target(dir_ / "dst/rel"), "sub/b.bin");
     EXPECT_EQ(link_target(dir_ / "dst/out"), outside / "big");
+    // Link targets of any length come over whole.
+    EXPECT_EQ(ut_dir_copy((dir_ / "long").c_str(), (dir_ / "long-copy").c_str()), 0);
+    for (const std::size_t length : lengths)
+        EXPECT_EQ(link_target(dir_ / "long-copy/l" + std::to_string(length)), std::string(length, 't'));
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
               (std::set<std::string>{"a.txt", "b.bin", "c", "rel", "out"}));
 

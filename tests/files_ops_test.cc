@@ -334,6 +334,23 @@ TEST_F(FileOpsTest, CopyOfDirectoryNeedsNewDestination) {
     // A file copy replaces an existing destination.
     EXPECT_EQ(ut_file_copy((dir_ / "src/a.txt").c_str(), taken.c_str()), 0);
     EXPECT_EQ(read_file(taken), "A");
+    // Files whose size says nothing are copied to their end: a pipe, and a
+    // file of the system that reports no size.
+    const std::string pipe = dir_ / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string piped(300000, 'p');
+    std::thread writer([&] {
+        const int fd = ::open(pipe.c_str(), O_WRONLY);
+        for (std::size_t at = 0; fd >= 0 && at < piped.size(); at += 5000)
+            if (::write(fd, piped.data() + at, 5000) < 0) break;
+        ::close(fd);
+    });
+    EXPECT_EQ(ut_file_copy(pipe.c_str(), (dir_ / "from-pipe").c_str()), 0);
+    writer.join();
+    EXPECT_EQ(read_file(dir_ / "from-pipe"), piped);
+    EXPECT_EQ(ut_file_copy("/proc/self/cmdline", (dir_ / "cmdline").c_str()), 0);
+    EXPECT_EQ(read_file(dir_ / "cmdline"), read_file("/proc/self/cmdline"));
+    EXPECT_FALSE(read_file(dir_ / "cmdline").empty());
     EXPECT_EQ(ut_file_copy((dir_ / "none").c_str(), taken.c_str()), -1);
     EXPECT_THAT(errors().back(), HasSubstr("Unable to copy from " + (dir_ / "none") + " to " + taken +
                                            "; reason (2): No such file or directory"));

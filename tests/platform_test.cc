@@ -5,6 +5,7 @@
 #include <ORVCommonKit/orvstd.h>
 
 #include "support/orv_test_support.h"
+#include "platform/objects.h"
 #include "platform/platform_testing.h"
 
 #include <gmock/gmock.h>
@@ -129,6 +130,13 @@ TEST(ObjectTest, FormattingTakesObjectsAndEveryPrintfConversion) {
         static_cast<const char *>(nullptr), 4, 5, 2, "abc", static_cast<void *>(nullptr)));
     EXPECT_STREQ(orv_string_cstring(s.get()),
                  "viewer|(\n    a,\n    \"b c\"\n)|(null)| 3.14|7   |0ff|-9000000000|12|Z|(null)|   5|ab|%|(nil)");
+    // Every length modifier takes its whole argument, beyond 32 bits too.
+    Owned<ORVString> wide(orv_string_create_with_format(
+        "%lx|%lu|%ld|%llX|%zu|%jd|%hhx|%hd|%qu|%lo", 0x123456789abUL, 0x100000001UL, -0x100000001L, 0xfedcba987ULL,
+        static_cast<size_t>(0x200000000), static_cast<intmax_t>(-0x300000000), 0x1ff, 0x12345, 0x500000000ULL,
+        0x1000000000UL));
+    EXPECT_STREQ(orv_string_cstring(wide.get()),
+                 "123456789ab|4294967297|-4294967297|FEDCBA987|8589934592|-12884901888|ff|9029|21474836480|1000000000000");
     // A long expansion is not cut at any internal buffer size.
     std::string big(1000, 'x');
     Owned<ORVString> longer(orv_string_create_with_format("<%s>", big.c_str()));
@@ -176,6 +184,29 @@ TEST(ObjectTest, DictionariesEqualRegardlessOfOrder) {
     EXPECT_FALSE(orv_object_is_equal(a.get(), c.get())) << "array order must count";
 }
 
+TEST(ObjectTest, DictionaryIndexSurvivesGrowthRemovalAndLikeHashes) {
+    // Number keys that differ only in their high bits hash alike in the low
+    // bits; every third one is removed again.
+    auto dict = orv::make<ORVDictionary>();
+    for (std::int64_t i = 0; i < 3000; ++i)
+        dict->setObject(orv::make<ORVNumber>(i).get(), orv::make<ORVNumber>(i << 40).get());
+    for (std::int64_t i = 0; i < 3000; i += 3)
+        dict->removeObjectForKey(orv::make<ORVNumber>(i << 40).get());
+    ASSERT_EQ(dict->count(), 2000u);
+    for (std::int64_t i = 0; i < 3000; ++i) {
+        const auto key = orv::make<ORVNumber>(i << 40);
+        const auto *value = orv::as<ORVNumber>(dict->objectForKey(key.get()));
+        ASSERT_EQ(value != nullptr, i % 3 != 0) << i;
+        if (value) {
+            EXPECT_EQ(value->intValue(), i);
+        }
+    }
+    EXPECT_EQ(orv::as<ORVNumber>(dict->entries()[0].second.get())->intValue(), 1);
+    dict->setString("v", "text");
+    EXPECT_STREQ(dict->stringForKey("text")->cString(), "v");
+    EXPECT_EQ(dict->copy()->objectForKey(std::string_view("text")), dict->objectForKey("text"));
+}
+
 // ---- Property-list reader ----
 
 TEST(PropertyListTest, ReadsNestedValuesCommentsAndEscapes) {
@@ -186,7 +217,7 @@ TEST(PropertyListTest, ReadsNestedValuesCommentsAndEscapes) {
         "  ORV_LOG_PATH = \"$ROOT/log\";   /* a\n comment */\n"
         "  list = (a, \"b\\tc\", <0A0b>, ());\n"
         "  octal = \"\\101\\x\";\n"
-        "  euro = \"\\U20AC \\u00e9 \\U263A\";\n"
+        "  euro = \"\\U20AC \\u00e9 \\U263A \\U20ac5 \\u41\";\n"
         "  last = x\n"
         "}\n");
     ASSERT_NE(obj, nullptr);
@@ -201,7 +232,7 @@ TEST(PropertyListTest, ReadsNestedValuesCommentsAndEscapes) {
               "        ()\n"
               "    );\n"
               "    octal = Ax;\n"
-              "    euro = \"\x80 \xe9 ?\";\n"
+              "    euro = \"\x80 \xe9 ? \x80""5 A\";\n"
               "    last = x;\n"
               "}");
     orvstd_destroy_autorel_pool(pool);
@@ -266,16 +297,29 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"{ a = \x01; }", 1, "unexpected byte 0x01 where a value was expected"},
         MalformedCase{"\"ends with backslash\\", 1, "unterminated quoted string"}));
 
-TEST(PropertyListTest, RefusesNestingBeyondTheLimitWithoutCrashing) {
+TEST(PropertyListTest, NestingIsLimitedTo257LevelsInTextAndArchives) {
     ORVAutoreleasePool *pool = orvstd_create_autorel_pool();
-    std::string deep(100000, '(');
     int line = 0;
     const char *message = nullptr;
-    EXPECT_EQ(orv_plist_parse(deep.data(), deep.size(), &line, &message), nullptr);
-    EXPECT_STREQ(message, "nesting too deep");
-    std::string ok = std::string(200, '(') + std::string(200, ')');
-    Owned<ORVObject> fine = parse(ok);
-    EXPECT_NE(fine, nullptr);
+    const std::string deepest = std::string(257, '(') + std::string(257, ')');
+    Owned<ORVObject> fine = parse(deepest);
+    ASSERT_NE(fine, nullptr);
+    for (const std::string &deeper : {std::string(258, '(') + std::string(258, ')'), std::string(100000, '(')}) {
+        EXPECT_EQ(orv_plist_parse(deeper.data(), deeper.size(), &line, &message), nullptr);
+        EXPECT_STREQ(message, "nesting too deep");
+    }
+    // The deepest text archives and decodes; one level more is refused.
+    Owned<ORVData> data(orv_archive_encode(fine.get(), nullptr));
+    ASSERT_NE(data, nullptr);
+    const auto *p = static_cast<const unsigned char *>(orv_data_bytes_of(data.get()));
+    std::vector<unsigned char> bytes(p, p + orv_data_length_of(data.get()));
+    Owned<ORVObject> back(orv_archive_decode(bytes.data(), bytes.size(), nullptr));
+    EXPECT_TRUE(orv_object_is_equal(back.get(), fine.get()));
+    const unsigned char one_more[] = {'A', 1, 0, 0, 0};
+    bytes.insert(bytes.begin() + 8, one_more, one_more + 5);
+    const char *error = nullptr;
+    EXPECT_EQ(orv_archive_decode(bytes.data(), bytes.size(), &error), nullptr);
+    EXPECT_STREQ(error, "archive nests too deeply at offset 1293");
     orvstd_destroy_autorel_pool(pool);
 }
 
@@ -401,6 +445,34 @@ TEST_F(ArchiveTest, CorruptHeadersAndContentsAreRejectedWithReasons) {
     EXPECT_EQ(decodeError({}), "not an archive (bad magic number) at offset 0");
 }
 
+TEST_F(ArchiveTest, EveryShortOrBadObjectIsNamedWithItsOffset) {
+    const std::vector<unsigned char> header = {'O', 'R', 'V', 'A', 1, 0, 0, 0};
+    const std::pair<std::vector<unsigned char>, const char *> cases[] = {
+        {{}, "truncated archive: object expected at offset 8"},
+        {{'S', 5, 0, 0, 0, 'a', 'b'}, "truncated string at offset 13"},
+        {{'D', 3, 0, 0, 0, 1}, "truncated data at offset 13"},
+        {{'S', 0, 0, 0}, "truncated string at offset 9"},
+        {{'I', 1, 2, 3, 4, 5, 6, 7}, "truncated integer at offset 9"},
+        {{'F', 0, 0}, "truncated floating number at offset 9"},
+        {{'B'}, "truncated boolean at offset 9"},
+        {{'A', 1, 0}, "truncated array count at offset 9"},
+        {{'A', 3, 0, 0, 0, 'B', 1}, "array count exceeds the archive at offset 13"},
+        {{'A', 1, 0, 0, 0}, "array count exceeds the archive at offset 13"},
+        {{'M', 1, 0, 0}, "truncated dictionary count at offset 9"},
+        {{'M', 2, 0, 0, 0, 'B', 1}, "dictionary count exceeds the archive at offset 13"},
+        {{'T', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}, "truncated date at offset 25"},
+        {{'T', 0, 0, 0, 0}, "truncated date at offset 9"},
+    };
+    for (const auto &[body, message] : cases) {
+        std::vector<unsigned char> bytes = header;
+        bytes.insert(bytes.end(), body.begin(), body.end());
+        bytes.shrink_to_fit();
+        EXPECT_EQ(decodeError(bytes), message);
+    }
+    EXPECT_EQ(decodeError({'O', 'R', 'V', 'A', 1, 0, 0}), "truncated archive header at offset 6");
+    EXPECT_EQ(decodeError({'O', 'R', 'V', 'A', 1, 0, 1, 0, 'B', 1}), "unsupported archive flags at offset 8");
+}
+
 TEST_F(ArchiveTest, DuplicateKeysAndDeepNestingAreRejected) {
     // { a = a; a = a; }
     std::vector<unsigned char> dup = {'O', 'R', 'V', 'A', 1, 0, 0, 0, 'M', 2, 0, 0, 0};
@@ -483,12 +555,22 @@ TEST_F(FileManagerTest, CopiesAndMovesTreesAndRefusesExistingDestinations) {
     dir_.write("src/a.txt", "alpha");
     dir_.write("src/sub/b.txt", "beta");
     ASSERT_EQ(::chmod((dir_ / "src/a.txt").c_str(), 0640), 0);
+    // Link targets of every length come over whole.
+    for (const std::size_t length : {1, 255, 256, 257, 300, 1000}) {
+        const std::string target(length, 't');
+        ASSERT_EQ(::symlink(target.c_str(), (dir_ / "src/link" + std::to_string(length)).c_str()), 0);
+    }
     std::string src = dir_ / "src", copy = dir_ / "copy", moved = dir_ / "moved";
     EXPECT_EQ(orv_file_manager_copy_path(src.c_str(), copy.c_str(), nullptr), 1);
     EXPECT_EQ(orvtest::read_file(copy + "/sub/b.txt"), "beta");
     struct stat st;
     ASSERT_EQ(::stat((copy + "/a.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+    for (const std::size_t length : {1, 255, 256, 257, 300, 1000}) {
+        char target[1100];
+        const ssize_t n = ::readlink((copy + "/link" + std::to_string(length)).c_str(), target, sizeof target);
+        EXPECT_EQ(std::string(target, static_cast<std::size_t>(n < 0 ? 0 : n)), std::string(length, 't'));
+    }
     EXPECT_EQ(orv_file_manager_copy_path(src.c_str(), copy.c_str(), nullptr), 0);
     EXPECT_EQ(orv_file_manager_move_path(copy.c_str(), src.c_str(), nullptr), 0);
     EXPECT_EQ(orv_file_manager_move_path(copy.c_str(), moved.c_str(), nullptr), 1);

@@ -102,16 +102,6 @@ TEST(UpperHalfTable, EveryEntryHasItsSpellingClassAndPartner) {
     }
 }
 
-TEST(UpperHalfTable, LettersWithoutPartnerUpperCaseThroughTheirSpelling) {
-    EXPECT_EQ(orvchar_to_upper(ch(0xDF)), 'S');
-    EXPECT_EQ(orvchar_to_upper(ch(0xAA)), 'A');
-    EXPECT_EQ(orvchar_to_upper(ch(0xBA)), 'O');
-    EXPECT_EQ(orvchar_to_upper(ch(0xFF)), ch(0x9F));
-    EXPECT_EQ(orvchar_to_lower(ch(0x9F)), ch(0xFF));
-    EXPECT_EQ(orvchar_sort_order(ch(0xE9)), 'e');
-    EXPECT_EQ(orvchar_sort_order(ch(0xA9)), -0x57);
-}
-
 // ---------------------------------------------------------------------------
 // Classification
 
@@ -144,19 +134,12 @@ TEST(CharClasses, LowerHalfFollowsTheCLocale) {
         EXPECT_EQ(orvchar_is_print(c) != 0, std::isprint(b) != 0);
         EXPECT_EQ(orvchar_is_space(c) != 0, std::isspace(b) != 0);
         EXPECT_EQ(orvchar_is_cntrl(c) != 0, std::iscntrl(b) != 0);
+        // Punctuation counts the blank.
+        EXPECT_EQ(orvchar_is_punct(c) != 0, std::ispunct(b) != 0 || b == ' ');
         EXPECT_EQ(orvchar_to_upper(c), ch(std::toupper(b)));
         EXPECT_EQ(orvchar_to_lower(c), ch(std::tolower(b)));
         EXPECT_EQ(orvchar_sort_order(c), b);
     }
-}
-
-TEST(CharClasses, PunctuationCountsTheBlankButNotControls) {
-    EXPECT_TRUE(orvchar_is_punct(' '));
-    EXPECT_TRUE(orvchar_is_punct('.'));
-    EXPECT_FALSE(orvchar_is_punct('\t'));
-    EXPECT_FALSE(orvchar_is_punct('\0'));
-    EXPECT_FALSE(orvchar_is_punct('7'));
-    EXPECT_FALSE(orvchar_is_punct('q'));
 }
 
 TEST(CharClasses, AsciiSpellingOfLowerHalfSharesOneBuffer) {
@@ -171,88 +154,51 @@ TEST(CharClasses, AsciiSpellingOfLowerHalfSharesOneBuffer) {
 // ---------------------------------------------------------------------------
 // Folded comparison
 
-TEST(FoldedCompare, CaseAndAccentsFold) {
-    EXPECT_EQ(orvstr_icmp("M\xFCller", "MULLER"), 0);
-    EXPECT_EQ(orvstr_icmp("muller", "M\xDCLLER"), 0);
-    EXPECT_EQ(orvstr_icmp("\xC5ngstr\xF6m", "angstrom"), 0);
-    EXPECT_EQ(orvstr_icmp("\xFE", "\xDE"), 0);
+// n < 0 compares with orvstr_icmp, otherwise with orvstr_nicmp and limit n.
+struct FoldCase {
+    const char *a, *b;
+    int n, expected;
+};
+
+TEST(FoldedCompare, CaseAccentsSharpSAndNullsFold) {
+    const FoldCase cases[] = {
+        {"M\xFCller", "MULLER", -1, 0}, {"muller", "M\xDCLLER", -1, 0}, {"\xC5ngstr\xF6m", "angstrom", -1, 0},
+        {"\xFE", "\xDE", -1, 0}, {"a", "c", -1, 'A' - 'C'}, {"\xE9t\xE9", "ETA", -1, 'E' - 'A'},
+        // An upper-half non-letter sorts before all ASCII by its negative value.
+        {"\xA9", "A", -1, -0x57 - 'A'},
+        // The fold key is the spelling's first character as written: thorn is 't'.
+        {"\xDE", "T", -1, 't' - 'T'},
+        {"ab", "ABC", -1, -1}, {"abc", "AB", -1, 1}, {nullptr, nullptr, -1, 0}, {nullptr, "", -1, 0},
+        {"", nullptr, -1, 0}, {nullptr, "a", -1, -1}, {"a", nullptr, -1, 1},
+        // Sharp s equals two s either way, is greater than one, and is S against the rest.
+        {"stra\xDF" "e", "STRASSE", -1, 0}, {"STRASSE", "stra\xDF" "e", -1, 0}, {"\xDF", "ss", -1, 0},
+        {"\xDF", "Ss", -1, 0}, {"sS", "\xDF", -1, 0}, {"\xDF\xDF", "\xDF" "SS", -1, 0},
+        {"Stra\xDF" "er", "strasser", -1, 0}, {"stra\xDF" "e", "STRASE", -1, 1}, {"STRASE", "stra\xDF" "e", -1, -1},
+        {"\xDF", "s", -1, 1}, {"s", "\xDF", -1, -1}, {"\xDF", "t", -1, 'S' - 'T'}, {"r", "\xDF", -1, 'R' - 'S'},
+        {"abcdef", "ABCxyz", 3, 0}, {"abcdef", "ABCxyz", 4, 'D' - 'X'}, {"abc", "xyz", 0, 0}, {"ab", "AB", 5, 0},
+        {"ab", "abc", 5, -1}, {"abc", "ab", 5, 1}, {"\xDF", "ss", 1, 0}, {"\xDF" "x", "SSy", 2, 'X' - 'Y'},
+        // Null texts differ from the empty one for the limited compare.
+        {nullptr, nullptr, 3, 0}, {nullptr, "", 3, -1}, {"", nullptr, 3, 1},
+    };
+    for (const FoldCase &c : cases) {
+        const int got = c.n < 0 ? orvstr_icmp(c.a, c.b) : orvstr_nicmp(c.a, c.b, c.n);
+        EXPECT_EQ(got, c.expected) << (c.a ? c.a : "null") << " / " << (c.b ? c.b : "null") << " n " << c.n;
+    }
 }
 
-TEST(FoldedCompare, ResultIsTheDifferenceItself) {
-    EXPECT_EQ(orvstr_icmp("a", "c"), 'A' - 'C');
-    EXPECT_EQ(orvstr_icmp("\xE9t\xE9", "ETA"), 'E' - 'A');
-    // An upper-half non-letter sorts before all ASCII by its negative value.
-    EXPECT_EQ(orvstr_icmp("\xA9", "A"), -0x57 - 'A');
-    // The fold key is the spelling's first character as written: thorn is 't'.
-    EXPECT_EQ(orvstr_icmp("\xDE", "T"), 't' - 'T');
-}
-
-TEST(FoldedCompare, PrefixAndNullOrdering) {
-    EXPECT_EQ(orvstr_icmp("ab", "ABC"), -1);
-    EXPECT_EQ(orvstr_icmp("abc", "AB"), 1);
-    EXPECT_EQ(orvstr_icmp(nullptr, nullptr), 0);
-    EXPECT_EQ(orvstr_icmp(nullptr, ""), 0);
-    EXPECT_EQ(orvstr_icmp("", nullptr), 0);
-    EXPECT_EQ(orvstr_icmp(nullptr, "a"), -1);
-    EXPECT_EQ(orvstr_icmp("a", nullptr), 1);
-}
-
-TEST(FoldedCompare, SharpSEqualsTwoSBothWays) {
-    EXPECT_EQ(orvstr_icmp("stra\xDF" "e", "STRASSE"), 0);
-    EXPECT_EQ(orvstr_icmp("STRASSE", "stra\xDF" "e"), 0);
-    EXPECT_EQ(orvstr_icmp("\xDF", "ss"), 0);
-    EXPECT_EQ(orvstr_icmp("\xDF", "Ss"), 0);
-    EXPECT_EQ(orvstr_icmp("sS", "\xDF"), 0);
-    EXPECT_EQ(orvstr_icmp("\xDF\xDF", "\xDF" "SS"), 0);
-    EXPECT_EQ(orvstr_icmp("Stra\xDF" "er", "strasser"), 0);
-}
-
-TEST(FoldedCompare, SharpSAgainstOneSIsGreater) {
-    EXPECT_EQ(orvstr_icmp("stra\xDF" "e", "STRASE"), 1);
-    EXPECT_EQ(orvstr_icmp("STRASE", "stra\xDF" "e"), -1);
-    EXPECT_EQ(orvstr_icmp("\xDF", "s"), 1);
-    EXPECT_EQ(orvstr_icmp("s", "\xDF"), -1);
-    // Against anything but S it compares as S.
-    EXPECT_EQ(orvstr_icmp("\xDF", "t"), 'S' - 'T');
-    EXPECT_EQ(orvstr_icmp("r", "\xDF"), 'R' - 'S');
-}
-
+// n is the skip flag of orvstr_loose_cmp.
 TEST(FoldedCompare, LooseSkipsWhiteSpaceAndPunctuation) {
-    EXPECT_EQ(orvstr_loose_cmp("a b.c", "abc", 1), 0);
-    EXPECT_EQ(orvstr_loose_cmp("a b.c", "abc", 0), ' ' - 'B');
-    EXPECT_EQ(orvstr_loose_cmp("O'Brien", "obrien", 1), 0);
-    EXPECT_EQ(orvstr_loose_cmp("A-B C", "abc", 1), 0);
-    EXPECT_EQ(orvstr_loose_cmp("abc", "a\xAB" "b\xBB" "c", 1), 0);
-    EXPECT_EQ(orvstr_loose_cmp("stra \xDF" "e", "STRASSE", 1), 0);
-    // The second S must follow at once: the "\xDF" rule does not skip.
-    EXPECT_EQ(orvstr_loose_cmp("stra \xDF" "e", "STRAS-SE", 1), 1);
-}
-
-TEST(FoldedCompare, LooseTrailingSkippablesDoNotCount) {
-    EXPECT_EQ(orvstr_loose_cmp("abc", "abc...", 1), 0);
-    EXPECT_EQ(orvstr_loose_cmp("abc. ", "abc", 1), 0);
-    EXPECT_EQ(orvstr_loose_cmp("abc", "abc...", 0), -1);
-    EXPECT_EQ(orvstr_loose_cmp("abc", "abc.d", 1), -1);
-    EXPECT_EQ(orvstr_loose_cmp("abc.d", "abc", 1), 1);
-    EXPECT_EQ(orvstr_loose_cmp(nullptr, "...", 1), -1);
-    EXPECT_EQ(orvstr_loose_cmp("", "...", 1), 0);
-}
-
-TEST(FoldedCompare, NicmpLimitsToNCharacters) {
-    EXPECT_EQ(orvstr_nicmp("abcdef", "ABCxyz", 3), 0);
-    EXPECT_EQ(orvstr_nicmp("abcdef", "ABCxyz", 4), 'D' - 'X');
-    EXPECT_EQ(orvstr_nicmp("abc", "xyz", 0), 0);
-    EXPECT_EQ(orvstr_nicmp("ab", "AB", 5), 0);
-    EXPECT_EQ(orvstr_nicmp("ab", "abc", 5), -1);
-    EXPECT_EQ(orvstr_nicmp("abc", "ab", 5), 1);
-    EXPECT_EQ(orvstr_nicmp("\xDF", "ss", 1), 0);
-    EXPECT_EQ(orvstr_nicmp("\xDF" "x", "SSy", 2), 'X' - 'Y');
-}
-
-TEST(FoldedCompare, NicmpNullsDifferFromIcmp) {
-    EXPECT_EQ(orvstr_nicmp(nullptr, nullptr, 3), 0);
-    EXPECT_EQ(orvstr_nicmp(nullptr, "", 3), -1);
-    EXPECT_EQ(orvstr_nicmp("", nullptr, 3), 1);
+    const FoldCase cases[] = {
+        {"a b.c", "abc", 1, 0}, {"a b.c", "abc", 0, ' ' - 'B'}, {"O'Brien", "obrien", 1, 0}, {"A-B C", "abc", 1, 0},
+        {"abc", "a\xAB" "b\xBB" "c", 1, 0}, {"stra \xDF" "e", "STRASSE", 1, 0},
+        // The second S must follow at once: the sharp s rule does not skip.
+        {"stra \xDF" "e", "STRAS-SE", 1, 1},
+        // Trailing skippables do not count.
+        {"abc", "abc...", 1, 0}, {"abc. ", "abc", 1, 0}, {"abc", "abc...", 0, -1}, {"abc", "abc.d", 1, -1},
+        {"abc.d", "abc", 1, 1}, {nullptr, "...", 1, -1}, {"", "...", 1, 0},
+    };
+    for (const FoldCase &c : cases)
+        EXPECT_EQ(orvstr_loose_cmp(c.a, c.b, c.n), c.expected) << (c.a ? c.a : "null") << " / " << c.b << " " << c.n;
 }
 
 TEST(FoldedCompare, LongTextsDecideAtTheFirstDifferenceWherever) {
@@ -432,26 +378,28 @@ TEST(Shaping, SetFillAndPad) {
     EXPECT_STREQ(orvstr_pad(q, 0), "");
 }
 
-TEST(Shaping, TrimRemovesTrailingBlanksOnly) {
-    char s[] = " ab \t  ";
-    EXPECT_STREQ(orvstr_trim(s), " ab \t");
-    char t[] = "   ";
-    EXPECT_STREQ(orvstr_trim(t), "");
-}
-
-TEST(Shaping, NormalizeDropsControlsAndOuterWhiteSpace) {
-    char s[] = "  a\tb  c \r\n";
-    EXPECT_STREQ(orvstr_normalize(s), "ab  c");
-    char t[] = "\x01 \xA0x\xA9 \x7F";
-    EXPECT_STREQ(orvstr_normalize(t), "\xA0x\xA9");
-    char u[] = " \t\n ";
-    EXPECT_STREQ(orvstr_normalize(u), "");
+TEST(Shaping, InPlaceShapesKeepTheRightCharacters) {
+    const struct {
+        char *(*shape)(char *);
+        const char *in, *out;
+    } cases[] = {
+        // Trim removes trailing blanks only.
+        {orvstr_trim, " ab \t  ", " ab \t"}, {orvstr_trim, "   ", ""},
+        // Normalize drops controls and outer white space.
+        {orvstr_normalize, "  a\tb  c \r\n", "ab  c"}, {orvstr_normalize, "\x01 \xA0x\xA9 \x7F", "\xA0x\xA9"},
+        {orvstr_normalize, " \t\n ", ""},
+        // Strip removes upper-half non-letters too.
+        {orvstr_strip, " a b\t\xA9" "c\xE9\xA0!", "abc\xE9!"},
+        // Justification keeps the length; a text already in place is untouched.
+        {orvstr_leftjust, "  ab ", "ab   "}, {orvstr_leftjust, "\ta b\t", "a b  "}, {orvstr_leftjust, "ab\t", "ab\t"},
+        {orvstr_rightjust, "ab   ", "   ab"}, {orvstr_rightjust, "\tab", " ab"},
+        {orvstr_leftjust, " \t ", " \t "}, {orvstr_rightjust, " \t ", " \t "},
+    };
+    for (const auto &c : cases) {
+        std::string text = c.in;
+        EXPECT_STREQ(c.shape(text.data()), c.out) << '"' << c.in << '"';
+    }
     EXPECT_EQ(orvstr_normalize(nullptr), nullptr);
-}
-
-TEST(Shaping, StripRemovesUpperHalfNonLettersToo) {
-    char s[] = " a b\t\xA9" "c\xE9\xA0!";
-    EXPECT_STREQ(orvstr_strip(s), "abc\xE9!");
     EXPECT_EQ(orvstr_strip(nullptr), nullptr);
 }
 
@@ -467,22 +415,6 @@ TEST(Shaping, FirstAndLastNonWhiteCharacter) {
     EXPECT_EQ(orvstr_lastchar(nullptr), nullptr);
     char nbsp[] = "\xA0";  // not white space for these functions
     EXPECT_EQ(orvstr_firstchar(nbsp), nbsp);
-}
-
-TEST(Shaping, JustificationKeepsTheLength) {
-    char l[] = "  ab ";
-    EXPECT_STREQ(orvstr_leftjust(l), "ab   ");
-    char l2[] = "\ta b\t";
-    EXPECT_STREQ(orvstr_leftjust(l2), "a b  ");
-    char l3[] = "ab\t";  // already at the start: untouched
-    EXPECT_STREQ(orvstr_leftjust(l3), "ab\t");
-    char r[] = "ab   ";
-    EXPECT_STREQ(orvstr_rightjust(r), "   ab");
-    char r2[] = "\tab";
-    EXPECT_STREQ(orvstr_rightjust(r2), " ab");
-    char blank[] = " \t ";
-    EXPECT_STREQ(orvstr_leftjust(blank), " \t ");
-    EXPECT_STREQ(orvstr_rightjust(blank), " \t ");
 }
 
 TEST(Shaping, WhiteSpaceAndAsciiPredicates) {

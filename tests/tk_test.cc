@@ -21,27 +21,19 @@ std::vector<std::string> tokens_of(std::string text) {
 
 using Tokens = std::vector<std::string>;
 
-TEST(TokenCursor, QuotedTokensKeepTheirBlanks) {
-    EXPECT_EQ(tokens_of("  alpha   \"two words\"   beta  "), (Tokens{"alpha", "two words", "beta"}));
-}
-
-TEST(TokenCursor, TabsLineFeedsAndUpperHalfNonLettersSeparate) {
-    EXPECT_EQ(tokens_of("a\tb\nc\r\nd"), (Tokens{"a", "b", "c", "d"}));
-    EXPECT_EQ(tokens_of("x\xA9y \xE9t\xE9"), (Tokens{"x", "y", "\xE9t\xE9"}));
-}
-
-TEST(TokenCursor, QuotesInsideUnquotedTokensAreOrdinary) {
-    EXPECT_EQ(tokens_of("say\"hi\" there"), (Tokens{"say\"hi\"", "there"}));
-}
-
-TEST(TokenCursor, UnterminatedQuoteRunsToTheEnd) {
-    EXPECT_EQ(tokens_of("a \"b c"), (Tokens{"a", "b c"}));
-    EXPECT_EQ(tokens_of("a \""), (Tokens{"a", ""}));
-    EXPECT_EQ(tokens_of("\"\""), (Tokens{""}));
-}
-
-TEST(TokenCursor, BackToBackQuotedTokensAreTwoTokens) {
-    EXPECT_EQ(tokens_of("\"a\"\"b\""), (Tokens{"a", "b"}));
+TEST(TokenCursor, TokensOfEveryShape) {
+    const std::pair<const char *, Tokens> cases[] = {
+        {"  alpha   \"two words\"   beta  ", {"alpha", "two words", "beta"}},
+        // Tabs, line feeds and upper-half non-letters separate.
+        {"a\tb\nc\r\nd", {"a", "b", "c", "d"}}, {"x\xA9y \xE9t\xE9", {"x", "y", "\xE9t\xE9"}},
+        // Quotes inside unquoted tokens are ordinary.
+        {"say\"hi\" there", {"say\"hi\"", "there"}},
+        // An unterminated quote runs to the end.
+        {"a \"b c", {"a", "b c"}}, {"a \"", {"a", ""}}, {"\"\"", {""}},
+        // Back-to-back quoted tokens are two tokens.
+        {"\"a\"\"b\"", {"a", "b"}},
+    };
+    for (const auto &[text, tokens] : cases) EXPECT_EQ(tokens_of(text), tokens) << text;
 }
 
 TEST(TokenCursor, TerminatesTokensInPlaceAndMovesPastTheSeparator) {
@@ -86,40 +78,26 @@ TEST(TokenNumbers, Decimals) {
     EXPECT_EQ(tk_is_float(nullptr), 0);
 }
 
-TEST(TokenKeywords, ExactMatchIgnoringCase) {
-    const char *const table[] = {"NO", "YES"};
-    EXPECT_EQ(tk_find_key("yes", table, 2), 1);
-    EXPECT_EQ(tk_find_key("yes", table, 1), -1);
-    EXPECT_EQ(tk_find_key("ye", table, 2), -1);
-    const char *const accents[] = {"\xC9T\xC9"};
-    EXPECT_EQ(tk_find_key("ete", accents, 1), 0);
-}
-
-TEST(TokenKeywords, TableEndsAtEmptyOrNullEntry) {
-    const char *const gap[] = {"NO", "", "YES"};
-    EXPECT_EQ(tk_find_key("yes", gap, 3), -1);
-    const char *const hole[] = {"NO", nullptr, "YES"};
-    EXPECT_EQ(tk_find_key("yes", hole, 3), -1);
-    EXPECT_EQ(tk_find_key_loose("yes", gap, 3), -1);
-    EXPECT_EQ(tk_find_key_loose("yes", hole, 3), -1);
-}
-
-TEST(TokenKeywords, BadArgumentsGiveMinusOne) {
-    const char *const table[] = {"A"};
-    EXPECT_EQ(tk_find_key(nullptr, table, 1), -1);
-    EXPECT_EQ(tk_find_key("", table, 1), -1);
-    EXPECT_EQ(tk_find_key("a", table, 0), -1);
-    EXPECT_EQ(tk_find_key_loose(nullptr, table, 1), -1);
-    EXPECT_EQ(tk_find_key_loose("", table, 1), -1);
-    EXPECT_EQ(tk_find_key_loose("a", table, -1), -1);
-}
-
-TEST(TokenKeywords, LooseLooksForTheKeywordInsideTheToken) {
-    const char *const table[] = {"TMP", "BACKUP"};
-    EXPECT_EQ(tk_find_key_loose("my_backup_file", table, 2), 1);
-    EXPECT_EQ(tk_find_key_loose("LOGFILE.tmp", table, 2), 0);
-    EXPECT_EQ(tk_find_key_loose("tm", table, 2), -1);  // the other way round does not match
-    EXPECT_EQ(tk_find_key_loose("my_backup_file", table, 1), -1);
+TEST(TokenKeywords, ExactAndLooseLookUpsToTheEndOfTheTable) {
+    const char *const yes_no[] = {"NO", "YES"}, *const accents[] = {"\xC9T\xC9"}, *const gap[] = {"NO", "", "YES"},
+                      *const hole[] = {"NO", nullptr, "YES"}, *const a[] = {"A"}, *const tmp[] = {"TMP", "BACKUP"};
+    const struct {
+        const char *token;
+        const char *const *table;
+        int count, exact, loose;
+    } cases[] = {
+        {"yes", yes_no, 2, 1, 1}, {"yes", yes_no, 1, -1, -1}, {"ye", yes_no, 2, -1, -1}, {"ete", accents, 1, 0, -1},
+        // The table ends at an empty or null entry.
+        {"yes", gap, 3, -1, -1}, {"yes", hole, 3, -1, -1},
+        {nullptr, a, 1, -1, -1}, {"", a, 1, -1, -1}, {"a", a, 0, -1, -1}, {"a", a, -1, -1, -1},
+        // Loose finds the keyword inside the token, not the other way round.
+        {"my_backup_file", tmp, 2, -1, 1}, {"LOGFILE.tmp", tmp, 2, -1, 0}, {"tm", tmp, 2, -1, -1},
+        {"my_backup_file", tmp, 1, -1, -1},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(tk_find_key(c.token, c.table, c.count), c.exact) << (c.token ? c.token : "null") << c.count;
+        EXPECT_EQ(tk_find_key_loose(c.token, c.table, c.count), c.loose) << (c.token ? c.token : "null") << c.count;
+    }
 }
 
 TEST(TokenKeywords, LooseLeavesTokenAndTableAlone) {

@@ -4,7 +4,10 @@
 #include <ORVCommonKit/tr.h>
 
 #include "support/orv_test_support.h"
+#include "files/sys_seam.h"
 #include "trace/tr_testing.h"
+
+#include <ORVCommonKit/ut.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <ctime>
 #include <fstream>
 #include <string>
@@ -115,21 +119,17 @@ TEST_F(TraceFileTest, SecondInitAndSecondTermDoNothing) {
     EXPECT_EQ(tr_term(), 0);
     EXPECT_EQ(read_file(dir_ / "one.log"), closed);
     EXPECT_FALSE(std::ifstream(dir_ / "two.log").good());
-}
-
-TEST_F(TraceFileTest, NamesThatGiveNoFileAreRefused) {
-    EXPECT_EQ(tr_init(nullptr), -4998);
-    EXPECT_EQ(tr_init(""), -4998);
-    EXPECT_EQ(tr_init("/abs/prog"), -4998);
-    EXPECT_EQ(tr_init("C:\\prog"), -4998);
-    EXPECT_EQ(tr_is_initialized(), 0);
-    EXPECT_EQ(tr_trace_file_name(), nullptr);
-}
-
-TEST_F(TraceFileTest, TermDoesNothingInCallBackMode) {
+    // In call-back mode there is nothing to end.
     tr_init_with_call_back(ignore);
     EXPECT_EQ(tr_term(), 0);
     EXPECT_EQ(tr_is_initialized(), 1);
+}
+
+TEST_F(TraceFileTest, NamesThatGiveNoFileAreRefused) {
+    for (const char *name : {static_cast<const char *>(nullptr), "", "/abs/prog", "C:\\prog"})
+        EXPECT_EQ(tr_init(name), -4998) << (name ? name : "null");
+    EXPECT_EQ(tr_is_initialized(), 0);
+    EXPECT_EQ(tr_trace_file_name(), nullptr);
 }
 
 TEST_F(TraceFileTest, TermResetsSettingsButKeepsTagDisplay) {
@@ -172,14 +172,6 @@ TEST_F(TraceFileTest, DateLineAfterFiftyEndedMessages) {
     EXPECT_EQ(lines[53], "[f.c,1]  plain messages do not trigger it");
     EXPECT_EQ(lines[54], "** Time of this message: " + kDate);
     EXPECT_EQ(lines[55], "WARNING [f.c,2 20170304 13:45:12,000] after the date");
-}
-
-TEST_F(TraceFileTest, NoDateLineWithIntervalZero) {
-    ASSERT_EQ(tr_init("nodates"), 0);
-    tr_set_time_log_interval(0);
-    for (int i = 0; i < 120; ++i) tr_trace("f.c", i, tr_HIGH, "m");
-    tr_term();
-    EXPECT_THAT(read_file(dir_ / "nodates.log"), Not(HasSubstr("** Time of this message")));
 }
 
 TEST_F(TraceFileTest, LevelNoticesGoIntoTheFile) {
@@ -229,12 +221,36 @@ TEST_F(TraceFileTest, CapsAtTheFirstCheckPastTheLimit) {
                 HasSubstr("\n# Generation 1 trace file \"" + path + "\" will be closed.\n"));
 }
 
-TEST_F(TraceFileTest, SizeZeroNeverCaps) {
-    ASSERT_EQ(tr_init("nocap"), 0);
+int refuse_rename(const char *, const char *) { return errno = EACCES, -1; }
+
+// Regression: a cap whose move aside failed used to start the file afresh and
+// so lost the generation that could not be moved.
+TEST_F(TraceFileTest, FailedMoveAsideKeepsTheGenerationInTheFile) {
+    ASSERT_EQ(tr_init("stuck"), 0);
+    const std::string path = dir_ / "stuck.log";
+    tr_set_trace_file_size(1000);
+    ut_set_file_rename_retry(0, 0);
+    orv::files::SysCalls calls = orv::files::sys();
+    calls.rename = refuse_rename;
+    orv::files::ScopedSysCalls refused(calls);
+    CapturedStdout out;
+    for (int i = 1; i <= 52; ++i) tr_trace("f.c", i, tr_HIGH, "message number %03d", i);
+    EXPECT_THAT(out.finish(), HasSubstr("rename failed: Unable to rename trace file \"" + path));
+    ut_set_file_rename_retry(10, 100);
+    EXPECT_FALSE(std::ifstream(path + "-").good());
+    EXPECT_THAT(read_file(path), HasSubstr("] message number 001\n"));
+    EXPECT_THAT(read_file(path), HasSubstr("# An attempt has been made to cap this file but "
+                                           "capping failed.\n"));
+}
+
+TEST_F(TraceFileTest, ZeroTurnsOffDateLinesAndCapping) {
+    ASSERT_EQ(tr_init("zero"), 0);
     tr_set_trace_file_size(0);
+    tr_set_time_log_interval(0);
     for (int i = 0; i < 200; ++i) tr_trace("f.c", i, tr_HIGH, "message number %03d", i);
     tr_term();
-    EXPECT_FALSE(std::ifstream(dir_ / "nocap.log-").good());
+    EXPECT_FALSE(std::ifstream(dir_ / "zero.log-").good());
+    EXPECT_THAT(read_file(dir_ / "zero.log"), Not(HasSubstr("** Time of this message")));
 }
 
 using TraceFileDeathTest = TraceFileTest;

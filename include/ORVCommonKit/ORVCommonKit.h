@@ -17,8 +17,13 @@
 #include <ORVCommonKit/orvexport.h>
 #include <ORVCommonKit/orvversion.h>
 #include <ORVCommonKit/orvobjects.h>
+#include <ORVCommonKit/orvlocale.h>
 #include <ORVCommonKit/orvopt.h>
 #include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/choose.h>
+#include <ORVCommonKit/input.h>
+#include <ORVCommonKit/ll.h>
+#include <ORVCommonKit/menu.h>
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/cfshare.h>
 #include <ORVCommonKit/cfvalidate.h>
@@ -28,6 +33,14 @@
 #include <ORVCommonKit/orvstr.h>
 #include <ORVCommonKit/tk.h>
 #include <ORVCommonKit/tr.h>
+#include <ORVCommonKit/trlog.h>
+#include <ORVCommonKit/orvresult.h>
+#include <ORVCommonKit/orvqtimer.h>
 #include <ORVCommonKit/ut.h>
+#include <ORVCommonKit/dt.h>
+#include <ORVCommonKit/dtlocale.h>
+#include <ORVCommonKit/orvtime.h>
+#include <ORVCommonKit/orvhandles.h>
+#include <ORVCommonKit/orvdictc.h>
 
 #endif /* ORVCOMMONKIT_ORVCOMMONKIT_H */

@@ -26,6 +26,8 @@
 
 #include <ORVCommonKit/orvexport.h>
 #include <ORVCommonKit/orvobjects.h>
+#include <ORVCommonKit/utdiff.h>
+#include <ORVCommonKit/utdicom.h>
 
 #include <stddef.h>
 
@@ -219,6 +221,69 @@ ORV_API int ut_file_count_for_dir(const char *dir, unsigned char count_directori
 ORV_API int ut_dir_set_writeable(const char *dir);
 /* *is_empty = 1 when no file in the tree has a size above zero. 0 or -1. */
 ORV_API int ut_dir_is_empty(const char *dir, unsigned char *is_empty);
+
+/* ---- Partition capacity --------------------------------------------------- */
+
+/* Sizes of the file system holding path, in KiB (bytes / 1024, rounded down,
+ * taken modulo 2^32). The free space is the whole volume's, not just what the
+ * calling user may fill. The single-value calls give 0 on failure (which they
+ * cannot tell from an empty volume); ut_get_kbytes_on_partition_with_path
+ * gives 0 or -1, and either output may be null. Failures are reported. */
+ORV_API unsigned int ut_total_kbytes_on_partition_with_path(const char *path);
+ORV_API unsigned int ut_free_kbytes_on_partition_with_path(const char *path);
+ORV_API int ut_get_kbytes_on_partition_with_path(const char *path, unsigned int *total_kbytes,
+                                                 unsigned int *free_kbytes);
+
+/* ---- Host names, sleeping, thread priority, templates --------------------- */
+
+/* The local host's name, looked up once (library-owned). */
+ORV_API const char *ut_gethostname(void);
+/* The name under which host's shares are reached: the SITE value of
+ * "<host>.VIRTUAL_NAME" in configuration group "rarivurizez", else the host
+ * name itself. Null or "" means the local host. A host the caller names must
+ * exist (else null, reported). Each host is resolved once per process; the
+ * result is library-owned. Starts and stops the configuration module around
+ * the lookup when it is not started. */
+ORV_API const char *ut_get_virtual_name_for_host_name(const char *host);
+/* The distinct servers ("\\SERVER") of the sys, site and user configuration
+ * and the sys and site data directories that are network paths. *count gets
+ * their number, *names a new array of new strings (in no defined order) that
+ * the caller frees with ut_free_string_array. 0; -1 for a null output. */
+ORV_API int ut_get_remote_shared_servers(int *count, char ***names);
+/* Frees the first count non-null strings of array, then array. */
+ORV_API void ut_free_string_array(int count, char **array);
+/* Suspend the calling thread. */
+ORV_API void ut_sleep(int seconds);
+ORV_API void ut_msleep(int milliseconds);
+
+/* Thread priority levels. */
+enum { ut_PRIORITY_HIGH = 0, ut_PRIORITY_NORMAL = 1, ut_PRIORITY_LOW = 2 };
+/* Sets the calling thread's priority one step above normal, to normal, or one
+ * step below (nice -1, 0, +1). 0, or -1 for another level or a refused
+ * change (raising needs privilege). */
+ORV_API int ut_set_thread_priority(int level);
+/* "high", "normal", "low" (any case) to their level; any other word is
+ * reported and gives ut_PRIORITY_NORMAL. */
+ORV_API int ut_thread_priority_from_string(const char *word);
+
+/* Template checks: in a template "#" stands for a digit, "a" for a letter,
+ * "x" for a letter or a digit, any other character for itself; with
+ * wildcards "?" also stands for any character and "*" for any rest. 1 when
+ * input matches (of the same length, unless a "*" ends the check), else 0. */
+ORV_API unsigned char ut_verify_input_str_with_format(const char *input, const char *format);
+ORV_API unsigned char ut_verify_str_with_format_match_wildcards(const char *input,
+                                                                const char *format);
+/* Shapes input into the template by inserting its literal characters:
+ * "123456789" with "###-##-####" gives "123-45-6789". buffer holds size
+ * characters and a NUL. 0, or -1 with an empty buffer when input and template
+ * do not both run out; input of the template's length is copied unchanged. */
+ORV_API int ut_convert_str_to_format(const char *input, const char *format, char *buffer,
+                                     int size);
+/* The network form of a local path: "C:\orv\x" becomes "\\VNAME\orv\x",
+ * "d:\images" becomes "\\VNAME\D\images", where VNAME is the virtual name of
+ * host (null or "": the local host). A path that already starts with "\\" is
+ * returned itself. A temporary string, or null (reported). */
+ORV_API const char *ut_convert_path_to_unc_path(const char *path, const char *host);
 
 ORV_END_DECLS
 

@@ -307,6 +307,7 @@ ORVConfigurationTable::ORVConfigurationTable(unsigned groupBehavior,
                  groupBehavior, text.c_str());
     }
     myGroupBehavior = groupBehavior;
+    myBehaviorBits = groupBehavior;
     myIsSaveAllowed = groupBehavior == cf_BEHAVIOR_HOST;
     if (behaviors) {
         myBehaviorDictionary = std::make_unique<cf::BehaviorMap>();
@@ -317,6 +318,7 @@ ORVConfigurationTable::ORVConfigurationTable(unsigned groupBehavior,
                 myWildcardKeys.push_back(key);
             }
             if (v != cf_BEHAVIOR_HOST) myIsSaveAllowed = false;
+            myBehaviorBits |= v;
             (*myBehaviorDictionary)[std::move(key)] = v;
         }
     }
@@ -524,6 +526,7 @@ unsigned ORVConfigurationTable::behaviorForUpperName(std::string_view upperName)
 std::optional<unsigned> ORVConfigurationTable::behaviorForNameUsingPatternMatch(
     std::string_view upperName) {
     if (!myHasBehaviorWildcards || !myBehaviorDictionary) return std::nullopt;
+    std::lock_guard<std::mutex> guard(myDerivedMutex);
     if (myDerivedBehaviorDictionary) {
         auto it = myDerivedBehaviorDictionary->find(upperName);
         if (it != myDerivedBehaviorDictionary->end()) return it->second;
@@ -666,8 +669,10 @@ orv::Ref<ORVConfigurationTable> ORVConfigurationTable::fromArchive(const ORVObje
     if (const ORVObject *b = d->objectForKey("behaviors")) {
         table->myBehaviorDictionary = std::make_unique<cf::BehaviorMap>();
         if (!read_behaviors(b, *table->myBehaviorDictionary, error, "behaviors")) return nullptr;
-        for (const auto &entry : *table->myBehaviorDictionary)
+        for (const auto &entry : *table->myBehaviorDictionary) {
             if (entry.first.find('*') != std::string::npos) table->myWildcardKeys.push_back(entry.first);
+            table->myBehaviorBits |= entry.second;
+        }
     }
     if (const ORVObject *b = d->objectForKey("derived")) {
         table->myDerivedBehaviorDictionary = std::make_unique<cf::BehaviorMap>();
@@ -679,6 +684,7 @@ orv::Ref<ORVConfigurationTable> ORVConfigurationTable::fromArchive(const ORVObje
         group->integer > static_cast<std::int64_t>(UINT_MAX))
         return fail(error, "group behavior is missing or invalid"), nullptr;
     table->myGroupBehavior = static_cast<unsigned>(group->integer);
+    table->myBehaviorBits |= table->myGroupBehavior;
     if (!read_flag(d, "hasBehaviorWildcards", table->myHasBehaviorWildcards, error) ||
         !read_flag(d, "isSaveAllowed", table->myIsSaveAllowed, error))
         return nullptr;

@@ -15,11 +15,13 @@
 #include "config/ORVConfigurationVariable.h"
 #include "platform/object.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,9 +65,20 @@ struct IndexedName {
     // Some stored name is another name, a full stop and this one (a host- or
     // group-qualified form of it).
     bool qualified = false;
-    // The name's behavior, once asked for (behaviors never change in a table).
-    bool behaviorKnown = false;
-    unsigned behavior = 0;
+    // The name's behavior once asked for, with kBehaviorKnown added
+    // (behaviors never change in a table). Concurrent lookups of the same
+    // name may each store it; they store the same value.
+    static constexpr std::uint64_t kBehaviorKnown = std::uint64_t{1} << 32;
+    struct KnownBehavior {
+        std::atomic<std::uint64_t> bits{0};
+        KnownBehavior() = default;
+        KnownBehavior(const KnownBehavior &other) noexcept
+            : bits(other.bits.load(std::memory_order_relaxed)) {}
+        KnownBehavior &operator=(const KnownBehavior &other) noexcept {
+            bits.store(other.bits.load(std::memory_order_relaxed), std::memory_order_relaxed);
+            return *this;
+        }
+    } behavior;
 };
 
 // The lookup index of a table: every stored key, without its domain, to its
@@ -182,6 +195,11 @@ struct ORVConfigurationTable : ORVObject {
     // rebuilt here first when the variables changed since it was built; an
     // entry stays valid until the next change.
     cf::IndexedName *indexedName(std::string_view upperName, std::uint64_t hash);
+    // True when the index is built and matches the variables: lookups then
+    // change nothing in the table but the behaviors they note in it.
+    bool indexCurrent() const noexcept {
+        return myNameIndex && myIndexedCount == myChangeCount;
+    }
 
     // ---- Behaviors ----
 
@@ -206,6 +224,9 @@ struct ORVConfigurationTable : ORVObject {
     // 0x20: tables that expand values or look names up through groups are
     // never written back.
     bool isSaveAllowed() const noexcept { return myIsSaveAllowed; }
+    // Every behavior bit of the group behavior and of any per-variable
+    // behavior: what lookups in the table may ever need.
+    unsigned behaviorBits() const noexcept { return myBehaviorBits; }
 
     // ---- Archived form ----
 
@@ -232,7 +253,7 @@ private:
     void createDictionary();
 
     struct ArchiveTag {};
-    explicit ORVConfigurationTable(ArchiveTag) noexcept {}
+    explicit ORVConfigurationTable(ArchiveTag) noexcept : myBehaviorBits(0) {}
 
     std::unique_ptr<VariableMap> myValueDictionary;
     std::unique_ptr<cf::BehaviorMap> myBehaviorDictionary;
@@ -242,6 +263,11 @@ private:
     bool myIsSaveAllowed = true;
     // Keys of myBehaviorDictionary holding '*', in the dictionary's order.
     std::vector<std::string> myWildcardKeys;
+    // Union of all behaviors (behaviorBits).
+    unsigned myBehaviorBits = cf::kDefaultBehavior;
+    // Guards myDerivedBehaviorDictionary against lookups from several
+    // threads, which fill it.
+    mutable std::mutex myDerivedMutex;
     // Changes of the variables so far, and the count the index was built at.
     std::uint64_t myChangeCount = 0;
     std::uint64_t myIndexedCount = 0;

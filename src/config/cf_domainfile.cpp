@@ -1,6 +1,7 @@
 // Domain files: file names per domain, the reader of the text format and the
 // builder of entry lines.
 #include "config/cf_domainfile.h"
+#include "config/cf_lock.h"
 
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tk.h>
@@ -417,6 +418,7 @@ int read_domain_file(ORVConfigurationTable **table, int domain, const char *grou
 extern "C" {
 
 int cf_read_domain_with_table(ORVConfigurationTable **table, int domain, const char *group) {
+    cf::WriteSection section;
     if (static_cast<unsigned>(domain) > 2 || !group)
         return cf::read_domain_file(table, domain, group, std::string());
     if (cf::file_name_refused(domain, group)) return cf_FILE_NACCESS;
@@ -424,6 +426,7 @@ int cf_read_domain_with_table(ORVConfigurationTable **table, int domain, const c
 }
 
 int cf_read_entire_file(int domain, const char *group, ORVConfigurationTable **table) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_LOW, "cf_read_entire_file( %s, \"%s\", %#lx ) called.",
              cf::domain_name(domain), group ? group : "(null)",
              static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(table)));
@@ -451,6 +454,7 @@ int cf_read_entire_file(int domain, const char *group, ORVConfigurationTable **t
 
 int cf_read_entire_file_with_user(const char *user, const char *user_domain, int domain,
                                   const char *group, ORVConfigurationTable **table) {
+    cf::WriteSection section;
     cf::ScopedUser scoped(user, user_domain);
     return cf_read_entire_file(domain, group, table);
 }

@@ -10,6 +10,7 @@
 
 #include "config/cf_domainfile.h"
 #include "config/cf_expand.h"
+#include "config/cf_lock.h"
 #include "config/cf_lookup_origin.h"
 #include "config/cf_module.h"
 #include "platform/objects.h"
@@ -44,19 +45,39 @@ struct Scratch {
 };
 
 constexpr int kScratchDepth = 4;
-Scratch Scratches[kScratchDepth];
-int Scratch_depth = 0;
+
+// The working strings of each thread, made on its first lookup and freed
+// when it ends.
+struct ThreadScratch {
+    Scratch *scratches = nullptr;
+    int depth = 0;
+};
+thread_local constinit ThreadScratch Thread_scratch __attribute__((tls_model("initial-exec")));
+
+struct ScratchRelease {
+    ~ScratchRelease() {
+        delete[] Thread_scratch.scratches;
+        Thread_scratch.scratches = nullptr;
+    }
+};
+thread_local ScratchRelease Scratch_release;
+
+Scratch *make_scratches() {
+    (void)&Scratch_release;  // frees them when the thread ends
+    return Thread_scratch.scratches = new Scratch[kScratchDepth];
+}
 
 class ScratchLease {
 public:
     ScratchLease() {
-        if (Scratch_depth < kScratchDepth)
-            scratch_ = &Scratches[Scratch_depth];
+        ThreadScratch &t = Thread_scratch;
+        if (t.depth < kScratchDepth)
+            scratch_ = &(t.scratches ? t.scratches : make_scratches())[t.depth];
         else
             own_ = std::make_unique<Scratch>(), scratch_ = own_.get();
-        ++Scratch_depth;
+        ++t.depth;
     }
-    ~ScratchLease() { --Scratch_depth; }
+    ~ScratchLease() { --Thread_scratch.depth; }
     ScratchLease(const ScratchLease &) = delete;
     ScratchLease &operator=(const ScratchLease &) = delete;
     Scratch &operator*() const noexcept { return *scratch_; }
@@ -120,12 +141,14 @@ public:
     // The behavior of the name, kept in its index entry after the first time.
     unsigned behavior() {
         cf::IndexedName *e = entry();
-        if (e && e->behaviorKnown) return e->behavior;
-        const unsigned found = table_.behaviorForUpperName(name_);
-        if ((e = entry())) {
-            e->behavior = found;
-            e->behaviorKnown = true;
+        if (e) {
+            const std::uint64_t known = e->behavior.bits.load(std::memory_order_relaxed);
+            if (known & cf::IndexedName::kBehaviorKnown) return static_cast<unsigned>(known);
         }
+        const unsigned found = table_.behaviorForUpperName(name_);
+        if ((e = entry()))
+            e->behavior.bits.store(found | cf::IndexedName::kBehaviorKnown,
+                                   std::memory_order_relaxed);
         return found;
     }
 
@@ -264,7 +287,11 @@ int deliver(ORVConfigurationVariable *var, const char *name, unsigned behavior, 
     result.level = *var->permission();
 
     const cf::StringList *values = nullptr;
-    const int expanded = cf::expand_values(var->values(), behavior, result.expanded, &values);
+    // Most variables expand nothing: their stored values are the answer.
+    constexpr unsigned kExpands = cf_BEHAVIOR_EXPAND_SUFFIXED | cf_BEHAVIOR_EXPAND_LIST;
+    const int expanded = behavior & kExpands
+                             ? cf::expand_values(var->values(), behavior, result.expanded, &values)
+                             : (values = var->values(), 0);
     if (expanded != 0 || !values) {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "", "cf", "Could not get values.");
         return cf_FAILURE;
@@ -482,6 +509,50 @@ int lookup_layered(ORVConfigurationTable &table, int domain, const char *name,
 
 namespace {
 
+// True when a lookup in table changes nothing shared, so that it may run
+// beside other lookups: the table's index is built and the expansion terms
+// that its behaviors may need are loaded. A null table is refused unchanged.
+bool table_ready(const ORVConfigurationTable *table) {
+    constexpr unsigned kNeedsTerms = cf_BEHAVIOR_EXPAND_SUFFIXED | cf_BEHAVIOR_EXPAND_LIST |
+                                     cf_BEHAVIOR_NAME_GROUP | cf_BEHAVIOR_HOST_GROUP;
+    return !table || (table->indexCurrent() &&
+                      (!(table->behaviorBits() & kNeedsTerms) || cf::expansion_terms_loaded()));
+}
+
+// The same for a group-based call: the group's table is cached and ready.
+// A call refused before start changes nothing either (when it checks).
+bool group_ready(const char *group, bool checks_start = true) {
+    if ((checks_start && !cf::module_initialized()) || !group) return true;
+    const ORVConfigurationTable *table = cf::peek_table(group);
+    return table && table_ready(table);
+}
+
+int table_for(const char *group, ORVConfigurationTable **table);
+
+// group_ready that keeps the table it found, so that a call answered in the
+// same read section does not look for it again.
+struct GroupPeek {
+    const char *group;
+    bool checks_start = true;
+    ORVConfigurationTable *table = nullptr;
+
+    bool operator()() {
+        if ((checks_start && !cf::module_initialized()) || !group) return true;
+        table = cf::peek_table(group);
+        if (table && table_ready(table)) return true;
+        table = nullptr;
+        return false;
+    }
+    // The table of the group: the one found, else the one table_for gives.
+    int get(ORVConfigurationTable **out) {
+        if (table) {
+            *out = table;
+            return 0;
+        }
+        return table_for(group, out);
+    }
+};
+
 // The table of a group for a group-based call, reported when it cannot be had.
 int table_for(const char *group, ORVConfigurationTable **table) {
     const int status = cf::get_table(group, table);
@@ -557,11 +628,13 @@ extern "C" {
 
 ORV_API int cf_get_from_table(ORVConfigurationTable *table, int domain, const char *name,
                               int *level, int *count, char **values) {
-    if (!table || !name || !count || !values) return cf_BAD_PARAM;
-    *count = 0;
-    cf::LookupResult result;
-    const int status = cf::lookup_layered(*table, domain, name, result);
-    return give_values(status, result, level, count, values);
+    return cf::read_call([&] { return table_ready(table); }, [&]() -> int {
+        if (!table || !name || !count || !values) return cf_BAD_PARAM;
+        *count = 0;
+        cf::LookupResult result;
+        const int status = cf::lookup_layered(*table, domain, name, result);
+        return give_values(status, result, level, count, values);
+    });
 }
 
 ORV_API int cf_get_from_table_for_host(ORVConfigurationTable *table, int domain,
@@ -581,99 +654,119 @@ ORV_API int cf_get_from_table_with_prefix(ORVConfigurationTable *table, const ch
 ORV_API int cf_get_from_domain_with_table(ORVConfigurationTable *table, int domain,
                                           const char *name, int *level, int *count,
                                           char **values) {
-    if (!table || !name || !count || !values) return cf_BAD_PARAM;
-    *count = 0;
-    cf::LookupResult result;
-    const int status =
-        cf::lookup_in_domain(*table, domain, name, table->behaviorForName(name), result);
-    return give_values(status, result, level, count, values);
+    return cf::read_call([&] { return table_ready(table); }, [&]() -> int {
+        if (!table || !name || !count || !values) return cf_BAD_PARAM;
+        *count = 0;
+        cf::LookupResult result;
+        const int status =
+            cf::lookup_in_domain(*table, domain, name, table->behaviorForName(name), result);
+        return give_values(status, result, level, count, values);
+    });
 }
 
 ORV_API int cf_get_simple_from_table(ORVConfigurationTable *table, int domain, const char *name,
                                      int *level, void *storage, int type, float default_value) {
-    return simple_from_table(table, domain, name, level, storage, type, default_value);
+    return cf::read_call([&] { return table_ready(table); }, [&]() -> int {
+        return simple_from_table(table, domain, name, level, storage, type, default_value);
+    });
 }
 
 ORV_API int cf_get_string_from_table(ORVConfigurationTable *table, int domain, const char *name,
                                      int *level, char *buffer, int size,
                                      const char *default_value) {
-    return string_from_table(table, domain, name, level, buffer, size, default_value);
+    return cf::read_call([&] { return table_ready(table); }, [&]() -> int {
+        return string_from_table(table, domain, name, level, buffer, size, default_value);
+    });
 }
 
 ORV_API int cf_get(int domain, const char *group, const char *name, int *level, int *count,
                    char **values) {
-    tr_trace(__FILE__, __LINE__, tr_MID, "cf_get(%s, \"%s\", \"%s\", %#lx, %#lx, %#lx) called",
-             cf::domain_name(domain), printable(group), printable(name), address(level),
-             address(count), address(values));
-    if (!cf::module_initialized()) {
-        report_not_init(__FILE__, __LINE__, "cf_get()");
-        return cf_NOT_INIT;
-    }
-    if (!group || !name || !count || !values) return cf_BAD_PARAM;
-    ORVConfigurationTable *table = nullptr;
-    if (int status = table_for(group, &table); status != 0) return status;
-    return cf_get_from_table(table, domain, name, level, count, values);
+    GroupPeek peek{group};
+    return cf::read_call(peek, [&]() -> int {
+        tr_trace(__FILE__, __LINE__, tr_MID, "cf_get(%s, \"%s\", \"%s\", %#lx, %#lx, %#lx) called",
+                 cf::domain_name(domain), printable(group), printable(name), address(level),
+                 address(count), address(values));
+        if (!cf::module_initialized()) {
+            report_not_init(__FILE__, __LINE__, "cf_get()");
+            return cf_NOT_INIT;
+        }
+        if (!group || !name || !count || !values) return cf_BAD_PARAM;
+        ORVConfigurationTable *table = nullptr;
+        if (int status = peek.get(&table); status != 0) return status;
+        return cf_get_from_table(table, domain, name, level, count, values);
+    });
 }
 
 ORV_API int cf_get_from_domain(int domain, const char *group, const char *name, int *level,
                                int *count, char **values) {
-    tr_trace(__FILE__, __LINE__, tr_MID,
-             "cf_get_from_domain (%s, \"%s\", \"%s\", %#lx, %#lx, %#lx) called",
-             cf::domain_name(domain), printable(group), printable(name), address(level),
-             address(count), address(values));
-    if (!cf::module_initialized()) {
-        report_not_init(__FILE__, __LINE__, "cf_get_from_domain()");
-        return cf_NOT_INIT;
-    }
-    if (static_cast<unsigned>(domain) > cf_DOMAIN_USER) {
-        report_bad_domain(domain);
-        return cf_BAD_DOMAIN;
-    }
-    if (!group || !name || !count || !values) return cf_BAD_PARAM;
-    ORVConfigurationTable *table = nullptr;
-    if (int status = table_for(group, &table); status != 0) return status;
-    return cf_get_from_domain_with_table(table, domain, name, level, count, values);
+    GroupPeek peek{group};
+    return cf::read_call(peek, [&]() -> int {
+        tr_trace(__FILE__, __LINE__, tr_MID,
+                 "cf_get_from_domain (%s, \"%s\", \"%s\", %#lx, %#lx, %#lx) called",
+                 cf::domain_name(domain), printable(group), printable(name), address(level),
+                 address(count), address(values));
+        if (!cf::module_initialized()) {
+            report_not_init(__FILE__, __LINE__, "cf_get_from_domain()");
+            return cf_NOT_INIT;
+        }
+        if (static_cast<unsigned>(domain) > cf_DOMAIN_USER) {
+            report_bad_domain(domain);
+            return cf_BAD_DOMAIN;
+        }
+        if (!group || !name || !count || !values) return cf_BAD_PARAM;
+        ORVConfigurationTable *table = nullptr;
+        if (int status = peek.get(&table); status != 0) return status;
+        return cf_get_from_domain_with_table(table, domain, name, level, count, values);
+    });
 }
 
 ORV_API int cf_get_for_host(int domain, const char *group, const char *name, const char *host,
                             int *level, int *count, char **values) {
-    cf::ScopedHost scoped(host ? std::string_view(host) : std::string_view(cf::local_host()));
-    if (!group || !name || !count || !values) return cf_BAD_PARAM;
-    ORVConfigurationTable *table = nullptr;
-    if (int status = cf::get_table(group, &table); status != 0) return status;
-    return cf_get_from_table(table, domain, name, level, count, values);
+    return cf::read_call([&] { return group_ready(group, false); }, [&]() -> int {
+        cf::ScopedHost scoped(host ? std::string_view(host) : std::string_view(cf::local_host()));
+        if (!group || !name || !count || !values) return cf_BAD_PARAM;
+        ORVConfigurationTable *table = nullptr;
+        if (int status = cf::get_table(group, &table); status != 0) return status;
+        return cf_get_from_table(table, domain, name, level, count, values);
+    });
 }
 
 ORV_API int cf_get_simple(int domain, const char *group, const char *name, int *level,
                           void *storage, int type, float default_value) {
-    tr_trace(__FILE__, __LINE__, tr_MID,
-             "cf_get_simple (%s, \"%s\", \"%s\", %#lx, %#lx, %d, %f) called",
-             cf::domain_name(domain), printable(group), printable(name), address(level),
-             address(storage), type, static_cast<double>(default_value));
-    if (!cf::module_initialized()) {
-        report_not_init(__FILE__, __LINE__, "cf_get_simple()");
-        return cf_NOT_INIT;
-    }
-    if (!group || !name || !storage) return cf_BAD_PARAM;
-    ORVConfigurationTable *table = nullptr;
-    if (int status = table_for(group, &table); status != 0) return status;
-    return simple_from_table(table, domain, name, level, storage, type, default_value);
+    GroupPeek peek{group};
+    return cf::read_call(peek, [&]() -> int {
+        tr_trace(__FILE__, __LINE__, tr_MID,
+                 "cf_get_simple (%s, \"%s\", \"%s\", %#lx, %#lx, %d, %f) called",
+                 cf::domain_name(domain), printable(group), printable(name), address(level),
+                 address(storage), type, static_cast<double>(default_value));
+        if (!cf::module_initialized()) {
+            report_not_init(__FILE__, __LINE__, "cf_get_simple()");
+            return cf_NOT_INIT;
+        }
+        if (!group || !name || !storage) return cf_BAD_PARAM;
+        ORVConfigurationTable *table = nullptr;
+        if (int status = peek.get(&table); status != 0) return status;
+        return simple_from_table(table, domain, name, level, storage, type, default_value);
+    });
 }
 
 ORV_API int cf_get_string(int domain, const char *group, const char *name, int *level,
                           char *buffer, int size, const char *default_value) {
-    tr_trace(__FILE__, __LINE__, tr_MID,
-             "cf_get_string (%s, \"%s\", \"%s\", %#lx, %#lx, %d, \"%s\") called",
-             cf::domain_name(domain), printable(group), printable(name), address(level),
-             address(buffer), size, printable(default_value));
-    if (!cf::module_initialized()) {
-        report_not_init(__FILE__, __LINE__, "cf_get_string()");
-        return cf_NOT_INIT;
-    }
-    if (!group || !name || !buffer || size < 0) return cf_BAD_PARAM;
-    ORVConfigurationTable *table = nullptr;
-    if (int status = table_for(group, &table); status != 0) return status;
-    return string_from_table(table, domain, name, level, buffer, size, default_value);
+    GroupPeek peek{group};
+    return cf::read_call(peek, [&]() -> int {
+        tr_trace(__FILE__, __LINE__, tr_MID,
+                 "cf_get_string (%s, \"%s\", \"%s\", %#lx, %#lx, %d, \"%s\") called",
+                 cf::domain_name(domain), printable(group), printable(name), address(level),
+                 address(buffer), size, printable(default_value));
+        if (!cf::module_initialized()) {
+            report_not_init(__FILE__, __LINE__, "cf_get_string()");
+            return cf_NOT_INIT;
+        }
+        if (!group || !name || !buffer || size < 0) return cf_BAD_PARAM;
+        ORVConfigurationTable *table = nullptr;
+        if (int status = peek.get(&table); status != 0) return status;
+        return string_from_table(table, domain, name, level, buffer, size, default_value);
+    });
 }
 
 ORV_API int cf_get_string_for_host(int domain, const char *group, const char *name,
@@ -702,116 +795,122 @@ ORV_API int cf_find_string_value_in_table_for_host(ORVConfigurationTable *table,
                                                    const char *value, const char *host,
                                                    unsigned char *found, char *name_buffer,
                                                    int size) {
-    tr_trace(__FILE__, __LINE__, tr_LOW,
-             "cf_find_string_value_in_table_for_host(%#lx, \"%s\", \"%s\", %#lx, %#lx, %d) "
-             "called.",
-             address(table), printable(value), printable(host), address(found),
-             address(name_buffer), size);
-    if (!table || !value || !*value || !found || !name_buffer || size < 1) {
-        tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "Invalid Parameter",
-                 "cf_find_string_value_in_table_for_host()",
-                 "Invalid Parameter to cf_find_string_value_in_table_for_host()");
-        return cf_FAILURE;
-    }
-    *found = 0;
-    cf::ScopedHost scoped(host ? std::string_view(host) : std::string_view(cf::local_host()));
-    for (const std::string &name : table->uniqueValueNamesWithoutHost()) {
-        cf::LookupResult result;
-        const int status = cf::lookup_layered(*table, cf_DOMAIN_ALL, name.c_str(), result);
-        if (status == cf_NOT_FOUND || status == cf_NO_VALUES) continue;
-        if (status != 0) {
-            tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "cf",
+    return cf::read_call([&] { return table_ready(table); }, [&]() -> int {
+        tr_trace(__FILE__, __LINE__, tr_LOW,
+                 "cf_find_string_value_in_table_for_host(%#lx, \"%s\", \"%s\", %#lx, %#lx, %d) "
+                 "called.",
+                 address(table), printable(value), printable(host), address(found),
+                 address(name_buffer), size);
+        if (!table || !value || !*value || !found || !name_buffer || size < 1) {
+            tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "Invalid Parameter",
                      "cf_find_string_value_in_table_for_host()",
-                     "Failed to retrieve the values from the highest domain level for key \"%s\" "
-                     "from the config table.",
-                     name.c_str());
-            return status;
+                     "Invalid Parameter to cf_find_string_value_in_table_for_host()");
+            return cf_FAILURE;
         }
-        for (const std::string &candidate : *result.values) {
-            if (orvstr_icmp(candidate.c_str(), value) == 0) {
-                *found = 1;
-                copy_cut(name_buffer, size, name);
-                return 0;
+        *found = 0;
+        cf::ScopedHost scoped(host ? std::string_view(host) : std::string_view(cf::local_host()));
+        for (const std::string &name : table->uniqueValueNamesWithoutHost()) {
+            cf::LookupResult result;
+            const int status = cf::lookup_layered(*table, cf_DOMAIN_ALL, name.c_str(), result);
+            if (status == cf_NOT_FOUND || status == cf_NO_VALUES) continue;
+            if (status != 0) {
+                tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "cf",
+                         "cf_find_string_value_in_table_for_host()",
+                         "Failed to retrieve the values from the highest domain level for key \"%s\" "
+                         "from the config table.",
+                         name.c_str());
+                return status;
+            }
+            for (const std::string &candidate : *result.values) {
+                if (orvstr_icmp(candidate.c_str(), value) == 0) {
+                    *found = 1;
+                    copy_cut(name_buffer, size, name);
+                    return 0;
+                }
             }
         }
-    }
-    tr_trace(__FILE__, __LINE__, tr_LOW,
-             "cf_find_string_value_in_table_for_host(): Value \"%s\" not found (according to "
-             "retrieval rules) in table.",
-             value);
-    return 0;
+        tr_trace(__FILE__, __LINE__, tr_LOW,
+                 "cf_find_string_value_in_table_for_host(): Value \"%s\" not found (according to "
+                 "retrieval rules) in table.",
+                 value);
+        return 0;
+    });
 }
 
 ORV_API int cf_get_string_list_for_string_value_from_table(ORVConfigurationTable *table,
                                                            const char *text, char ***list,
                                                            int *count) {
-    if (!table || !text || !*text || !list || !count) {
-        tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "NULL Parameter",
-                 "cf_get_string_list_for_string_value_from_table()",
-                 "NULL Parameter to cf_get_string_list_for_string_value_from_table()");
-        return cf_FAILURE;
-    }
-    std::vector<const std::string *> taken;
-    const std::vector<std::string> names = table->uniqueValueNamesWithoutHost();
-    {
-        cf::ScopedHost scoped(text);
-        for (const std::string &name : names) {
-            cf::LookupResult result;
-            if (cf::lookup_layered(*table, cf_DOMAIN_ALL, name.c_str(), result) != 0) continue;
-            const cf::StringList &values = *result.values;
-            if (values.size() == 1) {
-                if (orvstr_icmp(values[0].c_str(), "none") == 0) continue;
-                if (values[0].find(':') == std::string::npos) {
-                    taken.push_back(&name);
-                    continue;
+    return cf::read_call([&] { return table_ready(table); }, [&]() -> int {
+        if (!table || !text || !*text || !list || !count) {
+            tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "NULL Parameter",
+                     "cf_get_string_list_for_string_value_from_table()",
+                     "NULL Parameter to cf_get_string_list_for_string_value_from_table()");
+            return cf_FAILURE;
+        }
+        std::vector<const std::string *> taken;
+        const std::vector<std::string> names = table->uniqueValueNamesWithoutHost();
+        {
+            cf::ScopedHost scoped(text);
+            for (const std::string &name : names) {
+                cf::LookupResult result;
+                if (cf::lookup_layered(*table, cf_DOMAIN_ALL, name.c_str(), result) != 0) continue;
+                const cf::StringList &values = *result.values;
+                if (values.size() == 1) {
+                    if (orvstr_icmp(values[0].c_str(), "none") == 0) continue;
+                    if (values[0].find(':') == std::string::npos) {
+                        taken.push_back(&name);
+                        continue;
+                    }
                 }
-            }
-            for (const std::string &value : values) {
-                const std::size_t colon = value.find(':');
-                if (colon == std::string::npos) continue;
-                const std::string before = value.substr(0, colon);
-                if (orvstr_icmp(before.c_str(), text) == 0) {
-                    taken.push_back(&name);
-                    break;
+                for (const std::string &value : values) {
+                    const std::size_t colon = value.find(':');
+                    if (colon == std::string::npos) continue;
+                    const std::string before = value.substr(0, colon);
+                    if (orvstr_icmp(before.c_str(), text) == 0) {
+                        taken.push_back(&name);
+                        break;
+                    }
                 }
             }
         }
-    }
-    *count = static_cast<int>(taken.size());
-    *list = nullptr;
-    if (taken.empty()) return 0;
-    auto **array = static_cast<char **>(std::calloc(taken.size(), sizeof(char *)));
-    if (!array) {
-        *count = 0;
-        return cf_FAILURE;
-    }
-    for (std::size_t i = 0; i < taken.size(); ++i) array[i] = orvstr_dup(taken[i]->c_str());
-    *list = array;
-    return 0;
+        *count = static_cast<int>(taken.size());
+        *list = nullptr;
+        if (taken.empty()) return 0;
+        auto **array = static_cast<char **>(std::calloc(taken.size(), sizeof(char *)));
+        if (!array) {
+            *count = 0;
+            return cf_FAILURE;
+        }
+        for (std::size_t i = 0; i < taken.size(); ++i) array[i] = orvstr_dup(taken[i]->c_str());
+        *list = array;
+        return 0;
+    });
 }
 
 ORV_API int cf_variable_names_for_table(ORVConfigurationTable *table, ORVArray **names,
                                         int *count) {
-    tr_trace(__FILE__, __LINE__, tr_LOW, "cf_unique_variable_names_for_table(%#lx, %#lx) called.",
-             address(table), address(names));
-    if (!table || !names || !count) {
-        tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "Invalid Parameter",
-                 "cf_unique_variable_names_for_table()",
-                 "Invalid Parameter to cf_unique_variable_names_for_table()");
-        return cf_FAILURE;
-    }
-    const std::vector<std::string> unique = table->uniqueValueNamesWithHost();
-    if (unique.empty()) {
-        tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "Unique names",
-                 "cf_unique_variable_names_for_table()",
-                 "Unable to obtain variable names for table %#lx.", address(table));
-        return cf_FAILURE;
-    }
-    auto array = orv::make<ORVArray>();
-    for (const std::string &name : unique) array->add(std::string_view(name));
-    *count = static_cast<int>(array->count());
-    *names = array.leak();
-    return 0;
+    return cf::read_call([&] { return true; }, [&]() -> int {
+        tr_trace(__FILE__, __LINE__, tr_LOW, "cf_unique_variable_names_for_table(%#lx, %#lx) called.",
+                 address(table), address(names));
+        if (!table || !names || !count) {
+            tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "Invalid Parameter",
+                     "cf_unique_variable_names_for_table()",
+                     "Invalid Parameter to cf_unique_variable_names_for_table()");
+            return cf_FAILURE;
+        }
+        const std::vector<std::string> unique = table->uniqueValueNamesWithHost();
+        if (unique.empty()) {
+            tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "Unique names",
+                     "cf_unique_variable_names_for_table()",
+                     "Unable to obtain variable names for table %#lx.", address(table));
+            return cf_FAILURE;
+        }
+        auto array = orv::make<ORVArray>();
+        for (const std::string &name : unique) array->add(std::string_view(name));
+        *count = static_cast<int>(array->count());
+        *names = array.leak();
+        return 0;
+    });
 }
 
 }  // extern "C"
@@ -822,38 +921,40 @@ extern "C" {
 
 int orv_cf_lookup_origin(int domain, const char *group, const char *name, const char *host,
                          int *found_domain, char *key, int key_size, char *file, int file_size) {
-    if (found_domain) *found_domain = -1;
-    if (key && key_size >= 0) key[0] = '\0';
-    if (file && file_size >= 0) file[0] = '\0';
-    if (!cf::module_initialized()) return cf_NOT_INIT;
-    if (!group || !name) return cf_BAD_PARAM;
-    ORVConfigurationTable *table = nullptr;
-    if (int status = cf::get_table(group, &table); status != 0) return status;
-    cf::ScopedHost scoped(host ? std::string_view(host) : std::string_view(cf::local_host()));
+    return cf::read_call([&] { return group_ready(group); }, [&]() -> int {
+        if (found_domain) *found_domain = -1;
+        if (key && key_size >= 0) key[0] = '\0';
+        if (file && file_size >= 0) file[0] = '\0';
+        if (!cf::module_initialized()) return cf_NOT_INIT;
+        if (!group || !name) return cf_BAD_PARAM;
+        ORVConfigurationTable *table = nullptr;
+        if (int status = cf::get_table(group, &table); status != 0) return status;
+        cf::ScopedHost scoped(host ? std::string_view(host) : std::string_view(cf::local_host()));
 
-    ScratchLease lease;
-    Scratch &s = *lease;
-    upper_into(s.name, name);
-    Wanted wanted(*table, s.name);
-    const unsigned behavior = wanted.behavior();
-    if (domain == cf_DOMAIN_ALL) domain = cf_DOMAIN_USER;
-    if (static_cast<unsigned>(domain) > cf_DOMAIN_USER) {
-        report_bad_domain(domain);
-        return cf_BAD_DOMAIN;
-    }
-    const bool traced = tracing_low();
-    int status = cf_NOT_FOUND;
-    for (int d = domain; d >= cf_DOMAIN_SYS; --d) {
-        cf::LookupResult result;
-        s.found = nullptr;
-        status = search_domain(*table, d, name, behavior, wanted, traced, s, result);
-        if (status == cf_NOT_FOUND) continue;
-        if (found_domain) *found_domain = d;
-        if (key && key_size >= 0) copy_cut(key, key_size, s.found ? *s.found : std::string());
-        if (file && file_size >= 0) copy_cut(file, file_size, cf::domain_file_path(d, group));
-        break;
-    }
-    return status;
+        ScratchLease lease;
+        Scratch &s = *lease;
+        upper_into(s.name, name);
+        Wanted wanted(*table, s.name);
+        const unsigned behavior = wanted.behavior();
+        if (domain == cf_DOMAIN_ALL) domain = cf_DOMAIN_USER;
+        if (static_cast<unsigned>(domain) > cf_DOMAIN_USER) {
+            report_bad_domain(domain);
+            return cf_BAD_DOMAIN;
+        }
+        const bool traced = tracing_low();
+        int status = cf_NOT_FOUND;
+        for (int d = domain; d >= cf_DOMAIN_SYS; --d) {
+            cf::LookupResult result;
+            s.found = nullptr;
+            status = search_domain(*table, d, name, behavior, wanted, traced, s, result);
+            if (status == cf_NOT_FOUND) continue;
+            if (found_domain) *found_domain = d;
+            if (key && key_size >= 0) copy_cut(key, key_size, s.found ? *s.found : std::string());
+            if (file && file_size >= 0) copy_cut(file, file_size, cf::domain_file_path(d, group));
+            break;
+        }
+        return status;
+    });
 }
 
 int orv_cf_get_simple_for_host(int domain, const char *group, const char *name,
@@ -863,31 +964,33 @@ int orv_cf_get_simple_for_host(int domain, const char *group, const char *name,
 }
 
 int orv_cf_visit_group(const char *group, orv_cf_entry_visitor visit, void *context) {
-    if (!cf::module_initialized()) return cf_NOT_INIT;
-    if (!group || !visit) return cf_BAD_PARAM;
-    ORVConfigurationTable *table = nullptr;
-    if (int status = cf::get_table(group, &table); status != 0) return status;
-    const ORVConfigurationTable::VariableMap *all = table->valueDictionary();
-    if (!all) return 0;
-    for (int d = cf_DOMAIN_USER; d >= cf_DOMAIN_SYS; --d) {
-        const std::string prefix = std::string(cf::domain_name(d)) + ".";
-        std::vector<const std::pair<const std::string, orv::Ref<ORVConfigurationVariable>> *>
-            entries;
-        for (const auto &entry : *all)
-            if (entry.first.compare(0, prefix.size(), prefix) == 0) entries.push_back(&entry);
-        std::sort(entries.begin(), entries.end(),
-                  [](const auto *a, const auto *b) { return a->first < b->first; });
-        const std::string file = cf::domain_file_path(d, group);
-        for (const auto *entry : entries) {
-            const ORVConfigurationVariable *var = entry->second.get();
-            std::vector<const char *> values;
-            if (const cf::StringList *stored = var->values())
-                for (const std::string &v : *stored) values.push_back(v.c_str());
-            visit(context, d, var->name().c_str(), var->permission() ? *var->permission() : -1,
-                  static_cast<int>(values.size()), values.data(), file.c_str());
+    return cf::read_call([&] { return group_ready(group); }, [&]() -> int {
+        if (!cf::module_initialized()) return cf_NOT_INIT;
+        if (!group || !visit) return cf_BAD_PARAM;
+        ORVConfigurationTable *table = nullptr;
+        if (int status = cf::get_table(group, &table); status != 0) return status;
+        const ORVConfigurationTable::VariableMap *all = table->valueDictionary();
+        if (!all) return 0;
+        for (int d = cf_DOMAIN_USER; d >= cf_DOMAIN_SYS; --d) {
+            const std::string prefix = std::string(cf::domain_name(d)) + ".";
+            std::vector<const std::pair<const std::string, orv::Ref<ORVConfigurationVariable>> *>
+                entries;
+            for (const auto &entry : *all)
+                if (entry.first.compare(0, prefix.size(), prefix) == 0) entries.push_back(&entry);
+            std::sort(entries.begin(), entries.end(),
+                      [](const auto *a, const auto *b) { return a->first < b->first; });
+            const std::string file = cf::domain_file_path(d, group);
+            for (const auto *entry : entries) {
+                const ORVConfigurationVariable *var = entry->second.get();
+                std::vector<const char *> values;
+                if (const cf::StringList *stored = var->values())
+                    for (const std::string &v : *stored) values.push_back(v.c_str());
+                visit(context, d, var->name().c_str(), var->permission() ? *var->permission() : -1,
+                      static_cast<int>(values.size()), values.data(), file.c_str());
+            }
         }
-    }
-    return 0;
+        return 0;
+    });
 }
 
 }  // extern "C"

@@ -10,6 +10,7 @@
 #include "config/cf_behavior.h"
 #include "config/cf_file_safety.h"
 #include "config/cf_expand.h"
+#include "config/cf_lock.h"
 #include "frame/ORVPostLoader.h"
 #include "platform/objects.h"
 
@@ -22,6 +23,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -45,8 +47,7 @@ using TableDict = std::unordered_map<std::string, orv::Ref<ORVConfigurationTable
 
 // ---- Module state; written only by the functions of this file ----
 
-// Set by a successful cf_init/cf_init_ex, cleared by cf_term.
-bool Initialized = false;
+using cf::module_detail::Initialized;
 // Current user and user domain: owned copies, or absent. Set at start, by a
 // second start without a previous user, or by cf_set_user_name.
 std::optional<std::string> User;
@@ -57,11 +58,16 @@ const char *Domain_override = nullptr;
 bool User_overridden = false;
 // Current privilege level, set by cf_set_perm.
 int Priv_level = cf_USER_PRIV;
-// Local host name, fixed at start; the current host of the lookups and its
-// upper-case form (a ScopedHost replaces both for one call).
+// Local host name, fixed at start, and its upper-case form: the current host
+// of the lookups, except in a thread where a ScopedHost is alive.
 std::string Host_name;
-std::string Current_host;
-std::string Current_host_upper;
+std::string Host_name_upper;
+// Per thread: the host of the innermost ScopedHost alive, or null.
+struct HostOverride {
+    const std::string *host = nullptr;
+    const std::string *upper = nullptr;
+};
+thread_local constinit HostOverride Host_override __attribute__((tls_model("initial-exec")));
 // Directory of each domain, set at start and by cf_set_path.
 std::array<std::string, cf::kDomainCount> Search_path;
 // File extension of each domain.
@@ -85,12 +91,38 @@ bool Table_dict_dropped = false;
 // get_table hands out stays valid until the group is read again; never
 // consulted as a cache.
 TableDict Dropped_tables;
-// The group of the last get_table, exactly as the caller spelled it, and its
-// table in cfTableDict: programs read one group many times in a row, and this
-// spares them folding and hashing its name each time. Cleared by every
-// change of cfTableDict (forget_last_group).
-std::string Last_group;
-ORVConfigurationTable *Last_table = nullptr;
+// Counts the changes of cfTableDict (forget_last_group); a table found in it
+// stays there while the count is unchanged.
+std::uint64_t Dict_changes = 1;
+// Per thread: the group of its last get_table, exactly as the caller spelled
+// it (when short enough), and its table in cfTableDict at Dict_changes
+// changes: programs read one group many times in a row, and this spares them
+// folding and hashing its name each time.
+struct LastGroup {
+    static constexpr std::size_t kRoom = 96;
+    char group[kRoom] = {};
+    ORVConfigurationTable *table = nullptr;
+    std::uint64_t changes = 0;
+};
+thread_local constinit LastGroup Last __attribute__((tls_model("initial-exec")));
+
+ORVConfigurationTable *last_table(const char *group) noexcept {
+    const LastGroup &last = Last;
+    if (!last.table || last.changes != Dict_changes) return nullptr;
+    for (std::size_t i = 0;; ++i) {
+        if (last.group[i] != group[i]) return nullptr;
+        if (!group[i]) return last.table;
+    }
+}
+
+void remember_last(const char *group, ORVConfigurationTable *table) noexcept {
+    LastGroup &last = Last;
+    const std::size_t size = std::strlen(group);
+    if (size >= LastGroup::kRoom) return;
+    std::memcpy(last.group, group, size + 1);
+    last.table = table;
+    last.changes = Dict_changes;
+}
 
 const std::string Empty_string;
 
@@ -101,10 +133,10 @@ bool same_name(const char *given, const std::optional<std::string> &held) {
 
 const char *printable(const char *text) { return text ? text : "(null)"; }
 
-void set_current_host(std::string_view host) {
-    Current_host.assign(host);
-    Current_host_upper.assign(host);
-    for (char &c : Current_host_upper) c = orvchar_to_upper(c);
+void set_local_host(std::string_view host) {
+    Host_name.assign(host);
+    Host_name_upper.assign(host);
+    for (char &c : Host_name_upper) c = orvchar_to_upper(c);
 }
 
 std::string directory_for(const char *key) {
@@ -112,10 +144,7 @@ std::string directory_for(const char *key) {
     return path ? std::string(orv_string_cstring(path)) : std::string();
 }
 
-void forget_last_group() noexcept {
-    Last_table = nullptr;
-    Last_group.clear();
-}
+void forget_last_group() noexcept { ++Dict_changes; }
 
 void forget_imported_region() noexcept {
     Pending_groups.clear();
@@ -158,9 +187,7 @@ void release_state() {
     cf::release_expansion_terms();
     Tables_imported = false;
     Priv_level = cf_USER_PRIV;
-    Host_name.clear();
-    Current_host.clear();
-    Current_host_upper.clear();
+    set_local_host({});
 }
 
 void report_not_init(const char *file, int line, const char *function) {
@@ -189,8 +216,7 @@ int start(const char *user, const char *user_domain) {
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
     host[255] = '\0';
-    Host_name = host;
-    set_current_host(Host_name);
+    set_local_host(host);
 
     forget_last_group();
     forget_imported_region();
@@ -232,7 +258,7 @@ const char *perm_description(int level) noexcept {
     }
 }
 
-bool module_initialized() noexcept { return Initialized; }
+std::atomic<bool> module_detail::Initialized{false};
 
 const std::string &search_path(int domain) noexcept {
     if (static_cast<unsigned>(domain) >= kDomainCount) return Empty_string;
@@ -271,16 +297,32 @@ ScopedUser::~ScopedUser() {
 int priv_level() noexcept { return Priv_level; }
 
 const std::string &local_host() noexcept { return Host_name; }
-const std::string &current_host() noexcept { return Current_host; }
-const std::string &current_host_upper() noexcept { return Current_host_upper; }
+const std::string &current_host() noexcept {
+    const std::string *host = Host_override.host;
+    return host ? *host : Host_name;
+}
+const std::string &current_host_upper() noexcept {
+    const std::string *upper = Host_override.upper;
+    return upper ? *upper : Host_name_upper;
+}
 
-ScopedHost::ScopedHost(std::string_view host) { set_current_host(host); }
-ScopedHost::~ScopedHost() { set_current_host(Host_name); }
+ScopedHost::ScopedHost(std::string_view host)
+    : host_(host), upper_(host), saved_host_(Host_override.host),
+      saved_upper_(Host_override.upper) {
+    for (char &c : upper_) c = orvchar_to_upper(c);
+    Host_override.host = &host_;
+    Host_override.upper = &upper_;
+}
+
+ScopedHost::~ScopedHost() {
+    Host_override.host = saved_host_;
+    Host_override.upper = saved_upper_;
+}
 
 ORVConfigurationTable *cached_table(std::string_view group) noexcept {
     if ((cfTableDict.empty() && Pending_groups.empty()) || Table_dict_dropped) return nullptr;
     // The upper-case probe keeps its capacity between calls.
-    static std::string probe;
+    thread_local std::string probe;
     try {
         probe.assign(group);
         cf::upper_in_place(probe);
@@ -327,16 +369,38 @@ static int read_group(const char *group, ORVConfigurationTable **table) {
     return 0;
 }
 
+ORVConfigurationTable *peek_table(const char *group) noexcept {
+    ORVConfigurationTable *last = last_table(group);
+    if (last && last->hasVariables()) return last;
+    if (Table_dict_dropped) return nullptr;
+    if (!Pending_groups.empty()) {
+        // An imported group not built yet is not in the dictionary: only a
+        // group that is there can be had without a change.
+        thread_local std::string probe;
+        try {
+            probe.assign(group);
+            cf::upper_in_place(probe);
+        } catch (...) {
+            return nullptr;
+        }
+        if (Pending_groups.count(std::string_view(probe))) return nullptr;
+    }
+    ORVConfigurationTable *cached = cached_table(group);
+    if (!cached || !cached->hasVariables()) return nullptr;
+    remember_last(group, cached);
+    return cached;
+}
+
 int get_table(const char *group, ORVConfigurationTable **table) {
     if (!group || !table) return cf_BAD_PARAM;
-    if (Last_table && Last_group == group && Last_table->hasVariables()) {
-        *table = Last_table;
+    ORVConfigurationTable *last = last_table(group);
+    if (last && last->hasVariables()) {
+        *table = last;
         return 0;
     }
     ORVConfigurationTable *cached = cached_table(group);
     if (cached && cached->hasVariables()) {
-        Last_group = group;
-        Last_table = cached;
+        remember_last(group, cached);
         *table = cached;
         return 0;
     }
@@ -409,6 +473,7 @@ std::string describe_tables() {
 extern "C" {
 
 ORV_API int cf_init_ex(const char *user, const char *user_domain) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_init_ex (\"%s\",\"%s\") called", printable(user),
              printable(user_domain));
     if (Initialized) {
@@ -435,6 +500,7 @@ ORV_API int cf_init_ex(const char *user, const char *user_domain) {
 }
 
 ORV_API int cf_init(const char *user) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_init (\"%s\") called", printable(user));
     if (Initialized) {
         if (same_name(user, User)) {
@@ -458,6 +524,7 @@ ORV_API int cf_init(const char *user) {
 }
 
 ORV_API int cf_term(void) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_term () called");
     if (!Initialized) return 0;
     release_state();
@@ -468,6 +535,7 @@ ORV_API int cf_term(void) {
 ORV_API int cf_is_init(void) { return Initialized ? 1 : 0; }
 
 ORV_API int cf_set_path(int domain, const char *path) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_set_path (%s, \"%s\") called", cf::domain_name(domain),
              printable(path));
     if (!path) return cf_BAD_PARAM;
@@ -481,6 +549,7 @@ ORV_API int cf_set_path(int domain, const char *path) {
 }
 
 ORV_API const char *cf_path(int domain) {
+    cf::ReadSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_path (%s) called", cf::domain_name(domain));
     if (!Initialized) {
         report_not_init(__FILE__, __LINE__, "cf_path()");
@@ -490,18 +559,26 @@ ORV_API const char *cf_path(int domain) {
     return ORVString::temporary(Search_path[static_cast<std::size_t>(domain)])->cString();
 }
 
-ORV_API const char *cf_user_name(void) { return User ? User->c_str() : nullptr; }
+ORV_API const char *cf_user_name(void) {
+    cf::ReadSection section;
+    return User ? User->c_str() : nullptr;
+}
 
 ORV_API int cf_set_user_name(const char *user) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_set_user_name (\"%s\") called", printable(user));
     if (User || !user) return -1;
     User = user;
     return 0;
 }
 
-ORV_API const char *cf_user_domain(void) { return Domain ? Domain->c_str() : nullptr; }
+ORV_API const char *cf_user_domain(void) {
+    cf::ReadSection section;
+    return Domain ? Domain->c_str() : nullptr;
+}
 
 ORV_API int cf_set_perm(int level) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_set_perm (%s) called", cf::perm_description(level));
     if (!Initialized) {
         report_not_init(__FILE__, __LINE__, "cf_set_perm()");
@@ -519,6 +596,7 @@ ORV_API int cf_set_perm(int level) {
 ORV_API const char *cf_get_perm_description(int level) { return cf::perm_description(level); }
 
 ORV_API int cf_refresh_config_table_for_group(const char *group) {
+    cf::WriteSection section;
     if (!group) return cf_BAD_PARAM;
     if (!Initialized) {
         report_not_init(__FILE__, __LINE__, "cf_refresh_config_table_for_group()");
@@ -530,6 +608,7 @@ ORV_API int cf_refresh_config_table_for_group(const char *group) {
 ORV_API void cf_set_config_caching_in_table(int flag) { (void)flag; }
 
 ORV_API const char *describe_cf_table(void) {
+    cf::WriteSection section;
     return ORVString::temporary(cf::describe_tables())->cString();
 }
 
@@ -538,11 +617,11 @@ ORV_API const char *describe_cf_table(void) {
 // ---- Test hooks ----
 
 void orv_cfmodule_testing_set_local_host(const char *host) {
-    Host_name = host ? host : "";
-    set_current_host(Host_name);
+    cf::WriteSection section;
+    set_local_host(host ? host : "");
 }
 
-const char *orv_cfmodule_testing_current_host(void) { return Current_host.c_str(); }
+const char *orv_cfmodule_testing_current_host(void) { return cf::current_host().c_str(); }
 
 ORVConfigurationTable *orv_cfmodule_testing_table(const char *group) {
     ORVConfigurationTable *table = nullptr;

@@ -6,6 +6,7 @@
 
 #include <ORVCommonKit/cfdefs.h>
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,16 @@ const char *domain_name(int domain) noexcept;
 // Privilege level names of traces: "cf_USER_PRIV" ... or "Unknown-Priv-Level".
 const char *perm_description(int level) noexcept;
 
+namespace module_detail {
+// Set by a successful cf_init/cf_init_ex, cleared by cf_term (atomic so that
+// cf_is_init and cf_free may ask at any time). Written in cf_module.cpp only.
+extern std::atomic<bool> Initialized;
+}  // namespace module_detail
+
 // True between a successful cf_init/cf_init_ex and cf_term.
-bool module_initialized() noexcept;
+inline bool module_initialized() noexcept {
+    return module_detail::Initialized.load(std::memory_order_relaxed);
+}
 
 // Directory of a domain (0 to 2) in the search path; "" when unknown.
 const std::string &search_path(int domain) noexcept;
@@ -60,12 +69,19 @@ const std::string &current_host_upper() noexcept;
 
 // Replaces the current host for one call; the local host comes back when the
 // object ends, whatever the outcome of the call.
+// The current host belongs to the calling thread: other threads keep theirs.
 class ScopedHost {
 public:
     explicit ScopedHost(std::string_view host);
     ~ScopedHost();
     ScopedHost(const ScopedHost &) = delete;
     ScopedHost &operator=(const ScopedHost &) = delete;
+
+private:
+    std::string host_;
+    std::string upper_;
+    const std::string *saved_host_;
+    const std::string *saved_upper_;
 };
 
 // ---- cfTableDict: group name in upper case to the group's table ----
@@ -77,6 +93,10 @@ ORVConfigurationTable *cached_table(std::string_view group) noexcept;
 // and releasing the table stored there before, if another. Does nothing
 // before start.
 void store_table(std::string_view group, ORVConfigurationTable *table);
+
+// The cached table of a group when get_table would give it without changing
+// anything (it is in cfTableDict and has variables), else null. Borrowed.
+ORVConfigurationTable *peek_table(const char *group) noexcept;
 
 // The table of a group for lookups and changes: the cached table when it has
 // variables, else the group read now from all domains and cached. table gets

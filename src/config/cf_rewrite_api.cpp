@@ -1,5 +1,6 @@
 // The exported saves of configuration tables into domain files.
 #include "config/cf_module.h"
+#include "config/cf_lock.h"
 #include "config/cf_rewrite.h"
 
 #include <ORVCommonKit/cfset.h>
@@ -21,6 +22,7 @@ extern "C" {
 
 ORV_API int cf_save_domain_with_table(ORVConfigurationTable *table, int domain,
                                       const char *group) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_LOW, "cf_save_domain_with_table ( %#lx, , %s, \"%s\" ) called",
              address(table), cf::domain_name(domain), shown(group));
     const int status = cf::save_domain_with_table(table, domain, group, false);
@@ -31,6 +33,7 @@ ORV_API int cf_save_domain_with_table(ORVConfigurationTable *table, int domain,
 ORV_API int cf_save_domain_with_table_and_user(ORVConfigurationTable *table, const char *user,
                                                const char *user_domain, int domain,
                                                const char *group) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_LOW,
              "cf_save_domain_with_table_and_user ( %#lx, \"%s\", \"%s\", %s, \"%s\" ) called",
              address(table), shown(user), shown(user_domain), cf::domain_name(domain),
@@ -49,6 +52,7 @@ ORV_API int cf_save_updated_domain_with_table_and_user(ORVConfigurationTable *ta
                                                        const char *user,
                                                        const char *user_domain, int domain,
                                                        const char *group) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_LOW,
              "cf_save_updated_domain_with_table_and_user ( %#lx, \"%s\", \"%s\", %s, \"%s\" ) "
              "called",
@@ -65,6 +69,7 @@ ORV_API int cf_save_updated_domain_with_table_and_user(ORVConfigurationTable *ta
 }
 
 ORV_API int cf_save_entire_table(ORVConfigurationTable *table, int domain, const char *group) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_LOW, "cf_save_entire_table( %#lx, %s, \"%s\" ) called",
              address(table), cf::domain_name(domain), shown(group));
     if (domain == cf_DOMAIN_ALL) domain = cf_DOMAIN_USER;

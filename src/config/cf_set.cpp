@@ -3,6 +3,7 @@
 // the read-only mark and the privilege rules, and the table operations
 // (cf_set_from_table and its forms), which change a table the caller holds.
 #include "config/ORVConfigurationTable.h"
+#include "config/cf_lock.h"
 #include "config/cf_domainfile.h"
 #include "config/cf_file_lock.h"
 #include "config/cf_module.h"
@@ -158,6 +159,7 @@ extern "C" {
 
 ORV_API int cf_set(int domain, const char *group, const char *name, int level, int count,
                    const char *const *values) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_set (%s, \"%s\", \"%s\", %s, %d, %#lx) called.",
              cf::domain_name(domain), shown(group), shown(name), cf::perm_description(level),
              count, address(values && count > 0 ? values[0] : nullptr));
@@ -235,6 +237,7 @@ ORV_API int cf_set(int domain, const char *group, const char *name, int level, i
 
 ORV_API int cf_set_simple(int domain, const char *group, const char *name, int level,
                           const void *value, int type) {
+    cf::WriteSection section;
     std::string text;
     const int status = typed_text(name, value, type, text);
     if (status != 0) return status;
@@ -244,11 +247,13 @@ ORV_API int cf_set_simple(int domain, const char *group, const char *name, int l
 
 ORV_API int cf_set_string(int domain, const char *group, const char *name, int level,
                           const char *string) {
+    cf::WriteSection section;
     const char *values[1] = {string};
     return cf_set(domain, group, name, level, 1, values);
 }
 
 ORV_API int cf_rm(int domain, const char *group, const char *name) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_rm (%s, \"%s\", \"%s\") called.",
              cf::domain_name(domain), shown(group), shown(name));
     if (!group || !name) return cf_BAD_PARAM;
@@ -302,6 +307,7 @@ ORV_API int cf_rm(int domain, const char *group, const char *name) {
 
 ORV_API int cf_set_from_table(ORVConfigurationTable **table, int domain, const char *name,
                               int level, int count, const char *const *values) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_LOW, "cf_set_from_table( %#lx, %s, \"%s\", %s, %d, ... ) called.",
              address(table), cf::domain_name(domain), shown(name), cf::perm_description(level),
              count);
@@ -334,6 +340,7 @@ ORV_API int cf_set_from_table(ORVConfigurationTable **table, int domain, const c
 
 ORV_API int cf_set_simple_from_table(ORVConfigurationTable **table, int domain,
                                      const char *name, int level, const void *value, int type) {
+    cf::WriteSection section;
     std::string text;
     const int status = typed_text(name, value, type, text);
     if (status != 0) return status;
@@ -343,6 +350,7 @@ ORV_API int cf_set_simple_from_table(ORVConfigurationTable **table, int domain,
 
 ORV_API int cf_set_string_from_table(ORVConfigurationTable **table, int domain,
                                      const char *name, int level, const char *string) {
+    cf::WriteSection section;
     const char *values[1] = {string};
     return cf_set_from_table(table, domain, name, level, 1, values);
 }
@@ -350,6 +358,7 @@ ORV_API int cf_set_string_from_table(ORVConfigurationTable **table, int domain,
 ORV_API int cf_set_from_table_with_prefix(ORVConfigurationTable **table, const char *prefix,
                                           int domain, const char *name, int level, int count,
                                           const char *const *values) {
+    cf::WriteSection section;
     cf::ScopedHost host(prefix ? prefix : "irrelevant");
     return cf_set_from_table(table, domain, name, level, count, values);
 }

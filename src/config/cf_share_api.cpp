@@ -10,6 +10,7 @@
 // taken over instead of blocking every later export. A locked name is never
 // touched.
 #include "config/cf_module.h"
+#include "config/cf_lock.h"
 #include "config/cf_share.h"
 #include "config/cf_share_testing.h"
 
@@ -216,6 +217,7 @@ extern "C" {
 ORV_API int cf_export_config_tables_to_file_mapping(const char *share_name,
                                                     const char *const *groups,
                                                     unsigned int count) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_MID, "cf_export_config_tables_to_file_mapping() is called");
     if (!share_name || !*share_name) {
         report_share_error("Invalid Share Name");
@@ -296,6 +298,7 @@ ORV_API int cf_export_config_tables_to_file_mapping(const char *share_name,
 }
 
 ORV_API int cf_import_config_tables_from_file_mapping(const char *share_name) {
+    cf::WriteSection section;
     tr_trace(__FILE__, __LINE__, tr_HIGH, "cf_import_config_tables_from_file_mapping() is called");
     if (!cf::module_initialized()) {
         report_not_init(__FILE__, __LINE__, "cf_import_config_tables_from_file_mapping()");
@@ -355,7 +358,10 @@ ORV_API int cf_import_config_tables_from_file_mapping(const char *share_name) {
     return status;
 }
 
-ORV_API void cf_close_file_mapping(void) { close_mapping(); }
+ORV_API void cf_close_file_mapping(void) {
+    cf::WriteSection section;
+    close_mapping();
+}
 
 }  // extern "C"
 

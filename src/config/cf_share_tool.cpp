@@ -1,12 +1,15 @@
 // The cache as orvkit shows it after an export or an import.
 #include "config/cf_share_tool.h"
 
+#include "config/cf_lock.h"
 #include "config/cf_module.h"
 #include "config/cf_share_cache.h"
 
 #include <algorithm>
 
 int orv_cf_share_visit_tables(orv_cf_share_table_visitor visit, void *context) {
+    // Builds the imported groups not built yet.
+    cf::WriteSection section;
     if (!cf::module_initialized()) return cf_NOT_INIT;
     if (!visit) return cf_BAD_PARAM;
     std::vector<cf::NamedTable> tables = cf::cached_tables();
@@ -20,4 +23,7 @@ int orv_cf_share_visit_tables(orv_cf_share_table_visitor visit, void *context) {
     return 0;
 }
 
-int orv_cf_share_tables_imported(void) { return cf::tables_imported() ? 1 : 0; }
+int orv_cf_share_tables_imported(void) {
+    cf::ReadSection section;
+    return cf::tables_imported() ? 1 : 0;
+}

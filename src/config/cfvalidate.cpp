@@ -2,6 +2,7 @@
 // one of its dot-separated parts, for configuration tools that check or
 // present what a table defines for one host or one variable.
 #include "config/ORVConfigurationTable.h"
+#include "config/cf_lock.h"
 
 #include <ORVCommonKit/cfvalidate.h>
 #include <ORVCommonKit/orvstr.h>
@@ -35,6 +36,7 @@ extern "C" {
 ORV_API int cfvalidate_get_string_list_with_key_from_table(ORVConfigurationTable *table,
                                                            const char *key, char ***list,
                                                            int *count) {
+    cf::ReadSection section;
     if (!table || !key || !*key || !list || !count) {
         tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "NULL Parameter",
                  "cfvalidate_get_string_list_with_key_from_table()",

@@ -8,11 +8,10 @@
 #include <ORVCommonKit/orvstd.h>
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -73,23 +72,18 @@ bool write_all(int fd, const char *data, size_t n) {
     return true;
 }
 
-// Copies the rest of in to out: copy_file_range while the kernel takes it,
-// then plain reads and writes.
+// Copies the rest of in to out: copy_file_range while the kernel takes it
+// (until it reports the end, so a file that grew is copied whole), else plain
+// reads and writes through a buffer made only then.
 bool copy_contents(int in, int out, off_t size) {
-    bool kernel_copy = true;
-    off_t left = size;
-    while (kernel_copy && left > 0) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(left), 0);
-        if (n > 0) {
-            left -= n;
-        } else if (n == 0) {
-            break;  // the file shrank; read what is left below
-        } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                   errno == EBADF) {
-            kernel_copy = false;
-        } else if (errno != EINTR) {
-            return false;
-        }
+    const size_t step = static_cast<size_t>(std::max<off_t>(size, 1 << 20));
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, step, 0);
+        if (n > 0) continue;
+        if (n == 0) return true;
+        if (errno == EINTR) continue;
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF) break;
+        return false;
     }
     std::vector<char> buffer(1 << 16);
     for (;;) {
@@ -167,27 +161,6 @@ bool move_path(const char *from, const char *to, orv::FileHandler *handler) {
 
 bool remove_with_handler(const char *path, orv::FileHandler *handler) {
     return orv::FileManager::defaultManager().removeFileAtPath(path, handler);
-}
-
-std::string unique_string() {
-    static std::atomic<unsigned long> counter{0};
-    unsigned char random[8] = {};
-    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-        struct timespec ts;
-        ::clock_gettime(CLOCK_REALTIME, &ts);
-        for (size_t i = 0; i < sizeof random; ++i)
-            random[i] = static_cast<unsigned char>((ts.tv_nsec >> (i * 4)) ^ (ts.tv_sec >> i));
-    }
-    char host[64] = "host";
-    ::gethostname(host, sizeof host - 1);
-    host[sizeof host - 1] = '\0';
-    for (char *p = host; *p; ++p)
-        if (*p == '/' || *p == '\\' || *p == '.') *p = '-';
-    char text[160];
-    std::snprintf(text, sizeof text, "%s_%d_%lu_%02X%02X%02X%02X%02X%02X%02X%02X", host,
-                  static_cast<int>(::getpid()), counter.fetch_add(1) + 1, random[0], random[1],
-                  random[2], random[3], random[4], random[5], random[6], random[7]);
-    return text;
 }
 
 void pause_millis(int millis) {

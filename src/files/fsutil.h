@@ -48,9 +48,6 @@ bool move_path(const char *from, const char *to, orv::FileHandler *handler);
 // The file manager's removal of a file or tree with the handler.
 bool remove_with_handler(const char *path, orv::FileHandler *handler);
 
-// A string unique across hosts, processes and calls.
-std::string unique_string();
-
 // Milliseconds of pause on the calling thread.
 void pause_millis(int millis);
 

@@ -8,6 +8,7 @@
 #include "files/fsutil.h"
 #include "files/path_rules.h"
 #include "files/sys_seam.h"
+#include "files/unique_string.h"
 #include "files/utdir_internal.h"
 #include "frame/ORVStdHandler.h"
 #include "platform/pool.h"
@@ -48,43 +49,6 @@ ut_callback_function ut_callback = nullptr;
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-bool is_dot(const char *name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// The kind of a directory entry without following links.
-enum class Kind { Missing, Directory, Link, File, Other };
-
-Kind entry_kind(const std::string &path, unsigned char d_type) {
-    switch (d_type) {
-    case DT_DIR: return Kind::Directory;
-    case DT_LNK: return Kind::Link;
-    case DT_REG: return Kind::File;
-    case DT_UNKNOWN: break;
-    default: return Kind::Other;
-    }
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) return Kind::Missing;
-    if (S_ISDIR(st.st_mode)) return Kind::Directory;
-    if (S_ISLNK(st.st_mode)) return Kind::Link;
-    if (S_ISREG(st.st_mode)) return Kind::File;
-    return Kind::Other;
-}
-
-// Gives visit every entry of the open directory d but "." and "..", in the
-// directory's order, until visit returns false. Returns 0, or the error
-// number of a failed read. Leaves d open.
-template <class Visit>
-int for_each_entry(DIR *d, Visit &&visit) {
-    for (;;) {
-        errno = 0;
-        const struct dirent *e = ::readdir(d);
-        if (!e) return errno;
-        if (is_dot(e->d_name)) continue;
-        if (!visit(*e)) return 0;
-    }
 }
 
 // The entry names of a directory, without "." and "..", or false with errno.

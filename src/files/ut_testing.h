@@ -11,6 +11,12 @@ extern "C" {
 // that bundle, or reports that it has none.
 void orv_ut_testing_use_bundle(const char *folder);
 
+// Replaces the DICOM UID root (null: the built-in root again).
+void orv_ut_testing_set_uid_root(const char *root);
+// Forgets the process's UID base and sets the counter back to 0, as in a
+// fresh process.
+void orv_ut_testing_forget_uid_base(void);
+
 #ifdef __cplusplus
 }
 #endif

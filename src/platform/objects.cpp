@@ -332,11 +332,21 @@ void ORVArray::describeTo(std::string &out, int indent) const {
 
 // ---- ORVDictionary ----
 
+std::size_t ORVDictionary::slotOf(std::size_t hash) const noexcept {
+    // Fibonacci hashing spreads hashes that differ only in high or low bits
+    // (integers hash to themselves) over the table.
+    return static_cast<std::size_t>((static_cast<std::uint64_t>(hash) * 0x9E3779B97F4A7C15ull) >>
+                                    (64 - slotBits_));
+}
+
 std::size_t ORVDictionary::find(const ORVObject *key) const noexcept {
-    if (!key) return SIZE_MAX;
-    auto range = index_.equal_range(key->hash());
-    for (auto it = range.first; it != range.second; ++it)
-        if (orv::equal(entries_[it->second].first.get(), key)) return it->second;
+    if (!key || slots_.empty()) return SIZE_MAX;
+    const std::size_t h = key->hash();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = slotOf(h); slots_[i] != 0; i = (i + 1) & mask) {
+        const std::size_t e = slots_[i] - 1;
+        if (hashes_[e] == h && orv::equal(entries_[e].first.get(), key)) return e;
+    }
     return SIZE_MAX;
 }
 
@@ -346,13 +356,55 @@ ORVObject *ORVDictionary::objectForKey(const ORVObject *key) const noexcept {
 }
 
 ORVObject *ORVDictionary::objectForKey(std::string_view key) const {
-    ORVString probe{std::string(key)};
-    ORVObject *result = objectForKey(&probe);
-    return result;
+    // The hash of a string key is the hash of its bytes, so a text finds its
+    // entry without a string object made for the question.
+    if (slots_.empty()) return nullptr;
+    const std::size_t h = std::hash<std::string_view>()(key);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = slotOf(h); slots_[i] != 0; i = (i + 1) & mask) {
+        const std::size_t e = slots_[i] - 1;
+        if (hashes_[e] != h) continue;
+        const ORVObject *k = entries_[e].first.get();
+        if (k->kind() == ORV_KIND_STRING && static_cast<const ORVString *>(k)->value == key)
+            return entries_[e].second.get();
+    }
+    return nullptr;
 }
 
 ORVString *ORVDictionary::stringForKey(std::string_view key) const {
     return orv::as<ORVString>(objectForKey(key));
+}
+
+void ORVDictionary::rehash(std::size_t n) {
+    unsigned bits = 4;
+    while ((std::size_t{1} << bits) * 3 < n * 4) ++bits;
+    slotBits_ = bits;
+    slots_.assign(std::size_t{1} << bits, 0);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t e = 0; e < entries_.size(); ++e) {
+        std::size_t i = slotOf(hashes_[e]);
+        while (slots_[i] != 0) i = (i + 1) & mask;
+        slots_[i] = static_cast<std::uint32_t>(e + 1);
+    }
+}
+
+void ORVDictionary::reserve(std::size_t n) {
+    entries_.reserve(n);
+    hashes_.reserve(n);
+    if (slots_.size() * 3 < n * 4) rehash(n);
+}
+
+void ORVDictionary::append(orv::Ref<ORVObject> key, orv::Ref<ORVObject> value, std::size_t hash) {
+    entries_.emplace_back(std::move(key), std::move(value));
+    hashes_.push_back(hash);
+    if (slots_.size() * 3 < entries_.size() * 4) {
+        rehash(entries_.size() * 2);
+        return;
+    }
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = slotOf(hash);
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = static_cast<std::uint32_t>(entries_.size());
 }
 
 void ORVDictionary::setObject(ORVObject *value, ORVObject *key) {
@@ -367,22 +419,19 @@ void ORVDictionary::setObject(ORVObject *value, ORVObject *key) {
         k = s->copy();  // a caller's string may change later; the key must not
     else
         k = orv::Ref<ORVObject>::retain(key);
-    index_.emplace(k->hash(), entries_.size());
-    entries_.emplace_back(std::move(k), orv::Ref<ORVObject>::retain(value));
+    const std::size_t h = k->hash();
+    append(std::move(k), orv::Ref<ORVObject>::retain(value), h);
 }
 
 bool ORVDictionary::putEntry(orv::Ref<ORVObject> key, orv::Ref<ORVObject> value, bool replace) {
     if (!key || !value) return false;
-    const std::size_t h = key->hash();
-    auto range = index_.equal_range(h);
-    for (auto it = range.first; it != range.second; ++it) {
-        if (orv::equal(entries_[it->second].first.get(), key.get())) {
-            if (replace) entries_[it->second].second = std::move(value);
-            return false;
-        }
+    const std::size_t i = find(key.get());
+    if (i != SIZE_MAX) {
+        if (replace) entries_[i].second = std::move(value);
+        return false;
     }
-    index_.emplace(h, entries_.size());
-    entries_.emplace_back(std::move(key), std::move(value));
+    const std::size_t h = key->hash();
+    append(std::move(key), std::move(value), h);
     return true;
 }
 
@@ -401,7 +450,8 @@ void ORVDictionary::removeObjectForKey(const ORVObject *key) {
     std::size_t i = find(key);
     if (i == SIZE_MAX) return;
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
-    reindexFrom(0);
+    hashes_.erase(hashes_.begin() + static_cast<std::ptrdiff_t>(i));
+    rehash(entries_.size());
 }
 
 void ORVDictionary::removeObjectForKey(std::string_view key) {
@@ -410,19 +460,18 @@ void ORVDictionary::removeObjectForKey(std::string_view key) {
 }
 
 void ORVDictionary::removeAllObjects() noexcept {
-    index_.clear();
     entries_.clear();
-}
-
-void ORVDictionary::reindexFrom(std::size_t) {
-    index_.clear();
-    for (std::size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].first->hash(), i);
+    hashes_.clear();
+    slots_.clear();
+    slotBits_ = 0;
 }
 
 orv::Ref<ORVDictionary> ORVDictionary::copy() const {
     auto d = orv::make<ORVDictionary>();
     d->entries_ = entries_;
-    d->index_ = index_;
+    d->hashes_ = hashes_;
+    d->slots_ = slots_;
+    d->slotBits_ = slotBits_;
     return d;
 }
 

@@ -112,6 +112,8 @@ struct ObjectEqual {
 // is in a dictionary (setObject stores a copy of a string key).
 struct ORVDictionary : ORVObject {
     std::size_t count() const noexcept { return entries_.size(); }
+    // Makes room for n entries in all.
+    void reserve(std::size_t n);
     ORVObject *objectForKey(const ORVObject *key) const noexcept;
     ORVObject *objectForKey(std::string_view key) const;
     // A string value for a string key, or null when missing or not a string.
@@ -142,11 +144,21 @@ struct ORVDictionary : ORVObject {
     void describeTo(std::string &out, int indent) const override;
 
 private:
-    std::size_t find(const ORVObject *key) const noexcept;  // npos if missing
-    void reindexFrom(std::size_t first);
+    std::size_t find(const ORVObject *key) const noexcept;  // SIZE_MAX if missing
+    // The first slot to probe for a key hash.
+    std::size_t slotOf(std::size_t hash) const noexcept;
+    // Appends an entry whose key is known to be absent.
+    void append(orv::Ref<ORVObject> key, orv::Ref<ORVObject> value, std::size_t hash);
+    // Rebuilds the slots for at least n entries.
+    void rehash(std::size_t n);
 
     std::vector<std::pair<orv::Ref<ORVObject>, orv::Ref<ORVObject>>> entries_;
-    std::unordered_multimap<std::size_t, std::size_t> index_;  // key hash -> entry
+    // The index: hashes_[i] is the hash of entry i's key; slots_ is an open
+    // addressing table (linear probing, a power of two long, at most three
+    // quarters full) of entry numbers plus one, 0 marking a free slot.
+    std::vector<std::size_t> hashes_;
+    std::vector<std::uint32_t> slots_;
+    unsigned slotBits_ = 0;
 };
 
 // An unordered collection of distinct objects (insertion order is kept for

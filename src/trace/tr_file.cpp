@@ -2,7 +2,8 @@
 // the old one kept as the single backup, the size check after ended messages,
 // capping with its generation notes, and the file header.
 #include "trace/tr_file.h"
-#include "files/fsutil.h"
+
+#include "trace/tr_capped.h"
 #include "trace/tr_internal.h"
 
 #include <ORVCommonKit/orvstd.h>
@@ -45,12 +46,22 @@ void os_version(long &major, long &minor, long &build) {
     if (uname(&names) == 0) std::sscanf(names.release, "%ld.%ld.%ld", &major, &minor, &build);
 }
 
-void close_failure(int error) {
-    char buffer[256];
-    tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "CAPPING ERROR", "ORVCommonKit",
-             "Failed to fclose() log file: \"%s\".  errno=%d (%s).", TraceFilename, error,
-             system_error_text(error, buffer, sizeof buffer));
+void rename_failed(const char *path, const char *backup, const char *why) {
+    std::printf("WARNING [%s, %d]: rename failed: Unable to rename trace file \"%s\" to "
+                "\"%s\".  %s.\nBackup log will not be created.\n",
+                ORV_TRACE_HERE, path, backup, why);
+    std::fflush(stdout);
 }
+
+[[noreturn]] void open_failed(const char *path, const char *mode, int error) {
+    char buffer[256];
+    std::printf("FATAL ERROR AT [%s,%d]: fopen (\"%s\", \"%s\") failed.  errno=%d (%s)\n",
+                ORV_TRACE_HERE, path, mode, error, system_error_text(error, buffer, sizeof buffer));
+    std::fflush(stdout);
+    std::exit(102);
+}
+
+const SwitchRules kTraceFileRules = {rename_failed, open_failed};
 
 }  // namespace
 
@@ -81,46 +92,17 @@ int build_file_names(const char *program) {
     return 0;
 }
 
-bool switch_files() {
-    if (!TraceFilename || !TraceBackup) return false;
-    if (File_is_open) {
-        std::FILE *old = Trace_file;
-        Trace_file = nullptr;
-        File_is_open = false;
-        if (old && std::fclose(old) != 0) {
-            close_failure(errno);
-            return false;
-        }
-    }
-    struct stat info {};
-    if (stat(TraceFilename, &info) == 0 && ut_file_rename(TraceFilename, TraceBackup) != 0) {
-        const char *why = ORVStdHandler_last_error_cString();
-        std::printf("WARNING [%s, %d]: rename failed: Unable to rename trace file \"%s\" to "
-                    "\"%s\".  %s.\nBackup log will not be created.\n",
-                    ORV_TRACE_HERE, TraceFilename, TraceBackup, why ? why : "");
-        std::fflush(stdout);
-    }
-    // Created new under its predictable name: a link planted there is removed,
-    // never followed. The descriptor is closed on exec, so child processes
-    // never inherit it.
-    const int fd = orv::files::open_new_file(TraceFilename, O_WRONLY, 0664);
-    std::FILE *file = fd >= 0 ? fdopen(fd, "w") : nullptr;
-    if (!file && fd >= 0) close(fd);
-    if (!file) {
-        const int error = errno;
-        char buffer[256];
-        std::printf("FATAL ERROR AT [%s,%d]: fopen (\"%s\", \"w\") failed.  errno=%d (%s)\n",
-                    ORV_TRACE_HERE, TraceFilename, error,
-                    system_error_text(error, buffer, sizeof buffer));
-        std::fflush(stdout);
-        std::exit(102);
-    }
-    Trace_file = file;
+SwitchOutcome switch_files() {
+    if (!TraceFilename || !TraceBackup) return SwitchOutcome::Failed;
+    File_is_open = false;
+    const SwitchOutcome outcome = switch_capped_file(Trace_file, TraceFilename, TraceBackup,
+                                                     kTraceFileRules);
+    if (outcome == SwitchOutcome::Failed) return outcome;
     File_is_open = true;
     if (chmod(TraceFilename, 0664) != 0)
         tr_warning(__FILE__, __LINE__, tr_HIGH, "Failed to change file attributes of \"%s\".\n",
                    TraceFilename);
-    return true;
+    return outcome;
 }
 
 void write_file_header(bool capped) {
@@ -155,7 +137,8 @@ void cap_file(unsigned long size) {
                  "capped as \"%s\".\n",
                  Cap_count, TraceFilename, size, TraceBackup);
     std::fflush(Trace_file);
-    const bool switched = switch_files();
+    // A file that could not be moved aside keeps growing; its note says so.
+    const bool switched = switch_files() == SwitchOutcome::Switched;
     ++Cap_count;
     write_file_header(true);
     if (!File_is_open || !Trace_file) return;
@@ -177,18 +160,7 @@ void check_file_size() {
     if (!Initialized || Max_file_size == 0) return;
     if (++Check_size_line_count <= kSizeCheckInterval) return;
     Check_size_line_count = 0;
-    unsigned long size = ULONG_MAX;
-    long long measured = 0;
-    // Opening for appending recreates a file that was removed behind our back.
-    const int probe = open(TraceFilename, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0664);
-    if (probe >= 0) close(probe);
-    if (ut_get_longlong_path_size(TraceFilename, &measured) == 0 && measured >= 0) {
-        size = static_cast<unsigned long>(measured);
-    } else {
-        std::printf("WARNING [%s,%d] could not get attributes for %s.\n", ORV_TRACE_HERE,
-                    TraceFilename);
-        std::fflush(stdout);
-    }
+    const unsigned long size = capped_file_size(TraceFilename);
     if (size >= Max_file_size) cap_file(size);
 }
 

@@ -13,7 +13,7 @@ int tr_init(const char *program_name) {
     if (Initialized) return 0;
     if (build_file_names(program_name) != 0) return -4999;
     Max_file_size = kDefaultMaxFileSize;
-    if (!switch_files()) return -4998;
+    if (switch_files() == SwitchOutcome::Failed) return -4998;
     write_file_header(false);
     Initialized = true;
     return 0;

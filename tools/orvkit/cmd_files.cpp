@@ -49,10 +49,12 @@ const orvkit::Command kDirs{
     run_dirs};
 const orvkit::Command kPath{
     "path", "Show the directory of one path-name key",
-    "usage: orvkit path KEY\n"
+    "usage: orvkit path KEY [--json]\n"
     "\n"
     "Prints the directory that KEY (for example ORV_LOG_PATH) resolves to.\n"
-    "Exit status 1 when the key does not resolve.\n",
+    "Exit status 1 when the key does not resolve.\n"
+    "\n"
+    "  -j, --json   print one JSON object: key, path (null when unresolved)\n",
     run_path};
 const orvkit::Command kCopy{
     "copy", "Copy a file or a directory tree",
@@ -101,11 +103,16 @@ int run_dirs(int argc, char **argv) {
 }
 
 int run_path(int argc, char **argv) {
+    bool json = false;
     orvkit::CommandLine line(kPath);
+    line.flag('j', "json", &json);
     if (const int status = line.parse(argc, argv, 1, 1)) return status;
     quiet_library();
     const char *key = line.operand(0);
     const char *path = ut_orv_path_cstring_with_name(key);
+    if (json)
+        return orvkit::print_json({{"key", orvkit::text(key)}, {"path", orvkit::text(path)}},
+                                  path ? orvkit::kOk : orvkit::kFailed);
     if (!path) {
         std::fprintf(stderr, "orvkit path: %s does not resolve to a directory\n", key);
         return orvkit::kFailed;

@@ -14,18 +14,14 @@
 // Errors still go to standard error and the exit status does not change.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include "text.h"
 
-#include <string>
+#include <nlohmann/json.hpp>
 
 namespace orvkit {
 
 // Keys keep the order in which a command sets them.
 using Json = nlohmann::ordered_json;
-
-// The library's texts are Windows-1252 bytes; JSON wants UTF-8.
-std::string utf8(const char *cp1252);
-std::string utf8(const std::string &cp1252);
 
 // A JSON string of a library text, or null for a null pointer.
 Json text(const char *cp1252);

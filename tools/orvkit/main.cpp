@@ -18,6 +18,8 @@ std::vector<Command> &registry() {
     return all;
 }
 
+}  // namespace
+
 void print_overview(FILE *out) {
     std::fprintf(out,
                  "usage: orvkit [-h|--help] [-V|--version] <command> [<args>]\n"
@@ -29,13 +31,13 @@ void print_overview(FILE *out) {
     std::vector<Command> sorted = registry();
     std::sort(sorted.begin(), sorted.end(),
               [](const Command &a, const Command &b) { return std::strcmp(a.name, b.name) < 0; });
-    for (const Command &c : sorted) std::fprintf(out, "  %-12s %s\n", c.name, c.summary);
+    for (const Command &c : sorted)
+        if (!c.hidden) std::fprintf(out, "  %-12s %s\n", c.name, c.summary);
     std::fprintf(out,
                  "\n"
                  "'orvkit <command> --help' tells more about one command.\n"
                  "Exit status: 0 done, 1 the operation failed or found a difference, 2 bad usage.\n");
 }
-}  // namespace
 
 const std::vector<Command> &commands() { return registry(); }
 

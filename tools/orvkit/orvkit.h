@@ -20,6 +20,7 @@ struct Command {
     const char *summary;   // one line for "orvkit --help"
     const char *usage;     // full help text printed by "orvkit NAME --help"
     int (*run)(int argc, char **argv);  // argv[0] is the command name
+    bool hidden = false;   // left out of "orvkit --help" (build-time helpers)
 };
 
 const std::vector<Command> &commands();
@@ -27,6 +28,9 @@ const std::vector<Command> &commands();
 struct Registrar {
     explicit Registrar(const Command &command);
 };
+
+// The overview that "orvkit --help" prints.
+void print_overview(FILE *out);
 
 // True when argv holds --help or -h before any "--".
 bool wants_help(int argc, char **argv);

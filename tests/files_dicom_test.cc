@@ -1,0 +1,219 @@
+// DICOM UIDs and GUIDs: the numeric form, counter and kind digits, the length
+// limit, uniqueness across processes started at once, what the base depends
+// on, and every GUID layout.
+#include "files/unique_string.h"
+#include "files/ut_dicom.h"
+#include "files/ut_testing.h"
+#include "support/orv_test_support.h"
+#include "support/orv_trace_capture.h"
+
+#include <ORVCommonKit/ORVCommonKit.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <regex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using orv::files::ScopedUniqueSources;
+using orv::files::UniqueSources;
+
+namespace {
+
+class DicomTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        trace_.start();
+        orv_ut_testing_forget_uid_base();
+    }
+    void TearDown() override {
+        orv_ut_testing_set_uid_root(nullptr);
+        orv_ut_testing_forget_uid_base();
+        trace_.stop();
+    }
+    std::vector<std::string> errors() const { return trace_.of_kind(tr_KIND_ERROR); }
+
+    orvtest::TraceCapture trace_;
+};
+
+// A well-formed UID: digits in components without leading zeros, at most 64.
+bool well_formed(const std::string &uid) {
+    static const std::regex shape("(0|[1-9][0-9]*)(\\.(0|[1-9][0-9]*))*");
+    return uid.size() <= 64 && std::regex_match(uid, shape);
+}
+
+TEST_F(DicomTest, NumericFormOfTexts) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"4.2-beta3", "4.2.19040126.3"}, {"007abc", "7.20100"}, {"000", ""},  {"x_y", "23.24"},
+        {"ABC", "20100"}, {"zzzzzz", "3417149357"} /* wraps at 32 bits */, {"a", "0"}, {"", ""},
+    };
+    for (const auto &[in, out] : cases) EXPECT_EQ(orv::files::numeric_version_of_string(in), out) << in;
+}
+
+TEST_F(DicomTest, CounterAndKindDigitFollowTheBase) {
+    const std::string study = ut_generate_dicom_study_uid();
+    ASSERT_TRUE(well_formed(study)) << study;
+    ASSERT_EQ(study.back(), '0');
+    const std::string base = study.substr(0, study.size() - 1);
+    EXPECT_EQ(base.rfind(ut_dicom_uid_root(), 0), 0u);
+    EXPECT_EQ(ut_generate_dicom_series_uid(), base + "11");
+    EXPECT_EQ(ut_generate_dicom_study_uid(), base + "20");
+    EXPECT_EQ(ut_generate_dicom_image_uid(), base + "32");
+    EXPECT_EQ(ut_generate_dicom_kin_uid(), base + "43");
+    EXPECT_EQ(ut_generate_dicom_storcommit_uid(), base + "54");
+    EXPECT_EQ(orv_string_cstring(ut_dicom_uid_nsstr(7)), base + "67");
+}
+
+TEST_F(DicomTest, TooLongUidIsReportedAndTheCounterMovesOn) {
+    const std::string root(62, '1');
+    orv_ut_testing_set_uid_root((root + ".").c_str());
+    EXPECT_EQ(std::string(ut_generate_dicom_study_uid()), root + ".0");
+    EXPECT_STREQ(ut_generate_dicom_series_uid(), "");
+    EXPECT_EQ(ut_dicom_uid_nsstr(0), nullptr);
+    EXPECT_THAT(errors(), ElementsAre(HasSubstr("(" + root + ".11) is 1 characters of over the maximum of 64"),
+                                      HasSubstr("(" + root + ".20) is 1 characters of over")));
+}
+
+TEST_F(DicomTest, BaseDependsOnRandomBitsHostPidAndClock) {
+    static int host_no = 0, pid = 1, second = 100;
+    static unsigned char fill = 0;
+    const UniqueSources fixed{
+        [] { return std::string("clone") + std::to_string(host_no); }, [] { return static_cast<pid_t>(pid); },
+        [] { return timespec{second, 0}; },
+        [](unsigned char *b, size_t n) { return std::fill(b, b + n, fill), true; }};
+    ScopedUniqueSources scope(fixed);
+    auto base = [] {
+        orv_ut_testing_forget_uid_base();
+        return std::string(ut_generate_dicom_study_uid());
+    };
+    const std::string first = base();
+    EXPECT_EQ(base(), first);  // nothing else goes in
+    for (int *fact : {&host_no, &pid, &second}) {
+        ++*fact;
+        EXPECT_NE(base(), first);
+        --*fact;
+    }
+    fill = 1;
+    EXPECT_NE(base(), first);
+}
+
+// Runs body in count children released at the same moment; each writes its
+// answer into a pipe. The answers, in child order.
+std::vector<std::string> in_children(int count, std::string (*body)()) {
+    int go[2];
+    EXPECT_EQ(::pipe(go), 0);
+    std::vector<int> outputs;
+    for (int i = 0; i < count; ++i) {
+        int out[2];
+        EXPECT_EQ(::pipe(out), 0);
+        if (::fork() == 0) {
+            char c;
+            ::close(go[1]);
+            (void)!::read(go[0], &c, 1);
+            const std::string answer = body();
+            for (size_t done = 0; done < answer.size();) {
+                const ssize_t w = ::write(out[1], answer.data() + done, answer.size() - done);
+                if (w <= 0) _exit(1);
+                done += static_cast<size_t>(w);
+            }
+            _exit(0);
+        }
+        ::close(out[1]);
+        outputs.push_back(out[0]);
+    }
+    ::close(go[0]);
+    ::close(go[1]);  // releases every child at once
+    std::vector<std::string> answers;
+    for (int fd : outputs) {
+        std::string text;
+        char buf[1 << 16];
+        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
+        ::close(fd);
+        answers.push_back(std::move(text));
+    }
+    while (::wait(nullptr) > 0) {
+    }
+    return answers;
+}
+
+TEST_F(DicomTest, MillionUidsFromProcessesStartedAtOnceAreUnique) {
+    // The parent has made a UID and a GUID: forked children must not reuse them.
+    const std::string parent_uid = ut_generate_dicom_study_uid();
+    char guid[39];
+    ASSERT_EQ(ut_generate_guid(guid, sizeof guid, 0), 0);
+    const std::vector<std::string> answers = in_children(8, [] {
+        std::string all = std::string(ut_generate_dicom_study_uid()) + "\n";
+        for (int i = 0; i < 125000 - 1; ++i) all.append(ut_generate_dicom_image_uid()).push_back('\n');
+        char g[39];
+        for (int i = 0; i < 1000; ++i) ut_generate_guid(g, sizeof g, 0), all.append(g).push_back('\n');
+        return all;
+    });
+    std::vector<std::string_view> uids, guids{guid};
+    for (const std::string &a : answers) {
+        size_t start = 0;
+        for (size_t end; (end = a.find('\n', start)) != std::string::npos; start = end + 1)
+            (a[start] == '{' ? guids : uids).push_back(std::string_view(a).substr(start, end - start));
+    }
+    uids.push_back(parent_uid);
+    ASSERT_EQ(uids.size(), 1000001u);
+    ASSERT_EQ(guids.size(), 8001u);
+    EXPECT_TRUE(std::all_of(uids.begin(), uids.end(), [](std::string_view u) { return well_formed(std::string(u)); }));
+    for (auto *list : {&uids, &guids}) {
+        std::sort(list->begin(), list->end());
+        EXPECT_EQ(std::adjacent_find(list->begin(), list->end()), list->end());
+    }
+}
+
+TEST_F(DicomTest, ProcessesWithTheSameHostPidAndClockGetDifferentBases) {
+    const UniqueSources same{[] { return std::string("clone"); }, [] { return static_cast<pid_t>(1); },
+                             [] { return timespec{1700000000, 0}; }, orv::files::real_unique_sources().random};
+    ScopedUniqueSources scope(same);
+    const std::vector<std::string> uids = in_children(2, [] { return std::string(ut_generate_dicom_study_uid()); });
+    ASSERT_EQ(uids.size(), 2u);
+    EXPECT_TRUE(well_formed(uids[0]) && well_formed(uids[1]));
+    EXPECT_NE(uids[0], uids[1]);
+}
+
+TEST_F(DicomTest, InstanceUidsAndGuidLayouts) {
+    char buf[80];
+    EXPECT_EQ(ut_generate_instance_uid(buf, 64), -1);
+    EXPECT_EQ(ut_generate_instance_uid(nullptr, 80), -1);
+    ASSERT_EQ(ut_generate_instance_uid(buf, 65), 0);
+    EXPECT_THAT(buf, MatchesRegex(std::regex_replace(ut_dicom_uid_root(), std::regex("\\."), "\\.") +
+                                  "5\\.1\\.[1-9][0-9]*\\.[0-9]+\\.[0-9]+"));
+    EXPECT_LE(std::string(buf).size(), 61u);
+    const struct {
+        int size;
+        unsigned char compact;
+        int result;
+        const char *shape;
+    } cases[] = {
+        {38, 0, -1, ""},
+        {39, 0, 0, "\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}"},
+        {39, 1, 0, "[0-9A-F]{12}4[0-9A-F]{3}[89AB][0-9A-F]{15}"},
+    };
+    for (const auto &c : cases) {
+        std::string out(40, '\0');
+        EXPECT_EQ(ut_generate_guid(out.data(), c.size, c.compact), c.result);
+        EXPECT_THAT(out.c_str(), MatchesRegex(c.shape));
+    }
+    EXPECT_EQ(ut_generate_guid(nullptr, 39, 0), -1);
+    UniqueSources broken = orv::files::real_unique_sources();
+    broken.random = [](unsigned char *, size_t) { return false; };
+    ScopedUniqueSources scope(broken);
+    EXPECT_EQ(ut_generate_guid(buf, 39, 1), -1);
+    EXPECT_EQ(ut_generate_instance_uid(buf, 65), -1);
+    EXPECT_THAT(errors(), ElementsAre(HasSubstr("guidBuffer is NULL or is smaller than 39, returning ERR"),
+                                      HasSubstr("guidBuffer is NULL or is smaller than 39, returning ERR"),
+                                      HasSubstr("In ut_generate_guid(), CoCreateGuid() failed, returning ERR")));
+}
+
+}  // namespace
