@@ -82,25 +82,27 @@ TEST_F(RemoveTest, LinksOutOfTheTreeAreRemovedNotFollowed) {
     EXPECT_EQ(read_file(outside / "precious/data.txt"), "keep me");
 }
 
-TEST_F(RemoveTest, RootAndEmptyPathsAreRefused) {
-    EXPECT_EQ(ut_remove_path("/"), -9998);
-    EXPECT_EQ(ut_remove_path("C:\\"), -9998);
-    EXPECT_EQ(ut_remove_path(""), -9998);
-    EXPECT_EQ(ut_remove_path(nullptr), -9998);
-    EXPECT_EQ(ut_remove_path("/tmp/.."), -9998);
-    const std::vector<std::string> e = errors();
-    ASSERT_EQ(e.size(), 5u);
-    EXPECT_THAT(e[0], HasSubstr("ut_remove_path_ex_with_handler (\"/\") refuses to remove the root directory."));
-    EXPECT_THAT(e[2], HasSubstr("Cannot cannot remove \"\" path."));
-    EXPECT_THAT(e[3], HasSubstr("path argument is NULL"));
-    EXPECT_THAT(e[4], HasSubstr("refuses to remove the root directory."));
-}
-
-TEST_F(RemoveTest, MissingFileAndMissingDirectoryCodes) {
-    EXPECT_EQ(ut_remove_path((dir_ / "none").c_str()), 2);
-    EXPECT_EQ(ut_remove_path((dir_ / "nodir/none").c_str()), 3);
-    ASSERT_EQ(errors().size(), 2u);
-    EXPECT_THAT(errors()[0], HasSubstr("The specified file (" + (dir_ / "none") + ") does not exist."));
+TEST_F(RemoveTest, RootEmptyAndMissingPathsAreRefusedWithTheirCodes) {
+    const std::string none = dir_ / "none", nodir = dir_ / "nodir/none";
+    const struct {
+        const char *path;
+        int code;
+        std::string error;
+    } cases[] = {
+        {"/", -9998, "ut_remove_path_ex_with_handler (\"/\") refuses to remove the root directory."},
+        {"C:\\", -9998, "refuses to remove the root directory."},
+        {"", -9998, "Cannot cannot remove \"\" path."},
+        {nullptr, -9998, "path argument is NULL"},
+        {"/tmp/..", -9998, "refuses to remove the root directory."},
+        {none.c_str(), 2, "The specified file (" + none + ") does not exist."},
+        {nodir.c_str(), 3, ""},
+    };
+    for (const auto &c : cases) {
+        trace_.clear();
+        EXPECT_EQ(ut_remove_path(c.path), c.code) << (c.path ? c.path : "null");
+        ASSERT_EQ(errors().size(), 1u);
+        EXPECT_THAT(errors()[0], HasSubstr(c.error));
+    }
 }
 
 TEST_F(RemoveTest, ReadOnlyFilesAndDirectoriesInsideAreRemoved) {
