@@ -240,6 +240,8 @@ TEST_F(DirOpsTest, TreeCopyKeepsContentsEmptyDirectoriesModesAndLinks) {
     TempDir outside;
     outside.write("big/secret", "outside data");
     dir_.write("src/a.txt", "alpha");
+    const std::string longest(255, 'n');
+    dir_.write("src/" + longest, "");
     dir_.write("src/sub/b.bin", std::string("\0\1\2binary", 9));
     dir_.write("src/sub/deeper/c", std::string(200000, 'c'));
     ASSERT_EQ(::mkdir((dir_ / "src/empty").c_str(), 0755), 0);
@@ -266,7 +268,7 @@ TEST_F(DirOpsTest, TreeCopyKeepsContentsEmptyDirectoriesModesAndLinks) {
     for (const std::size_t length : lengths)
         EXPECT_EQ(link_target(dir_ / "long-copy/l" + std::to_string(length)), std::string(length, 't'));
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
-              (std::set<std::string>{"a.txt", "b.bin", "c", "rel", "out"}));
+              (std::set<std::string>{"a.txt", "b.bin", "c", "rel", "out", longest}));
 
     // Copying again into the same tree collides with the first file copied.
     names.clear();
@@ -299,20 +301,22 @@ TEST_F(DirOpsTest, ListingHandleReadsToTheEndAndListsSorted) {
     dir_.write("l/b", "");
     dir_.write("l/a", "");
     dir_.write("l/C/x", "");
+    const std::string longest(255, 'n');  // names of the longest length come back whole
+    dir_.write("l/" + longest, "");
     ut_native_dir *handle = ut_native_opendir((dir_ / "l").c_str());
     ASSERT_NE(handle, nullptr);
     std::set<std::string> read;
     while (const char *name = ut_native_readdir(handle)) read.insert(name);
-    EXPECT_EQ(read, (std::set<std::string>{"C", "a", "b"}));
+    EXPECT_EQ(read, (std::set<std::string>{"C", "a", "b", longest}));
     EXPECT_EQ(ut_native_readdir(handle), nullptr);
     ORVArray *names = nullptr;
     int count = -1;
     ASSERT_EQ(ut_native_list_entries(handle, &names, &count), 0);
-    ASSERT_EQ(count, 3);
+    ASSERT_EQ(count, 4);
     std::string listed;
     for (const char *p = orv_object_description(reinterpret_cast<ORVObject *>(names)); *p; ++p)
         if (*p != ' ' && *p != '\n') listed += *p;
-    EXPECT_EQ(listed, "(C,a,b)");
+    EXPECT_EQ(listed, "(C,a,b," + longest + ")");
     orv_object_release(reinterpret_cast<ORVObject *>(names));
     EXPECT_EQ(ut_native_closedir(handle), 0);
     EXPECT_EQ(ut_native_closedir(nullptr), -1);
