@@ -599,30 +599,15 @@ TEST_F(ConfigShareTest, GroupsBuiltOnFirstUseMatchTheTablesReadAtOnce) {
     EXPECT_EQ(viewer, cf::cached_table("viewer"));
     EXPECT_EQ("fast", get("reading", "MODE"));
     EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
-}
 
-TEST_F(ConfigShareTest, GroupsNeverAskedForGoWithTheModule) {
-    ASSERT_EQ(0, cf_init(nullptr));
-    const std::string exported = share();
-    ASSERT_EQ(0, export_groups(exported));
-    const Bytes region = region_bytes(exported);
-    cf_close_file_mapping();
-    cf_term();
-
-    const std::string name = share();
-    write_region(name, region);
-    ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    // Groups never asked for go with the module: the next start reads its files.
     dir_.write("site/config/viewer.site", "PORT\tUSER\t777\n");
     dir_.write("site/config/reading.site", "MODE\tADMIN\tslow\n");
-    EXPECT_EQ("fast", get("reading", "MODE"));
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
     cf_term();
-
-    // The next start reads its files: nothing of the import is left.
     ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ("777", get("viewer", "PORT"));
     EXPECT_EQ("slow", get("reading", "MODE"));
-
     // A second import replaces groups not built yet as well as built ones.
     ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
     ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
