@@ -15,7 +15,11 @@ struct Ymd {
 
 // The parts of a date value, as plain division gives them.
 inline Ymd split(int date) noexcept { return {date / 10000, date % 10000 / 100, date % 100}; }
-inline int join(int year, int month, int day) noexcept { return year * 10000 + month * 100 + day; }
+// Unchecked: parts that do not fit wrap around instead of overflowing.
+inline int join(int year, int month, int day) noexcept {
+    std::int64_t v = static_cast<std::int64_t>(year) * 10000 + static_cast<std::int64_t>(month) * 100 + day;
+    return static_cast<int>(static_cast<std::uint32_t>(v));
+}
 
 bool isLeapYear(int year) noexcept;
 // 28..31, or 0 for a month outside 1..12.
