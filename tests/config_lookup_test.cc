@@ -129,6 +129,8 @@ TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
         {nullptr, "$READING.PORT USER 5104\nPORT USER 104\n", nullptr, "PORT", ALL, "ws12", "104"},
         // A strict host-group lookup refuses two matches.
         {nullptr, strict, nullptr, "MODE", ALL, "ws12", "fast"}, {nullptr, strict, nullptr, "MODE", ALL, "ct1", "slow"},
+        // Without the strict bit the first term listed for the host wins.
+        {nullptr, "$CT_ROOM.PORT_B USER c\n$READING.PORT_B USER r\n", nullptr, "port_b", ALL, "ws13", "r"},
         {nullptr, strict, nullptr, "MODE", ALL, "ws13", "status -4983",
          "IN 'cf' INFORM 'log' TITLE 'GET': ERROR SITE variable \"MODE\" ambiguous multiple matches including "
          "\"SITE.$CT_ROOM.MODE\": -4983."},

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -55,17 +56,8 @@ struct flock whole_file(short type) {
 // file's permission bits, so every account that may write the file may lock
 // it. The descriptor, or -1 with errno set.
 int open_companion(const std::string &companion, const std::string &path) {
-    mode_t mode = 0664;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 0666;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        int fd = ::open(companion.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0) {
-            ::fchmod(fd, mode);
-            return fd;
-        }
-        if (errno != EEXIST) return -1;
-        fd = ::open(companion.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = ::open(companion.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
         if (fd >= 0) {
             struct stat own {};
             if (::fstat(fd, &own) == 0 && S_ISREG(own.st_mode)) return fd;
@@ -73,13 +65,23 @@ int open_companion(const std::string &companion, const std::string &path) {
             errno = EINVAL;
             return -1;
         }
-        // A symbolic link (ELOOP) is nobody's lock: it goes, and the companion
-        // is made anew. The file vanishing between the two opens: again.
         if (errno == ELOOP) {
+            // A symbolic link is nobody's lock: it goes, and the companion is
+            // made anew.
             if (::unlink(companion.c_str()) != 0 && errno != ENOENT) return -1;
         } else if (errno != ENOENT) {
             return -1;
         }
+        mode_t mode = 0664;
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 0666;
+        fd = ::open(companion.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            ::fchmod(fd, mode);
+            return fd;
+        }
+        // Another writer made it first (or planted a link): open it again.
+        if (errno != EEXIST) return -1;
     }
     errno = EAGAIN;
     return -1;
@@ -159,11 +161,16 @@ DomainFileLock::DomainFileLock(const std::string &path) : path_(path) {
         pause = std::min(pause * 2, 1000L);
     }
     // A note of the holder for the report of a writer that waits in vain
-    // where the system does not name lock holders.
-    char note[32];
-    const int n = std::snprintf(note, sizeof note, "%ld\n", static_cast<long>(::getpid()));
-    if (::ftruncate(fd_, 0) != 0 || ::pwrite(fd_, note, static_cast<size_t>(n), 0) != n)
-        tr_trace(__FILE__, __LINE__, tr_MID, "Unable to note the holder of \"%s\"", companion.c_str());
+    // (the system does not name the holders of these locks). Fixed width and
+    // written only when it changes: the file is never truncated, which on
+    // some file systems would force its data to the disk at every close.
+    char note[24];
+    const int n = std::snprintf(note, sizeof note, "%20ld\n", static_cast<long>(::getpid()));
+    char old[24] = {};
+    if (::pread(fd_, old, static_cast<size_t>(n), 0) != n || std::memcmp(old, note, static_cast<size_t>(n)) != 0) {
+        if (::pwrite(fd_, note, static_cast<size_t>(n), 0) != n)
+            tr_trace(__FILE__, __LINE__, tr_MID, "Unable to note the holder of \"%s\"", companion.c_str());
+    }
     Held.emplace_back(path, 1);
 }
 

@@ -22,11 +22,13 @@ namespace cf {
 namespace {
 
 // A name that a domain file can have: "<group>.base", "<group>.site", or
-// "<group>.user" with optional user and user-domain parts.
+// "<group>.user" with optional user and user-domain parts; not the writers'
+// lock files ("<file>.lock") beside them.
 bool domain_file_name(std::string_view name) {
     auto ends_with = [&](std::string_view tail) {
         return name.size() > tail.size() && name.substr(name.size() - tail.size()) == tail;
     };
+    if (ends_with(".lock")) return false;
     return ends_with(".base") || ends_with(".site") || ends_with(".user") ||
            name.find(".user.") != std::string_view::npos;
 }

@@ -13,6 +13,7 @@ using namespace orv::files;
 extern "C" {
 
 ORV_API void ut_sleep(int seconds) {
+    if (seconds <= 0) return;
     ut_msleep(seconds > INT_MAX / 1000 ? INT_MAX : seconds * 1000);
 }
 

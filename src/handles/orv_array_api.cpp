@@ -11,7 +11,9 @@ extern "C" {
 
 ORV_API ORVArray *orv_array_create_with_capacity(int capacity) {
     auto *array = new ORVArray;
-    array->items.reserve(capacity > 0 ? static_cast<std::size_t>(capacity) : 16);
+    // The capacity is a hint: room beyond kMostReserved grows as elements come.
+    constexpr int kMostReserved = 1 << 16;
+    array->items.reserve(capacity <= 0 ? 16 : capacity > kMostReserved ? kMostReserved : capacity);
     return array;
 }
 

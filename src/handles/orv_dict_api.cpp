@@ -68,7 +68,9 @@ ORV_API ORVDictionary *orv_mutable_dict_create(void) { return new ORVDictionary;
 
 ORV_API ORVDictionary *orv_mutable_dict_create_with_capacity(unsigned int capacity) {
     auto *dict = new ORVDictionary;
-    dict->reserve(capacity);
+    // The capacity is a hint: room beyond kMostReserved grows as entries come.
+    constexpr unsigned int kMostReserved = 1u << 16;
+    dict->reserve(capacity > kMostReserved ? kMostReserved : capacity);
     return dict;
 }
 
