@@ -15,6 +15,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <regex>
 #include <string>
 #include <string_view>
@@ -119,12 +120,8 @@ std::vector<std::string> in_children(int count, std::string (*body)()) {
             ::close(go[1]);
             (void)!::read(go[0], &c, 1);
             const std::string answer = body();
-            for (size_t done = 0; done < answer.size();) {
-                const ssize_t w = ::write(out[1], answer.data() + done, answer.size() - done);
-                if (w <= 0) _exit(1);
-                done += static_cast<size_t>(w);
-            }
-            _exit(0);
+            FILE *f = ::fdopen(out[1], "w");
+            _exit(std::fwrite(answer.data(), 1, answer.size(), f) == answer.size() && std::fclose(f) == 0 ? 0 : 1);
         }
         ::close(out[1]);
         outputs.push_back(out[0]);
@@ -190,12 +187,7 @@ TEST_F(DicomTest, InstanceUidsAndGuidLayouts) {
     EXPECT_THAT(buf, MatchesRegex(std::regex_replace(ut_dicom_uid_root(), std::regex("\\."), "\\.") +
                                   "5\\.1\\.[1-9][0-9]*\\.[0-9]+\\.[0-9]+"));
     EXPECT_LE(std::string(buf).size(), 61u);
-    const struct {
-        int size;
-        unsigned char compact;
-        int result;
-        const char *shape;
-    } cases[] = {
+    const struct { int size; unsigned char compact; int result; const char *shape; } cases[] = {
         {38, 0, -1, ""},
         {39, 0, 0, "\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}"},
         {39, 1, 0, "[0-9A-F]{12}4[0-9A-F]{3}[89AB][0-9A-F]{15}"},

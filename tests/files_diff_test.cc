@@ -104,29 +104,11 @@ TEST_F(DiffTest, EveryKindOfDifferenceInATree) {
          {"ORIG/A.DCM data differs from COPY/A.DCM"}, 0},
         {"middle byte", [](auto &c) { flip_byte(c + "/A.DCM", 5000); }, 3, DiffKind::ContentDiffers, {}, 5000},
         {"last byte", [](auto &c) { flip_byte(c + "/A.DCM", 9999); }, 3, DiffKind::ContentDiffers, {}, 9999},
-        {"directory against file",
-         [](auto &c) {
-             fs::remove_all(c + "/sub/deep");
-             put(c + "/sub/deep", "");
-         },
-         2, DiffKind::KindDiffers, {"Cannot compare!  ORIG/sub/deep is a directory, but COPY/sub/deep is file."}},
-        {"link against directory",
-         [](auto &c) {
-             fs::remove(c + "/link");
-             fs::create_directory(c + "/link");
-         },
-         2, DiffKind::KindDiffers, {"Cannot compare!  ORIG/link is a link, but COPY/link is directory."}},
-        {"link target", [](auto &c) {
-             fs::remove(c + "/link");
-             fs::create_symlink("/", c + "/link");
-         }, 3, DiffKind::ContentDiffers, {"ORIG/link data differs from COPY/link"}},
+        {"directory against file", [](auto &c) { fs::remove_all(c + "/sub/deep"), put(c + "/sub/deep", ""); }, 2, DiffKind::KindDiffers, {"Cannot compare!  ORIG/sub/deep is a directory, but COPY/sub/deep is file."}},
+        {"link against directory", [](auto &c) { fs::remove(c + "/link"), fs::create_directory(c + "/link"); }, 2, DiffKind::KindDiffers, {"Cannot compare!  ORIG/link is a link, but COPY/link is directory."}},
+        {"link target", [](auto &c) { fs::remove(c + "/link"), fs::create_symlink("/", c + "/link"); }, 3, DiffKind::ContentDiffers, {"ORIG/link data differs from COPY/link"}},
         {"worst found after every entry",
-         [](auto &c) {
-             fs::remove(c + "/sub/b.dcm");
-             flip_byte(c + "/sub/deep/c.txt", 99);
-             fs::remove(c + "/empty.dcm");
-         },
-         3, DiffKind::ContentDiffers,
+         [](auto &c) { fs::remove(c + "/sub/b.dcm"), flip_byte(c + "/sub/deep/c.txt", 99), fs::remove(c + "/empty.dcm"); }, 3, DiffKind::ContentDiffers,
          {"Failed to stat (COPY/sub/b.dcm ...). errno=2 (No such file or directory)",
           "ORIG/sub/deep/c.txt data differs from COPY/sub/deep/c.txt",
           "Failed to stat (COPY/empty.dcm ...). errno=2 (No such file or directory)"},
@@ -147,14 +129,10 @@ TEST_F(DiffTest, EveryKindOfDifferenceInATree) {
             EXPECT_EQ(outcome.kind, c.kind);
             EXPECT_EQ(outcome.offset, c.offset);
             for (const char *m : c.messages) EXPECT_THAT(errors(), Contains(HasSubstr(m)));
-            if (c.messages.empty()) {
-                EXPECT_EQ(errors().size(), c.code == 0 ? 0u : 1u);
-            }
+            if (c.messages.empty()) { EXPECT_EQ(errors().size(), c.code == 0 ? 0u : 1u); }
             // The file behind the link is never compared: five pairs at most.
             EXPECT_LE(Polls, 5);
-            if (c.code == 0) {
-                EXPECT_EQ(Polls, 5);
-            }
+            if (c.code == 0) { EXPECT_EQ(Polls, 5); }
         }
     }
 }
@@ -203,9 +181,7 @@ TEST_F(DiffTest, TopLevelPaths) {
         trace_.clear();
         Polls = 0;
         EXPECT_EQ(ut_binary_diff(c.original, c.copy, 0, nullptr), c.code);
-        if (c.message) {
-            EXPECT_THAT(errors(), Contains(HasSubstr(c.message)));
-        }
+        if (c.message) { EXPECT_THAT(errors(), Contains(HasSubstr(c.message))); }
         EXPECT_EQ(Polls, c.code == 0 || c.code == 3 ? 1 : 0);
     }
 }

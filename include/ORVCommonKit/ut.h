@@ -1,6 +1,7 @@
 /*
  * Files and directories: the standard directory set, path names, file
- * operations and directory operations.
+ * operations and directory operations. Binary comparison (utdiff.h) and DICOM
+ * UIDs and GUIDs (utdicom.h) come with this header.
  *
  * Standard directories come from eighteen path-name keys. Each key text is at
  * once the key in the library's directory map (resources/directories.plist)
