@@ -457,6 +457,8 @@ TEST_F(ConfigSaveTest, EntireTableSaveGoesOnAfterAFailureAndReturnsTheLowest) {
               "non-directory file with the name: " + (dir_ / "sys/config"),
               trace_.errors()[0]);
     EXPECT_EQ(cf_BAD_DOMAIN, cf_save_entire_table(table, 3, "viewer"));
+    EXPECT_EQ(cf_BAD_DOMAIN, cf_save_domain_with_table(table, 3, "viewer"));
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 3.", trace_.errors().back());
     cf_free_table(&table);
 }
 
