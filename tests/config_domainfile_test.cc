@@ -248,6 +248,11 @@ TEST_F(DomainFileTest, FailuresOfTheReaders) {
     EXPECT_EQ(cf_read_entire_file(cf_DOMAIN_ALL, "nowhere", &table_), -1);
     EXPECT_EQ(table_, nullptr);
     EXPECT_EQ(warnings().size(), 3u);
+    // A path of the longest length is cut to it, whole buffer used.
+    EXPECT_EQ(cf_read_domain_with_table(&table_, cf_DOMAIN_SITE, std::string(300, 'g').c_str()), cf_FILE_NACCESS);
+    const std::string path = (dir_ / "site/config/" + std::string(300, 'g')).substr(0, 255);
+    EXPECT_EQ(warnings().back(), "Failed to find file \"" + path + "\" when reading domain SITE for group \"" +
+                                     std::string(300, 'g') + "\"");
     EXPECT_EQ(cf_read_entire_file(3, "viewer", &table_), cf_BAD_DOMAIN);
     EXPECT_EQ(cf_read_domain_with_table(&table_, -1, "viewer"), cf_BAD_DOMAIN);
     EXPECT_EQ(cf_read_domain_with_table(&table_, cf_DOMAIN_SITE, nullptr), cf_FILE_NACCESS);

@@ -147,8 +147,13 @@ TEST_F(ConfigSetTest, FailuresInTheFileAreReportedWithTheEntry) {
 
 TEST_F(ConfigSetTest, SetCreatesMissingDirectoriesAndUserFile) {
     start();
+    const mode_t mask = umask(0);
     ASSERT_EQ(0, set(cf_DOMAIN_USER, "PORT", {"1"}));
+    umask(mask);
     EXPECT_EQ("\nPORT\tUSER\t1\n", read_file(user_path()));
+    struct stat st {};
+    ASSERT_EQ(0, stat(user_path().c_str(), &st));
+    EXPECT_EQ(0664u, st.st_mode & 07777);  // readable by all, writable by the group
     ASSERT_EQ(0, set(cf_DOMAIN_SYS, "PORT", {"4"}, cf_USER_PRIV));
     EXPECT_EQ("\nPORT\tSYSTEM\t4\n", read_file(dir_ / "sys/config/viewer.base"));
 }
@@ -452,6 +457,8 @@ TEST_F(ConfigSaveTest, EntireTableSaveGoesOnAfterAFailureAndReturnsTheLowest) {
               "non-directory file with the name: " + (dir_ / "sys/config"),
               trace_.errors()[0]);
     EXPECT_EQ(cf_BAD_DOMAIN, cf_save_entire_table(table, 3, "viewer"));
+    EXPECT_EQ(cf_BAD_DOMAIN, cf_save_domain_with_table(table, 3, "viewer"));
+    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 3.", trace_.errors().back());
     cf_free_table(&table);
 }
 

@@ -128,6 +128,7 @@ TEST(NameListingTest, UniqueNamesWithAndWithoutHostHideDeeperNamesBehindTheirTai
     set(t, "SITE.WS12.PORT", "ws12.PORT", 0, {"3"});
     set(t, "SITE.WS12.MODE", "ws12.mode", 0, {"4"});
     set(t, "SITE.$READ.PORT", "$READ.PORT", 0, {"5"});
+    set(t, "SITE.$READ.SPEED", "$READ.SPEED", 0, {"6"});  // group-qualified names are never listed
     set(t, "SITE.A.B.C", "a.b.c", 0, {});
     set(t, "SITE.B.C", "b.c", 0, {});
     set(t, "SITE.X.Y.Z", "x.y.z", 0, {});

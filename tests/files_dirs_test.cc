@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -197,6 +198,8 @@ TEST_F(RemoveTest, EmptyDirKeepsDirectoryAndTriesEveryEntry) {
 TEST_F(DirOpsTest, TempDirsAreUniqueBelowTheTemporaryDirectory) {
     ScopedEnv temp("ORV_TEMP_PATH", dir_ / "tmp");
     char first[256], second[256];
+    std::memset(first, 'x', sizeof first);  // the name must come with its own terminator
+    std::memset(second, 'x', sizeof second);
     ASSERT_EQ(ut_make_temp_dir(first, "job"), 0);
     ASSERT_EQ(ut_make_temp_dir(second, "job"), 0);
     EXPECT_STRNE(first, second);
@@ -212,6 +215,10 @@ TEST_F(DirOpsTest, TempDirsAreUniqueBelowTheTemporaryDirectory) {
     EXPECT_THAT(errors().back(), HasSubstr("ut_remove_temp_path (\"/\") refuses to remove the temp directory."));
     EXPECT_EQ(ut_make_temp_dir(nullptr, "job"), -1);
     EXPECT_THAT(errors().back(), HasSubstr("The newTmpDirName is not specified!"));
+    // A name longer than 255 characters is refused.
+    ScopedEnv deep("ORV_TEMP_PATH", dir_ / std::string(250, 'd'));
+    EXPECT_EQ(ut_make_temp_dir(first, "job"), -1);
+    EXPECT_THAT(errors().back(), HasSubstr("Failed to convert directory name \""));
 }
 
 TEST_F(DirOpsTest, ForcedCreationMakesParentsAndRefusesFiles) {

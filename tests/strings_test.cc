@@ -356,6 +356,9 @@ TEST(TruthWords, UnknownWordsLeaveTheResultAlone) {
         EXPECT_EQ(orvstr_to_bool(word, &out), 0) << '"' << word << '"';
         EXPECT_EQ(out, -7);
     }
+    int out = -7;
+    EXPECT_EQ(orvstr_to_bool(nullptr, &out), 0);
+    EXPECT_EQ(out, -7);
     EXPECT_STREQ(orvstr_from_bool(5), "YES");
     EXPECT_STREQ(orvstr_from_bool(0), "NO");
 }
