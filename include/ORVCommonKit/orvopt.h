@@ -47,7 +47,14 @@ ORV_BEGIN_DECLS
 #define orvopt_MAX_SPECS 62
 
 /* Value types of an option; the storage each one expects is noted. */
-typedef enum orvopt_type_e {
+/* In C++ the type is fixed to int, so that a number outside the list that a
+ * caller hands in (the parser reports it as an unknown type) is still a value
+ * of the type. */
+typedef enum orvopt_type_e
+#ifdef __cplusplus
+    : int
+#endif
+{
     orvopt_BOOL = 101,       /* char: 0 when extraction starts, 1 when present */
     orvopt_STRING = 102,     /* char *: the value text (points into argv) */
     orvopt_INT = 103,        /* int */

@@ -4,7 +4,9 @@
 #include "options/orvopt_parser.h"
 #include "options/orvopt_state.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -108,7 +110,10 @@ int orvopt_reset(orvopt_p handle) {
 }
 
 int orvopt_remaining_count(orvopt_p handle) {
-    return orvopt::valid_handle(handle, "remaining_count") ? handle->argc - handle->index : -1;
+    if (!orvopt::valid_handle(handle, "remaining_count")) return -1;
+    // A hostile count (a negative argc) must not overflow the difference.
+    const long long remaining = static_cast<long long>(handle->argc) - handle->index;
+    return static_cast<int>(std::clamp<long long>(remaining, INT_MIN, INT_MAX));
 }
 
 int orvopt_curr_index(orvopt_p handle) {
