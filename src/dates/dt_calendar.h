@@ -2,6 +2,7 @@
 // the clock that today, yesterday and tomorrow read.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <ctime>
 
@@ -15,7 +16,11 @@ struct Ymd {
 
 // The parts of a date value, as plain division gives them.
 inline Ymd split(int date) noexcept { return {date / 10000, date % 10000 / 100, date % 100}; }
-inline int join(int year, int month, int day) noexcept { return year * 10000 + month * 100 + day; }
+// Parts whose value does not fit an int give 0, no date.
+inline int join(int year, int month, int day) noexcept {
+    const long long value = static_cast<long long>(year) * 10000 + static_cast<long long>(month) * 100 + day;
+    return value < INT_MIN || value > INT_MAX ? 0 : static_cast<int>(value);
+}
 
 bool isLeapYear(int year) noexcept;
 // 28..31, or 0 for a month outside 1..12.

@@ -7,6 +7,7 @@
 #include <ORVCommonKit/tr.h>
 
 #include <cstdio>
+#include <exception>
 #include <string>
 
 using namespace orv::handles;
@@ -67,8 +68,16 @@ extern "C" {
 ORV_API ORVDictionary *orv_mutable_dict_create(void) { return new ORVDictionary; }
 
 ORV_API ORVDictionary *orv_mutable_dict_create_with_capacity(unsigned int capacity) {
+    constexpr unsigned int kMaxReserve = 1u << 16;
     auto *dict = new ORVDictionary;
-    dict->reserve(capacity);
+    // The capacity is a hint: beyond a sane size the dictionary grows as
+    // needed, and room that cannot be had is not made (no exception may
+    // leave the C interface).
+    try {
+        dict->reserve(capacity < kMaxReserve ? capacity : kMaxReserve);
+    } catch (const std::exception &) {
+        tr_warning(__FILE__, __LINE__, tr_HIGH, "No room for %u entries; the dictionary grows as needed", capacity);
+    }
     return dict;
 }
 

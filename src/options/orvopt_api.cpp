@@ -5,6 +5,7 @@
 #include "options/orvopt_state.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +23,10 @@ public:
         spec = orvopt_spec_t{};
         spec.letter = static_cast<char>(va_arg(args_, int));
         if (spec.letter == '\0') return false;
-        spec.type = static_cast<orvopt_type_e>(va_arg(args_, int));
+        // A number that names no type becomes 0, which no type has either: an
+        // enumeration may not hold a value outside its range.
+        const int type = va_arg(args_, int);
+        spec.type = static_cast<orvopt_type_e>(type >= orvopt_BOOL && type <= orvopt_OPT_FUNCT1 ? type : 0);
         if (spec.type == orvopt_FUNC0) spec.to.func0 = va_arg(args_, orvopt_func0_t);
         else if (spec.type == orvopt_FUNC1 || spec.type == orvopt_OPT_FUNCT1) spec.to.func1 = va_arg(args_, orvopt_func1_t);
         else spec.to.storage = va_arg(args_, void *);
@@ -108,7 +112,9 @@ int orvopt_reset(orvopt_p handle) {
 }
 
 int orvopt_remaining_count(orvopt_p handle) {
-    return orvopt::valid_handle(handle, "remaining_count") ? handle->argc - handle->index : -1;
+    if (!orvopt::valid_handle(handle, "remaining_count")) return -1;
+    const long long left = static_cast<long long>(handle->argc) - handle->index;
+    return left < INT_MIN ? INT_MIN : static_cast<int>(left);
 }
 
 int orvopt_curr_index(orvopt_p handle) {
