@@ -477,45 +477,4 @@ TEST_F(ExpansionTest, BadDefinitionsLoadNothing) {
     }
 }
 
-// ---- Expansion through the module's lookups ----
-
-class ExpansionLookupTest : public DomainFileTest {
-protected:
-    void SetUp() override {
-        behaviors_ =
-            "{ viewer = { variables = { PORT = 0x14; SERVERS = 0x03; \"SLOT_*\" = 0x10; }; }; }";
-        DomainFileTest::SetUp();
-        dir_.write("site/config/group.site",
-                   "LIST_OF_GROUPS USER READING CT_ROOM\nREADING USER ws12 ws13\n"
-                   "CT_ROOM USER ws13 ct1\n");
-        dir_.write("site/config/viewer.site",
-                   "$READING.PORT USER 1\n$CT_ROOM.PORT USER 2\nSERVERS USER $CT_ROOM:4104 $READING\n"
-                   "$READING.SLOT_A USER r\n$CT_ROOM.SLOT_A USER c\n");
-    }
-    std::string get(const char *name, const char *host) {
-        char buffer[256];
-        int status = cf_get_string_for_host(cf_DOMAIN_ALL, "viewer", name, host, nullptr, buffer,
-                                            255, nullptr);
-        return status == 0 ? buffer : "status " + std::to_string(status);
-    }
-};
-
-TEST_F(ExpansionLookupTest, SuffixedAndListValuesExpand) {
-    start();
-    EXPECT_EQ(get("SERVERS", "ws1"), "ws13:4104\nct1:4104\nws12\nws13");
-}
-
-TEST_F(ExpansionLookupTest, StrictVariableInTwoHostGroupsConflicts) {
-    start();
-    EXPECT_EQ(get("PORT", "ws12"), "1");
-    EXPECT_EQ(get("PORT", "ct1"), "2");
-    EXPECT_EQ(get("PORT", "ws13"), "status -4983");
-    // Without the strict bit the first term listed for the host wins.
-    EXPECT_EQ(get("slot_a", "ws13"), "r");
-    ASSERT_FALSE(trace_.errors().empty());
-    EXPECT_EQ(trace_.errors()[0],
-              "IN 'cf' INFORM 'log' TITLE 'GET': ERROR SITE variable \"PORT\" ambiguous multiple "
-              "matches including \"SITE.$CT_ROOM.PORT\": -4983.");
-}
-
 }  // namespace

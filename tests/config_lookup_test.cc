@@ -87,23 +87,94 @@ protected:
     TraceCapture trace_;
 };
 
-// ---- Layering ----
+// One lookup after the three domain files were written (nothing for a null
+// text): the variable's values joined by "|", or the status; the first error
+// reported, if any.
+struct Lookup {
+    const char *sys, *site, *user, *name;
+    int domain;
+    const char *host, *expected, *error = nullptr;
+};
 
-TEST_F(ConfigLookupTest, UserEntryHidesSiteAndSysEntries) {
-    sys("PORT USER 4\n");
-    site("PORT USER 104\n");
-    user("PORT ADMIN 204\n");
-    start();
-    EXPECT_EQ("204", get("PORT", cf_DOMAIN_USER));
-    EXPECT_EQ("204", get("PORT", cf_DOMAIN_ALL));
-    EXPECT_EQ("104", get("PORT", cf_DOMAIN_SITE));
-    EXPECT_EQ("4", get("PORT", cf_DOMAIN_SYS));
+TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
+    const int ALL = cf_DOMAIN_ALL, SITE = cf_DOMAIN_SITE, SYS = cf_DOMAIN_SYS, USER = cf_DOMAIN_USER;
+    const char *const layered_site = "PORT USER 104\n", *const hosts = "ws12.PORT USER 4104\nPORT USER 104\n",
+                      *const groups = "$READING.PORT_A USER 5104\nPORT_A USER 104\nws13.PORT_A USER 6104\n",
+                      *const strict = "$READING.MODE USER fast\n$CT_ROOM.MODE USER slow\n",
+                      *const names = "$READING.SPEED USER 10\nct1.SPEED USER 30\n",
+                      *const expanding = "SERVERS USER $CT_ROOM:4104 $$HOME alpha\nHOSTS USER $READING $ct_room:1\n"
+                                         "PLAIN USER $READING\n",
+                      *const dotted = "ws12.lab.PORT USER 1\nlab.PORT USER 2\nPORT USER 3\n.PORT USER 4\n";
+    const Lookup lookups[] = {
+        // A user entry hides site and sys entries; each domain alone gives its own.
+        {"PORT USER 4\n", layered_site, "PORT ADMIN 204\n", "PORT", USER, "ws12", "204"},
+        {"PORT USER 4\n", layered_site, "PORT ADMIN 204\n", "PORT", ALL, "ws12", "204"},
+        {"PORT USER 4\n", layered_site, "PORT ADMIN 204\n", "PORT", SITE, "ws12", "104"},
+        {"PORT USER 4\n", layered_site, "PORT ADMIN 204\n", "PORT", SYS, "ws12", "4"},
+        {"PORT USER 4\n", layered_site, "PORT ADMIN 204\n", "PORT", 3, "ws12", "status -4999",
+         "IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 3."},
+        // An entry without values hides the lower domains.
+        {nullptr, layered_site, "PORT USER\n", "PORT", ALL, "ws12", "status -4984"},
+        // A host-qualified name wins for its host only, in any case.
+        {nullptr, hosts, nullptr, "PORT", ALL, "ws12", "4104"}, {nullptr, hosts, nullptr, "PORT", ALL, "WS12", "4104"},
+        {nullptr, hosts, nullptr, "PORT", ALL, "ws13", "104"},
+        // A plain user entry hides a host-qualified site entry.
+        {"ws12.PORT USER 9\n", "ws12.PORT USER 4104\n", "PORT USER 204\n", "PORT", ALL, "ws12", "204"},
+        {"ws12.PORT USER 9\n", "ws12.PORT USER 4104\n", "PORT USER 204\n", "PORT", SITE, "ws12", "4104"},
+        {"ws12.PORT USER 9\n", "ws12.PORT USER 4104\n", "PORT USER 204\n", "PORT", SYS, "ws12", "9"},
+        // A host-group entry applies to every host of its term, after the host's own name.
+        {nullptr, groups, nullptr, "PORT_A", ALL, "ws12", "5104"}, {nullptr, groups, nullptr, "PORT_A", ALL, "ws13", "6104"},
+        {nullptr, groups, nullptr, "PORT_A", ALL, "ct1", "104"},
+        // Without the host-group behavior the group entry is never tried.
+        {nullptr, "$READING.PORT USER 5104\nPORT USER 104\n", nullptr, "PORT", ALL, "ws12", "104"},
+        // A strict host-group lookup refuses two matches.
+        {nullptr, strict, nullptr, "MODE", ALL, "ws12", "fast"}, {nullptr, strict, nullptr, "MODE", ALL, "ct1", "slow"},
+        // Without the strict bit the first term listed for the host wins.
+        {nullptr, "$CT_ROOM.PORT_B USER c\n$READING.PORT_B USER r\n", nullptr, "port_b", ALL, "ws13", "r"},
+        {nullptr, strict, nullptr, "MODE", ALL, "ws13", "status -4983",
+         "IN 'cf' INFORM 'log' TITLE 'GET': ERROR SITE variable \"MODE\" ambiguous multiple matches including "
+         "\"SITE.$CT_ROOM.MODE\": -4983."},
+        // A name-group entry applies to every element of its term.
+        {nullptr, names, nullptr, "ws13.SPEED", ALL, "ws12", "10"}, {nullptr, names, nullptr, "WS12.speed", ALL, "ws12", "10"},
+        {nullptr, names, nullptr, "ct1.SPEED", ALL, "ws12", "30"},
+        {nullptr, names, nullptr, "ws99.SPEED", ALL, "ws12", "status -5000"},
+        {nullptr, names, nullptr, ".SPEED", ALL, "ws12", "status -5000"},
+        // Values expand with suffixes and lists.
+        {nullptr, expanding, nullptr, "SERVERS", ALL, "ws12", "ws13:4104|ct1:4104|$HOME|alpha"},
+        {nullptr, expanding, nullptr, "HOSTS", ALL, "ws12", "ws12|ws13|ws13:1|ct1:1"},
+        {nullptr, expanding, nullptr, "PLAIN", ALL, "ws12", "$READING"},
+        {nullptr, "SERVERS USER $READING\n", nullptr, "SERVERS", ALL, "ws12", "status -1",
+         "IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Do not know how to expand \"$READING\"."},
+        // Host names with full stops find their entries; the key is also host ws12 with the name lab.PORT.
+        {nullptr, dotted, nullptr, "PORT", ALL, "ws12.lab", "1"}, {nullptr, dotted, nullptr, "PORT", ALL, "lab", "2"},
+        {nullptr, dotted, nullptr, "PORT", ALL, "ws13", "3"}, {nullptr, dotted, nullptr, "PORT", ALL, "", "4"},
+        {nullptr, dotted, nullptr, "lab.PORT", ALL, "ws12", "1"}, {nullptr, dotted, nullptr, "lab.PORT", ALL, "ws13", "2"},
+        {nullptr, dotted, nullptr, "ws12", ALL, "ws13", "status -5000"},
+    };
+    for (const Lookup &l : lookups) {
+        SCOPED_TRACE(std::string(l.site) + "for " + l.name + " on " + l.host + " in " + std::to_string(l.domain));
+        cf_term();
+        sys(l.sys ? l.sys : "");
+        site(l.site);
+        user(l.user ? l.user : "");
+        start();
+        trace_.clear();
+        EXPECT_EQ(l.expected, get(l.name, l.domain, l.host));
+        EXPECT_EQ(l.error ? l.error : "", trace_.errors().empty() ? "" : trace_.errors()[0]);
+    }
+    // The level of the entry found comes back too.
     int level = -1, count = 0;
     char *values[cf_MAX_VALUES];
+    cf_term();
+    sys("");
+    user("PORT ADMIN 204\n");
+    start();
     ASSERT_EQ(0, cf_get(cf_DOMAIN_ALL, "viewer", "port", &level, &count, values));
     EXPECT_EQ(cf_ADMIN_PRIV, level);
     EXPECT_EQ(0, cf_free(values, count));
 }
+
+// ---- Layering ----
 
 TEST_F(ConfigLookupTest, OneDomainLookupDoesNotDescend) {
     site("PORT USER 104\n");
@@ -125,26 +196,11 @@ TEST_F(ConfigLookupTest, OneDomainLookupDoesNotDescend) {
     EXPECT_EQ("status -4999", get("PORT", 3));
 }
 
-TEST_F(ConfigLookupTest, EntryWithoutValuesHidesLowerDomains) {
-    site("PORT USER 104\n");
-    user("PORT USER\n");
-    start();
-    char *values[cf_MAX_VALUES];
-    int count = -1;
-    EXPECT_EQ(cf_NO_VALUES, cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &count, values));
-    EXPECT_EQ(0, count);
-    EXPECT_TRUE(trace_.errors().empty());
-}
-
 // ---- Host-qualified names, host groups, name groups ----
 
-TEST_F(ConfigLookupTest, HostQualifiedNameWinsForItsHostOnly) {
+TEST_F(ConfigLookupTest, PrefixedTableLookupTakesTheHostGiven) {
     site("ws12.PORT USER 4104\nPORT USER 104\n");
     start();
-    EXPECT_EQ("4104", get("PORT", cf_DOMAIN_ALL, "ws12"));
-    EXPECT_EQ("4104", get("PORT", cf_DOMAIN_ALL, "WS12"));
-    EXPECT_EQ("104", get("PORT", cf_DOMAIN_ALL, "ws13"));
-
     char *values[cf_MAX_VALUES];
     int count = 0;
     ASSERT_EQ(0, cf_get_from_table_with_prefix(table(), nullptr, cf_DOMAIN_ALL, "PORT", nullptr,
@@ -155,16 +211,6 @@ TEST_F(ConfigLookupTest, HostQualifiedNameWinsForItsHostOnly) {
                                                &count, values));
     EXPECT_STREQ("4104", values[0]);
     cf_free(values, count);
-}
-
-TEST_F(ConfigLookupTest, PlainUserEntryHidesHostQualifiedSiteEntry) {
-    site("ws12.PORT USER 4104\n");
-    user("PORT USER 204\n");
-    sys("ws12.PORT USER 9\n");
-    start();
-    EXPECT_EQ("204", get("PORT", cf_DOMAIN_ALL, "ws12"));
-    EXPECT_EQ("4104", get("PORT", cf_DOMAIN_SITE, "ws12"));
-    EXPECT_EQ("9", get("PORT", cf_DOMAIN_SYS, "ws12"));
 }
 
 TEST_F(ConfigLookupTest, LocalHostComesBackAfterEveryHostCall) {
@@ -182,41 +228,6 @@ TEST_F(ConfigLookupTest, LocalHostComesBackAfterEveryHostCall) {
                                         31, nullptr));
     EXPECT_STREQ("104", buffer);
     EXPECT_STREQ("ws12", orv_cfmodule_testing_current_host());
-}
-
-TEST_F(ConfigLookupTest, HostGroupEntryAppliesToEveryHostOfTheTerm) {
-    site("$READING.PORT_A USER 5104\nPORT_A USER 104\nws13.PORT_A USER 6104\n");
-    start();
-    EXPECT_EQ("5104", get("PORT_A", cf_DOMAIN_ALL, "ws12"));
-    EXPECT_EQ("6104", get("PORT_A", cf_DOMAIN_ALL, "ws13"));  // own name first
-    EXPECT_EQ("104", get("PORT_A", cf_DOMAIN_ALL, "ct1"));
-    // Without the host-group behavior the group entry is never tried.
-    site("$READING.PORT USER 5104\nPORT USER 104\n");
-    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
-    EXPECT_EQ("104", get("PORT", cf_DOMAIN_ALL, "ws12"));
-}
-
-TEST_F(ConfigLookupTest, StrictHostGroupLookupRefusesTwoMatches) {
-    site("$READING.MODE USER fast\n$CT_ROOM.MODE USER slow\n");
-    start();
-    EXPECT_EQ("fast", get("MODE", cf_DOMAIN_ALL, "ws12"));
-    EXPECT_EQ("slow", get("MODE", cf_DOMAIN_ALL, "ct1"));
-    EXPECT_TRUE(trace_.errors().empty());
-    EXPECT_EQ("status -4983", get("MODE", cf_DOMAIN_ALL, "ws13"));
-    ASSERT_EQ(1u, trace_.errors().size());
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'GET': ERROR SITE variable \"MODE\" ambiguous multiple "
-              "matches including \"SITE.$CT_ROOM.MODE\": -4983.",
-              trace_.errors()[0]);
-}
-
-TEST_F(ConfigLookupTest, NameGroupEntryAppliesToEveryElementOfTheTerm) {
-    site("$READING.SPEED USER 10\nct1.SPEED USER 30\n");
-    start();
-    EXPECT_EQ("10", get("ws13.SPEED"));
-    EXPECT_EQ("10", get("WS12.speed"));
-    EXPECT_EQ("30", get("ct1.SPEED"));
-    EXPECT_EQ("status -5000", get("ws99.SPEED"));
-    EXPECT_EQ("status -5000", get(".SPEED"));
 }
 
 TEST_F(ConfigLookupTest, BadTermDefinitionFailsTheGroupLookup) {
@@ -237,30 +248,6 @@ TEST_F(ConfigLookupTest, BadTermDefinitionFailsTheGroupLookup) {
 }
 
 // ---- Value expansion ----
-
-TEST_F(ConfigLookupTest, ValuesExpandWithSuffixesAndLists) {
-    site("SERVERS USER $CT_ROOM:4104 $$HOME alpha\n"
-         "HOSTS USER $READING $ct_room:1\n"
-         "PLAIN USER $READING\n");
-    start();
-    EXPECT_EQ("ws13:4104|ct1:4104|$HOME|alpha", get("SERVERS"));
-    EXPECT_EQ("ws12|ws13|ws13:1|ct1:1", get("HOSTS"));
-    EXPECT_EQ("$READING", get("PLAIN"));
-    char buffer[64];
-    ASSERT_EQ(0, cf_get_string(cf_DOMAIN_ALL, "viewer", "SERVERS", nullptr, buffer, 63, nullptr));
-    EXPECT_STREQ("ws13:4104\nct1:4104\n$HOME\nalpha", buffer);
-}
-
-TEST_F(ConfigLookupTest, FailedExpansionGivesNoValues) {
-    site("SERVERS USER $READING\n");
-    start();
-    EXPECT_EQ("status -1", get("SERVERS"));
-    ASSERT_EQ(2u, trace_.errors().size());
-    EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Do not know how to expand "
-              "\"$READING\".",
-              trace_.errors()[0]);
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE '': Could not get values.", trace_.errors()[1]);
-}
 
 // ---- Typed lookups ----
 
@@ -575,19 +562,6 @@ TEST_F(ConfigLookupTest, RefreshedGroupHoldsExactlyTheNewEntries) {
     EXPECT_EQ("status -5000", get("HOST"));
     EXPECT_EQ("n|m", get("NEW"));
     EXPECT_STREQ("SITE.NEW,SITE.PORT,SITE.SPEED", orv_cftest_value_keys(table()));
-}
-
-TEST_F(ConfigLookupTest, HostNamesWithFullStopsFindTheirEntries) {
-    site("ws12.lab.PORT USER 1\nlab.PORT USER 2\nPORT USER 3\n.PORT USER 4\n");
-    start();
-    EXPECT_EQ("1", get("PORT", cf_DOMAIN_ALL, "ws12.lab"));
-    EXPECT_EQ("2", get("PORT", cf_DOMAIN_ALL, "lab"));
-    EXPECT_EQ("3", get("PORT", cf_DOMAIN_ALL, "ws13"));
-    EXPECT_EQ("4", get("PORT", cf_DOMAIN_ALL, ""));
-    // The same key is also host ws12 with the name lab.PORT.
-    EXPECT_EQ("1", get("lab.PORT", cf_DOMAIN_ALL, "ws12"));
-    EXPECT_EQ("2", get("lab.PORT", cf_DOMAIN_ALL, "ws13"));
-    EXPECT_EQ("status -5000", get("ws12", cf_DOMAIN_ALL, "ws13"));
 }
 
 TEST_F(ConfigLookupTest, RestartedModuleReadsTheGroupAgainInAnySpelling) {

@@ -118,7 +118,7 @@ TEST_F(ConfigModuleTest, UserFileNameCarriesUserAndUserDomain) {
     EXPECT_EQ("1", get("PORT"));
 }
 
-TEST_F(ConfigModuleTest, BehaviorFileThatCannotBeReadFailsTheStart) {
+TEST_F(ConfigModuleTest, BehaviorFileThatIsMissingOrCannotBeReadFailsTheStart) {
     write("sys/data/cf/behavior.plist", "{ viewer = { default = zz; }; }");
     EXPECT_EQ(cf_BEHAVIOR_FILE, cf_init_ex("jdoe", "RAD"));
     EXPECT_EQ(0, cf_is_init());
@@ -127,16 +127,15 @@ TEST_F(ConfigModuleTest, BehaviorFileThatCannotBeReadFailsTheStart) {
     int count = 0;
     EXPECT_EQ(cf_NOT_INIT, cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &count, values));
 
+    {
+        ScopedEnv data("ORV_SYS_DATA_PATH", dir_ / "nowhere");
+        EXPECT_EQ(cf_BEHAVIOR_FILE, cf_init(nullptr));
+        EXPECT_EQ(0, cf_is_init());
+    }
     // Once repaired, the next start reads it again.
     write("sys/data/cf/behavior.plist", Behaviors);
     EXPECT_EQ(0, cf_init("jdoe"));
     EXPECT_EQ(1, cf_is_init());
-}
-
-TEST_F(ConfigModuleTest, MissingBehaviorFileFailsTheStart) {
-    ScopedEnv data("ORV_SYS_DATA_PATH", dir_ / "nowhere");
-    EXPECT_EQ(cf_BEHAVIOR_FILE, cf_init(nullptr));
-    EXPECT_EQ(0, cf_is_init());
 }
 
 TEST_F(ConfigModuleTest, TermEndsEverythingAndIsAlwaysZero) {
@@ -164,12 +163,9 @@ TEST_F(ConfigModuleTest, PrivilegeLevelsAreCheckedAndNamed) {
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid permission: 4", trace_.errors()[1]);
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid permission: -1", trace_.errors()[2]);
 
-    EXPECT_STREQ("cf_USER_PRIV", cf_get_perm_description(0));
-    EXPECT_STREQ("cf_ADMIN_PRIV", cf_get_perm_description(1));
-    EXPECT_STREQ("cf_INST_PRIV", cf_get_perm_description(2));
-    EXPECT_STREQ("cf_SYS_PRIV", cf_get_perm_description(3));
-    EXPECT_STREQ("Unknown-Priv-Level", cf_get_perm_description(7));
-    EXPECT_STREQ("Unknown-Priv-Level", cf_get_perm_description(-1));
+    const char *const names[] = {"Unknown-Priv-Level", "cf_USER_PRIV", "cf_ADMIN_PRIV", "cf_INST_PRIV", "cf_SYS_PRIV",
+                                 "Unknown-Priv-Level"};
+    for (int level = -1; level <= 4; ++level) EXPECT_STREQ(names[level + 1], cf_get_perm_description(level)) << level;
 }
 
 TEST_F(ConfigModuleTest, SearchPathComesFromTheStandardDirectories) {
@@ -182,9 +178,8 @@ TEST_F(ConfigModuleTest, SearchPathComesFromTheStandardDirectories) {
               trace_.errors()[0]);
 
     ASSERT_EQ(0, cf_init(nullptr));
-    EXPECT_STREQ((dir_ / "sys/config").c_str(), cf_path(cf_DOMAIN_SYS));
-    EXPECT_STREQ((dir_ / "site/config").c_str(), cf_path(cf_DOMAIN_SITE));
-    EXPECT_STREQ((dir_ / "user/config").c_str(), cf_path(cf_DOMAIN_USER));
+    for (const auto &[domain, folder] : {std::pair{cf_DOMAIN_SYS, "sys"}, {cf_DOMAIN_SITE, "site"}, {cf_DOMAIN_USER, "user"}})
+        EXPECT_STREQ((dir_ / folder + "/config").c_str(), cf_path(domain));
     EXPECT_EQ(nullptr, cf_path(cf_DOMAIN_ALL));
     EXPECT_EQ(cf_BAD_DOMAIN, cf_set_path(cf_DOMAIN_ALL, "/x"));
     EXPECT_EQ(cf_BAD_DOMAIN, cf_set_path(-1, "/x"));

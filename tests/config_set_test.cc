@@ -79,6 +79,7 @@ struct Edit {
     int status;
     const char *after;
     bool remove = false;
+    const char *refused_below = nullptr;  // the level named by the refusal
 };
 
 TEST_F(ConfigSetTest, SingleEntryEditsKeepEverythingElseByteForByte) {
@@ -96,14 +97,14 @@ TEST_F(ConfigSetTest, SingleEntryEditsKeepEverythingElseByteForByte) {
         {"A USER 1\nPORT USER 1 \\\n\n\t2\n# c\nport USER 3\nB USER b\nPORT USER\n", "PORT", {}, 0,
          "A USER 1\n# c\nB USER b\n", true},
         {"A USER 1\n# c\n", "PORT", {}, cf_NOT_FOUND, "A USER 1\n# c\n", true},
-        {"PORT ADMIN\nB USER b\n", "PORT", {"1"}, cf_INSUF_PRIV, "PORT ADMIN\nB USER b\n"},
+        {"PORT ADMIN\nB USER b\n", "PORT", {"1"}, cf_INSUF_PRIV, "PORT ADMIN\nB USER b\n", false, "ADMIN"},
         // A file ending inside a continued entry stops the search.
         {"A USER 1\nB USER v \\\n", "A", {"2"}, 0, "A\tUSER\t2\nB USER v \\\n"},
         // The search resumes where the previous one stopped, but a later, lower
         // entry of a name never unlocks the first one.
-        {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "B", {"x"}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n"},
-        {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "A", {"x"}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n"},
-        {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "A", {}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", true},
+        {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "B", {"x"}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", false, "SYS"},
+        {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "A", {"x"}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", false, "SYS"},
+        {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "A", {}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", true, "SYS"},
     };
     start();
     for (const Edit &e : edits) {
@@ -113,9 +114,12 @@ TEST_F(ConfigSetTest, SingleEntryEditsKeepEverythingElseByteForByte) {
         EXPECT_EQ(e.status, e.remove ? cf_rm(cf_DOMAIN_SITE, "viewer", e.name) : set(cf_DOMAIN_SITE, e.name, e.values));
         EXPECT_EQ(e.after, site_text());
         EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
-        if (e.status != cf_INSUF_PRIV) {
-            EXPECT_EQ(0u, trace_.errors().size());
-        }
+        std::vector<std::string> errors;
+        if (e.refused_below)
+            errors.push_back(std::string("IN 'cf' INFORM 'log' TITLE 'INSUF_PRIV': Insufficient privilege to change "
+                                         "parameter \"") + e.name + (e.remove ? "\"." : "\"") + "\n\t privilege level cf_" +
+                             e.refused_below + "_PRIV is required");
+        EXPECT_EQ(errors, trace_.errors());
     }
     // The value-less entry is found, and removed by a caller of its level.
     site("PORT ADMIN\nB USER b\n");
@@ -380,8 +384,9 @@ protected:
 };
 
 TEST_F(ConfigSaveTest, SaveKeepsCommentsOrderAndUnknownEntriesAndAppendsNewOnes) {
+    // An entry with the empty name is an entry like any other, and no comment.
     site("# viewer\r\n\nPORT  user   104\n\"Window Title\" USER \"Main viewer\"\n"
-         "BAD ROOT 1\nLIST USER a \\\n  b\n# end\n");
+         "BAD ROOT 1\nLIST USER a \\\n  b\n# end\n\"\"  USER  e\n");
     start();
     ORVConfigurationTable *table = read_site();
     ASSERT_NE(nullptr, table);
@@ -391,7 +396,7 @@ TEST_F(ConfigSaveTest, SaveKeepsCommentsOrderAndUnknownEntriesAndAppendsNewOnes)
     ASSERT_EQ(0, cf_set_from_table(&table, cf_DOMAIN_USER, "Other", 0, 2, two));
     ASSERT_EQ(0, cf_save_domain_with_table(table, cf_DOMAIN_SITE, "viewer"));
     EXPECT_EQ("# viewer\n\nPORT\tUSER\t104\n\"Window Title\"\tUSER\t\"Main viewer\"\n"
-              "BAD ROOT 1\nLIST\tUSER\ta b\n# end\nALPHA\tUSER\t1 2\nZETA\tADMIN\t\"z z\"\n",
+              "BAD ROOT 1\nLIST\tUSER\ta b\n# end\n\"\"\tUSER\te\nALPHA\tUSER\t1 2\nZETA\tADMIN\t\"z z\"\n",
               site_text());
     cf_free_table(&table);
 }

@@ -320,10 +320,25 @@ TEST_F(ConfigShareTest, NameLeftByAnExporterThatEndedIsTakenOver) {
     EXPECT_FALSE(region_exists(name));
 }
 
-TEST_F(ConfigShareTest, ForkedChildDoesNotRemoveItsParentsRegion) {
-    const std::string name = share();
+// ---- The region ----
+
+TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
+    // The share name is cleaned for the system.
+    const std::string name = share() + "_a_b_c";
+    shares_.push_back(name);
     ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, export_groups(name));
+    ASSERT_EQ(0, export_groups(name.substr(0, name.size() - 6) + " a/b:c"));
+    EXPECT_TRUE(orv_cfshare_testing_holds_region());
+
+    const Bytes bytes = region_bytes(name);
+    ASSERT_GT(bytes.size(), 8u);
+    const std::uint32_t length = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    EXPECT_EQ(bytes.size(), length + 4u);
+    EXPECT_EQ(text_bytes("ORVA"), Bytes(bytes.begin() + 4, bytes.begin() + 8));
+    EXPECT_TRUE(trace_.traced("Successfully write the config table blob to the File Mapping object (Bytes=" +
+                              std::to_string(length) + ")"));
+
+    // A forked child that closes does not remove its parent's region.
     const pid_t child = fork();
     if (child == 0) {
         cf_close_file_mapping();
@@ -331,27 +346,7 @@ TEST_F(ConfigShareTest, ForkedChildDoesNotRemoveItsParentsRegion) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    EXPECT_TRUE(region_exists(name));
     EXPECT_TRUE(orv_cfshare_testing_holds_region());
-}
-
-// ---- The region ----
-
-TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
-    const std::string name = share();
-    ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, export_groups(name));
-    EXPECT_TRUE(orv_cfshare_testing_holds_region());
-
-    const Bytes bytes = region_bytes(name);
-    ASSERT_GT(bytes.size(), 8u);
-    const std::uint32_t length =
-        bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    EXPECT_EQ(bytes.size(), length + 4u);
-    EXPECT_EQ(text_bytes("ORVA"), Bytes(bytes.begin() + 4, bytes.begin() + 8));
-    EXPECT_TRUE(trace_.traced("Successfully write the config table blob to the File Mapping object "
-                              "(Bytes=" + std::to_string(length) + ")"));
-
     // Ending the module does not give up the region; closing does, and
     // closing twice is harmless.
     cf_term();
@@ -359,17 +354,6 @@ TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
     cf_close_file_mapping();
     cf_close_file_mapping();
     EXPECT_FALSE(region_exists(name));
-}
-
-TEST_F(ConfigShareTest, ShareNameIsCleanedForTheSystem) {
-    const std::string name = share();
-    const std::string given = name + " a/b:c";
-    shares_.push_back(name + "_a_b_c");
-    ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, cf_export_config_tables_to_file_mapping(given.c_str(), nullptr, 0));
-    EXPECT_TRUE(region_exists(name + "_a_b_c"));
-    cf_close_file_mapping();
-    EXPECT_FALSE(region_exists(name + "_a_b_c"));
 }
 
 TEST_F(ConfigShareTest, ExportKeepsBehaviorTablesAndSkipsUnreadableGroups) {
@@ -549,12 +533,14 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
         EXPECT_EQ(c.blob ? "999" : "104", get("viewer", "PORT"));
         EXPECT_TRUE(region_exists(name));
     }
-    // Until the module ends: the next start caches again.
+    // Until the module ends: the next start caches again, and refreshes read the files.
     cf_term();
     ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ("104", get("viewer", "PORT"));
     dir_.write("site/config/viewer.site", "PORT\tUSER\t999\n");
     EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ("999", get("viewer", "PORT"));
 }
 
 // ---- Tables built on first use ----
@@ -613,30 +599,15 @@ TEST_F(ConfigShareTest, GroupsBuiltOnFirstUseMatchTheTablesReadAtOnce) {
     EXPECT_EQ(viewer, cf::cached_table("viewer"));
     EXPECT_EQ("fast", get("reading", "MODE"));
     EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
-}
 
-TEST_F(ConfigShareTest, GroupsNeverAskedForGoWithTheModule) {
-    ASSERT_EQ(0, cf_init(nullptr));
-    const std::string exported = share();
-    ASSERT_EQ(0, export_groups(exported));
-    const Bytes region = region_bytes(exported);
-    cf_close_file_mapping();
-    cf_term();
-
-    const std::string name = share();
-    write_region(name, region);
-    ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    // Groups never asked for go with the module: the next start reads its files.
     dir_.write("site/config/viewer.site", "PORT\tUSER\t777\n");
     dir_.write("site/config/reading.site", "MODE\tADMIN\tslow\n");
-    EXPECT_EQ("fast", get("reading", "MODE"));
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
     cf_term();
-
-    // The next start reads its files: nothing of the import is left.
     ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ("777", get("viewer", "PORT"));
     EXPECT_EQ("slow", get("reading", "MODE"));
-
     // A second import replaces groups not built yet as well as built ones.
     ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
     ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));

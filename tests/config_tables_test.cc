@@ -68,36 +68,21 @@ TEST(PatternMatchTest, StarsMatchWithoutBacktrackingOrRegardToCase) {
 
 // ---- Behaviors and the save rule ----
 
-TEST(BehaviorTest, PatternGivesBehaviorAndOtherNamesTheGroupBehavior) {
-    Table t(0x20, {"PORT_*"}, {0x30});
-    EXPECT_EQ(orv_cftest_behavior_for_name(t, "port_a"), 0x30u);
-    EXPECT_EQ(orv_cftest_behavior_for_name(t, "PORTX"), 0x20u);
-}
-
-TEST(BehaviorTest, ExactEntryWinsOverPattern) {
-    Table t(0x20, {"PORT_*", "port_b"}, {0x30, 0x22});
-    EXPECT_EQ(orv_cftest_behavior_for_name(t, "Port_B"), 0x22u);
-    unsigned cached = 0;
-    EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORT_B", &cached));
-}
-
-TEST(BehaviorTest, MatchesAreCachedPerNameAndFailuresAreNot) {
-    Table t(0x20, {"PORT_*"}, {0x30});
+TEST(BehaviorTest, ExactEntriesThenPatternsThenTheGroupAndOnlyMatchesAreCached) {
+    Table t(0x20, {"PORT_*", "port_b"}, {0x30, 0x22}), plain(0x20, {"PORT_A"}, {0x30});
     unsigned cached = 0;
     EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORT_A", &cached));
-    orv_cftest_behavior_for_name(t, "port_a");
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "port_a"), 0x30u);
     ASSERT_TRUE(orv_cftest_cached_behavior(t, "PORT_A", &cached));
     EXPECT_EQ(cached, 0x30u);
-    orv_cftest_behavior_for_name(t, "OTHER");
-    EXPECT_FALSE(orv_cftest_cached_behavior(t, "OTHER", &cached));
-}
-
-TEST(BehaviorTest, TableWithoutWildcardsNeverConsultsTheMatcher) {
-    Table t(0x20, {"PORT_A"}, {0x30});
-    EXPECT_FALSE(orv_cftest_has_wildcards(t));
-    EXPECT_EQ(orv_cftest_behavior_for_name(t, "PORT_B"), 0x20u);
-    unsigned cached = 0;
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "Port_B"), 0x22u);
     EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORT_B", &cached));
+    EXPECT_EQ(orv_cftest_behavior_for_name(t, "PORTX"), 0x20u);
+    EXPECT_FALSE(orv_cftest_cached_behavior(t, "PORTX", &cached));
+    // A table without wildcards never consults the matcher.
+    EXPECT_FALSE(orv_cftest_has_wildcards(plain));
+    EXPECT_EQ(orv_cftest_behavior_for_name(plain, "PORT_B"), 0x20u);
+    EXPECT_FALSE(orv_cftest_cached_behavior(plain, "PORT_B", &cached));
 }
 
 TEST(BehaviorTest, SaveIsAllowedOnlyWhenEveryBehaviorIsPlainHost) {
@@ -112,59 +97,43 @@ TEST(BehaviorTest, SaveIsAllowedOnlyWhenEveryBehaviorIsPlainHost) {
 
 // ---- Variables and keys ----
 
-TEST(TableVariablesTest, KeysAreFoundWithoutRegardToCase) {
+TEST(TableVariablesTest, KeysIgnoreCaseAndSetsResetsAndRemovalsFollow) {
     Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
+    EXPECT_FALSE(orv_cftest_has_variables(t));
     set(t, "USER.ws12.Port", "ws12.Port", 1, {"4104"});
-    ASSERT_NE(orv_cftest_variable_text(t, "user.ws12.port"), nullptr);
+    EXPECT_TRUE(orv_cftest_has_variables(t));
     EXPECT_STREQ(orv_cftest_variable_text(t, "user.ws12.port"), "ws12.Port 1 [4104]");
     EXPECT_STREQ(orv_cftest_value_keys(t), "USER.WS12.PORT");
     EXPECT_EQ(orv_cftest_variable_text(t, "SITE.WS12.PORT"), nullptr);
-}
-
-TEST(TableVariablesTest, HasVariablesFollowsResetAndFirstSet) {
-    Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
-    EXPECT_FALSE(orv_cftest_has_variables(t));
-    EXPECT_EQ(orv_cftest_variable_text(t, "SITE.X"), nullptr);
-    set(t, "SITE.X", "X", 0, {"1"});
-    EXPECT_TRUE(orv_cftest_has_variables(t));
     orv_cftest_reset_variables(t);
     EXPECT_FALSE(orv_cftest_has_variables(t));
-    EXPECT_EQ(orv_cftest_variable_text(t, "SITE.X"), nullptr);
-    // Removing the only variable leaves a filled but empty table.
+    EXPECT_EQ(orv_cftest_variable_text(t, "USER.WS12.PORT"), nullptr);
+    // A later set replaces, and missing fields stay missing.
     set(t, "SITE.X", "X", 0, {"1"});
+    orv_cftest_set_variable(t, "site.x", "x", -1, nullptr, -1, 1);
+    EXPECT_STREQ(orv_cftest_variable_text(t, "SITE.X"), "x - [none] new");
+    // Removing the only variable leaves a filled but empty table.
     EXPECT_TRUE(orv_cftest_remove_variable(t, "site.x"));
     EXPECT_FALSE(orv_cftest_remove_variable(t, "site.x"));
     EXPECT_TRUE(orv_cftest_has_variables(t));
 }
 
-TEST(TableVariablesTest, LaterSetReplacesAndMissingFieldsStayMissing) {
-    Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
-    set(t, "SITE.X", "X", 0, {"1"});
-    orv_cftest_set_variable(t, "site.x", "x", -1, nullptr, -1, 1);
-    EXPECT_STREQ(orv_cftest_variable_text(t, "SITE.X"), "x - [none] new");
-}
-
 // ---- Name listings ----
 
-TEST(NameListingTest, UniqueNamesWithAndWithoutHost) {
+TEST(NameListingTest, UniqueNamesWithAndWithoutHostHideDeeperNamesBehindTheirTail) {
     Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
+    EXPECT_STREQ(orv_cftest_unique_names(t, 0), "");
     set(t, "SITE.PORT", "Port", 0, {"1"});
     set(t, "USER.PORT", "PORT", 0, {"2"});
     set(t, "SITE.WS12.PORT", "ws12.PORT", 0, {"3"});
     set(t, "SITE.WS12.MODE", "ws12.mode", 0, {"4"});
     set(t, "SITE.$READ.PORT", "$READ.PORT", 0, {"5"});
-    EXPECT_STREQ(orv_cftest_unique_names(t, 0), "PORT,WS12.MODE");
-    EXPECT_STREQ(orv_cftest_unique_names(t, 1), "PORT,WS12.MODE,WS12.PORT");
-}
-
-TEST(NameListingTest, DeeperNamesAreHiddenByTheirShorterTail) {
-    Table t(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
     set(t, "SITE.A.B.C", "a.b.c", 0, {});
     set(t, "SITE.B.C", "b.c", 0, {});
     set(t, "SITE.X.Y.Z", "x.y.z", 0, {});
-    EXPECT_STREQ(orv_cftest_unique_names(t, 0), "B.C,X.Y.Z");
-    Table empty(orv_cftest_table_create(0x20, nullptr, nullptr, -1));
-    EXPECT_STREQ(orv_cftest_unique_names(empty, 0), "");
+    EXPECT_STREQ(orv_cftest_unique_names(t, 0), "B.C,PORT,WS12.MODE,X.Y.Z");
+    // With hosts every qualified name stays.
+    EXPECT_STREQ(orv_cftest_unique_names(t, 1), "A.B.C,B.C,PORT,WS12.MODE,WS12.PORT,X.Y.Z");
 }
 
 TEST(NameListingTest, NameSortOrdersByCountThenFromTheLastComponent) {

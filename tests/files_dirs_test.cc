@@ -82,25 +82,27 @@ TEST_F(RemoveTest, LinksOutOfTheTreeAreRemovedNotFollowed) {
     EXPECT_EQ(read_file(outside / "precious/data.txt"), "keep me");
 }
 
-TEST_F(RemoveTest, RootAndEmptyPathsAreRefused) {
-    EXPECT_EQ(ut_remove_path("/"), -9998);
-    EXPECT_EQ(ut_remove_path("C:\\"), -9998);
-    EXPECT_EQ(ut_remove_path(""), -9998);
-    EXPECT_EQ(ut_remove_path(nullptr), -9998);
-    EXPECT_EQ(ut_remove_path("/tmp/.."), -9998);
-    const std::vector<std::string> e = errors();
-    ASSERT_EQ(e.size(), 5u);
-    EXPECT_THAT(e[0], HasSubstr("ut_remove_path_ex_with_handler (\"/\") refuses to remove the root directory."));
-    EXPECT_THAT(e[2], HasSubstr("Cannot cannot remove \"\" path."));
-    EXPECT_THAT(e[3], HasSubstr("path argument is NULL"));
-    EXPECT_THAT(e[4], HasSubstr("refuses to remove the root directory."));
-}
-
-TEST_F(RemoveTest, MissingFileAndMissingDirectoryCodes) {
-    EXPECT_EQ(ut_remove_path((dir_ / "none").c_str()), 2);
-    EXPECT_EQ(ut_remove_path((dir_ / "nodir/none").c_str()), 3);
-    ASSERT_EQ(errors().size(), 2u);
-    EXPECT_THAT(errors()[0], HasSubstr("The specified file (" + (dir_ / "none") + ") does not exist."));
+TEST_F(RemoveTest, RootEmptyAndMissingPathsAreRefusedWithTheirCodes) {
+    const std::string none = dir_ / "none", nodir = dir_ / "nodir/none";
+    const struct {
+        const char *path;
+        int code;
+        std::string error;
+    } cases[] = {
+        {"/", -9998, "ut_remove_path_ex_with_handler (\"/\") refuses to remove the root directory."},
+        {"C:\\", -9998, "refuses to remove the root directory."},
+        {"", -9998, "Cannot cannot remove \"\" path."},
+        {nullptr, -9998, "path argument is NULL"},
+        {"/tmp/..", -9998, "refuses to remove the root directory."},
+        {none.c_str(), 2, "The specified file (" + none + ") does not exist."},
+        {nodir.c_str(), 3, ""},
+    };
+    for (const auto &c : cases) {
+        trace_.clear();
+        EXPECT_EQ(ut_remove_path(c.path), c.code) << (c.path ? c.path : "null");
+        ASSERT_EQ(errors().size(), 1u);
+        EXPECT_THAT(errors()[0], HasSubstr(c.error));
+    }
 }
 
 TEST_F(RemoveTest, ReadOnlyFilesAndDirectoriesInsideAreRemoved) {
@@ -238,6 +240,8 @@ TEST_F(DirOpsTest, TreeCopyKeepsContentsEmptyDirectoriesModesAndLinks) {
     TempDir outside;
     outside.write("big/secret", "outside data");
     dir_.write("src/a.txt", "alpha");
+    const std::string longest(255, 'n');
+    dir_.write("src/" + longest, "");
     dir_.write("src/sub/b.bin", std::string("\0\1\2binary", 9));
     dir_.write("src/sub/deeper/c", std::string(200000, 'c'));
     ASSERT_EQ(::mkdir((dir_ / "src/empty").c_str(), 0755), 0);
@@ -264,7 +268,7 @@ TEST_F(DirOpsTest, TreeCopyKeepsContentsEmptyDirectoriesModesAndLinks) {
     for (const std::size_t length : lengths)
         EXPECT_EQ(link_target(dir_ / "long-copy/l" + std::to_string(length)), std::string(length, 't'));
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
-              (std::set<std::string>{"a.txt", "b.bin", "c", "rel", "out"}));
+              (std::set<std::string>{"a.txt", "b.bin", "c", "rel", "out", longest}));
 
     // Copying again into the same tree collides with the first file copied.
     names.clear();
@@ -297,20 +301,22 @@ TEST_F(DirOpsTest, ListingHandleReadsToTheEndAndListsSorted) {
     dir_.write("l/b", "");
     dir_.write("l/a", "");
     dir_.write("l/C/x", "");
+    const std::string longest(255, 'n');  // names of the longest length come back whole
+    dir_.write("l/" + longest, "");
     ut_native_dir *handle = ut_native_opendir((dir_ / "l").c_str());
     ASSERT_NE(handle, nullptr);
     std::set<std::string> read;
     while (const char *name = ut_native_readdir(handle)) read.insert(name);
-    EXPECT_EQ(read, (std::set<std::string>{"C", "a", "b"}));
+    EXPECT_EQ(read, (std::set<std::string>{"C", "a", "b", longest}));
     EXPECT_EQ(ut_native_readdir(handle), nullptr);
     ORVArray *names = nullptr;
     int count = -1;
     ASSERT_EQ(ut_native_list_entries(handle, &names, &count), 0);
-    ASSERT_EQ(count, 3);
+    ASSERT_EQ(count, 4);
     std::string listed;
     for (const char *p = orv_object_description(reinterpret_cast<ORVObject *>(names)); *p; ++p)
         if (*p != ' ' && *p != '\n') listed += *p;
-    EXPECT_EQ(listed, "(C,a,b)");
+    EXPECT_EQ(listed, "(C,a,b," + longest + ")");
     orv_object_release(reinterpret_cast<ORVObject *>(names));
     EXPECT_EQ(ut_native_closedir(handle), 0);
     EXPECT_EQ(ut_native_closedir(nullptr), -1);

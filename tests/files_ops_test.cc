@@ -144,62 +144,51 @@ int failing_unlink(const char *path) {
     return orv::files::real_sys().unlink(path);
 }
 
-TEST_F(RenameTest, FailedMoveRestoresDestinationFromBackup) {
-    const std::string src = dir_.write("new.txt", "new");
-    const std::string dst = dir_.write("report.txt", "old");
-    Fail_from = src;
+TEST_F(RenameTest, FailureAtAnyStepLeavesBothFilesWhereTheyWere) {
+    const std::string src = dir_ / "new.txt", dst = dir_ / "report.txt", backup = dst + ".utbak";
+    const struct {
+        std::string fail_from, fail_unlink, error;
+    } cases[] = {
+        // The move itself: the destination comes back from its backup.
+        {src, "", "Failed to move \"" + src + "\" to \"" + dst + "\".  Permission denied."},
+        // The backup cannot be removed: the new file goes back to its source name, the old one to its place.
+        {"", backup, "Failed to remove destination file backup \"" + backup + "\"."},
+        // The backup cannot be made: nothing moves.
+        {dst, "", "Failed to rename \"" + dst + "\" to \"" + backup + "\".  Permission denied."},
+    };
     orv::files::SysCalls calls = orv::files::real_sys();
     calls.rename = failing_rename;
-    {
-        orv::files::ScopedSysCalls seam(calls);
-        EXPECT_EQ(ut_file_rename(src.c_str(), dst.c_str()), -1);
-    }
-    EXPECT_EQ(read_file(dst), "old");
-    EXPECT_EQ(read_file(src), "new");
-    EXPECT_FALSE(exists(dst + ".utbak"));
-    const std::vector<std::string> e = errors();
-    ASSERT_EQ(e.size(), 1u);
-    EXPECT_THAT(e[0], HasSubstr("Failed to move \"" + src + "\" to \"" + dst + "\".  Permission denied."));
-    // Each of the three attempts was handed to the library's handler.
-    int handler_warnings = 0;
-    for (const std::string &w : warnings())
-        if (w.find("NSFileNamanger failed to rename.") != std::string::npos) ++handler_warnings;
-    EXPECT_EQ(handler_warnings, 3);
-}
-
-TEST_F(RenameTest, FailedBackupRemovalMovesBackBothFiles) {
-    const std::string src = dir_.write("new.txt", "new");
-    const std::string dst = dir_.write("report.txt", "old");
-    Fail_unlink = dst + ".utbak";
-    orv::files::SysCalls calls = orv::files::real_sys();
     calls.unlink = failing_unlink;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.error);
+        trace_.clear();
+        dir_.write("new.txt", "new");
+        dir_.write("report.txt", "old");
+        Fail_from = c.fail_from;
+        Fail_unlink = c.fail_unlink;
+        {
+            orv::files::ScopedSysCalls seam(calls);
+            EXPECT_EQ(ut_file_rename(src.c_str(), dst.c_str()), -1);
+        }
+        EXPECT_EQ(read_file(src), "new");
+        EXPECT_EQ(read_file(dst), "old");
+        EXPECT_FALSE(exists(backup));
+        ASSERT_FALSE(errors().empty());
+        EXPECT_THAT(errors().back(), HasSubstr(c.error));
+    }
+    Fail_from = Fail_unlink = "";
+    // Each of the three attempts at the move was handed to the library's handler.
+    trace_.clear();
+    Fail_from = src;
     {
         orv::files::ScopedSysCalls seam(calls);
         EXPECT_EQ(ut_file_rename(src.c_str(), dst.c_str()), -1);
     }
-    // The new file went back to its source name, the old one to its place.
-    EXPECT_EQ(read_file(src), "new");
-    EXPECT_EQ(read_file(dst), "old");
-    EXPECT_FALSE(exists(dst + ".utbak"));
-    const std::vector<std::string> e = errors();
-    ASSERT_GE(e.size(), 1u);
-    EXPECT_THAT(e.back(), HasSubstr("Failed to remove destination file backup \"" + dst + ".utbak\"."));
-}
-
-TEST_F(RenameTest, FailedBackupMoveLeavesEverythingInPlace) {
-    const std::string src = dir_.write("new.txt", "new");
-    const std::string dst = dir_.write("report.txt", "old");
-    Fail_from = dst;
-    orv::files::SysCalls calls = orv::files::real_sys();
-    calls.rename = failing_rename;
-    {
-        orv::files::ScopedSysCalls seam(calls);
-        EXPECT_EQ(ut_file_rename(src.c_str(), dst.c_str()), -1);
-    }
-    EXPECT_EQ(read_file(src), "new");
-    EXPECT_EQ(read_file(dst), "old");
-    ASSERT_EQ(errors().size(), 1u);
-    EXPECT_THAT(errors()[0], HasSubstr("Failed to rename \"" + dst + "\" to \"" + dst + ".utbak\".  Permission denied."));
+    Fail_from = "";
+    int handler_warnings = 0;
+    for (const std::string &w : warnings()) handler_warnings += w.find("NSFileNamanger failed to rename.") != std::string::npos;
+    EXPECT_EQ(handler_warnings, 3);
+    EXPECT_EQ(errors().size(), 1u);
 }
 
 // ---- Locks ----------------------------------------------------------------------
@@ -268,8 +257,10 @@ TEST_F(FileOpsTest, ExistenceOfFilesDirectoriesAndMissingParents) {
     EXPECT_EQ(ut_does_file_or_directory_exist_ex(file.c_str(), &found, &is_dir), 0);
     EXPECT_EQ(found, 1);
     EXPECT_EQ(is_dir, 0);
+    tr_ignore_traces_below_level_quietly(tr_LOW);
     EXPECT_EQ(ut_does_file_exist_ex((dir_ / "no/such/file").c_str(), &found), 0);
     EXPECT_EQ(found, 0);
+    EXPECT_TRUE(trace_.traced("The specified file (" + (dir_ / "no/such/file") + ") does not exist."));
     EXPECT_EQ(ut_does_file_exist_ex((file + "/below").c_str(), &found), 0);  // a file as directory part
     EXPECT_EQ(found, 0);
     ASSERT_EQ(::symlink("nowhere", (dir_ / "dangling").c_str()), 0);
@@ -351,6 +342,10 @@ TEST_F(FileOpsTest, CopyOfDirectoryNeedsNewDestination) {
     EXPECT_EQ(ut_file_copy("/proc/self/cmdline", (dir_ / "cmdline").c_str()), 0);
     EXPECT_EQ(read_file(dir_ / "cmdline"), read_file("/proc/self/cmdline"));
     EXPECT_FALSE(read_file(dir_ / "cmdline").empty());
+    // A destination that cannot be created is reported with its own reason.
+    EXPECT_EQ(ut_file_copy(taken.c_str(), (dir_ / "no/dir/copy").c_str()), -1);
+    EXPECT_THAT(errors().back(), HasSubstr("; reason (2): No such file or directory"));
+    EXPECT_EQ(read_file(taken), "A");
     EXPECT_EQ(ut_file_copy((dir_ / "none").c_str(), taken.c_str()), -1);
     EXPECT_THAT(errors().back(), HasSubstr("Unable to copy from " + (dir_ / "none") + " to " + taken +
                                            "; reason (2): No such file or directory"));

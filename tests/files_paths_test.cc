@@ -64,34 +64,26 @@ TEST_F(DirectoryMapTest, KeyConstantsAreTheVariableNamesInOrder) {
     for (size_t i = 0; i < std::size(kAllKeys); ++i) EXPECT_STREQ(constants[i], kAllKeys[i]);
 }
 
-TEST_F(DirectoryMapTest, RootWithoutVariableIsTheBuiltInDefault) {
+TEST_F(DirectoryMapTest, RootVariableMovesEveryLookupAndIsReadEveryTime) {
     EXPECT_EQ(str(ut_orv_path_cstring_with_name(ORVRootPathName)), "d:/b/555/s/orv");
     EXPECT_EQ(str(ut_orv_sys_config_dir()), "d:/b/555/s/orv/sys/config");
-    EXPECT_TRUE(errors().empty());
-}
-
-TEST_F(DirectoryMapTest, EveryShippedKeyDescendsFromTheRoot) {
     set("ORV_ROOT_PATH", "/r");
     for (const char *key : kAllKeys) {
         const std::string path = str(ut_orv_path_cstring_with_name(key));
         EXPECT_EQ(path.rfind("/r", 0), 0u) << key << " -> " << path;
     }
-}
-
-TEST_F(DirectoryMapTest, RootVariableMovesEveryLookup) {
     set("ORV_ROOT_PATH", "/opt/orv");
-    EXPECT_EQ(str(ut_orv_log_dir()), "/opt/orv/log");
-    EXPECT_EQ(str(ut_orv_temp_dir()), "/opt/orv/temp");
-    EXPECT_EQ(str(ut_orv_apps_dir()), "/opt/orv/apps");
-    EXPECT_EQ(str(ut_orv_sys_config_dir()), "/opt/orv/sys/config");
-    EXPECT_EQ(str(ut_orv_sys_data_dir()), "/opt/orv/sys/data");
-    EXPECT_EQ(str(ut_orv_site_config_dir()), "/opt/orv/site/config");
-    EXPECT_EQ(str(ut_orv_site_data_dir()), "/opt/orv/site/data");
-    EXPECT_EQ(str(ut_orv_user_config_dir()), "/opt/orv/user/config");
-    EXPECT_EQ(str(ut_orv_user_data_dir()), "/opt/orv/user/data");
-    EXPECT_EQ(str(ut_orv_server_dir()), "/opt/orv/sys/servers");
-    EXPECT_EQ(str(ut_orv_utility_dir()), "/opt/orv/sys/utilities");
-    EXPECT_EQ(str(ut_orv_private_utility_dir()), "/opt/orv/sys/utilities/private");
+    const std::pair<const char *(*)(void), const char *> dirs[] = {
+        {ut_orv_log_dir, "/opt/orv/log"}, {ut_orv_temp_dir, "/opt/orv/temp"}, {ut_orv_apps_dir, "/opt/orv/apps"},
+        {ut_orv_sys_config_dir, "/opt/orv/sys/config"}, {ut_orv_sys_data_dir, "/opt/orv/sys/data"},
+        {ut_orv_site_config_dir, "/opt/orv/site/config"}, {ut_orv_site_data_dir, "/opt/orv/site/data"},
+        {ut_orv_user_config_dir, "/opt/orv/user/config"}, {ut_orv_user_data_dir, "/opt/orv/user/data"},
+        {ut_orv_server_dir, "/opt/orv/sys/servers"}, {ut_orv_utility_dir, "/opt/orv/sys/utilities"},
+        {ut_orv_private_utility_dir, "/opt/orv/sys/utilities/private"}};
+    for (const auto &[dir, path] : dirs) EXPECT_EQ(str(dir()), path);
+    set("ORV_LOG_PATH", "/logs");
+    EXPECT_EQ(str(ut_orv_log_dir()), "/logs");
+    EXPECT_TRUE(errors().empty());
 }
 
 TEST_F(DirectoryMapTest, VariableAtEachLevelWinsForItsSubtree) {
@@ -120,15 +112,6 @@ TEST_F(DirectoryMapTest, UnknownKeyIsNullEvenWithItsVariableSet) {
     EXPECT_EQ(ut_orv_path_with_name("ORV_NOT_A_KEY"), nullptr);
     EXPECT_EQ(ut_orv_path_with_name(nullptr), nullptr);
     EXPECT_TRUE(errors().empty());
-}
-
-TEST_F(DirectoryMapTest, EnvironmentIsReadOnEveryLookup) {
-    set("ORV_ROOT_PATH", "/first");
-    EXPECT_EQ(str(ut_orv_log_dir()), "/first/log");
-    set("ORV_ROOT_PATH", "/second");
-    EXPECT_EQ(str(ut_orv_log_dir()), "/second/log");
-    set("ORV_LOG_PATH", "/logs");
-    EXPECT_EQ(str(ut_orv_log_dir()), "/logs");
 }
 
 TEST_F(DirectoryMapTest, BundleWithoutMapReportsOnEveryLookup) {
@@ -210,23 +193,23 @@ TEST_F(PathTest, AddSeparatorNeedsRoomForItAndTheNul) {
 }
 
 TEST_F(PathTest, ExtractionsSplitNameExtensionAndParent) {
-    char buf[256];
-    ut_file_extract_ext(buf, "a/b.tar.gz", 255);
-    EXPECT_STREQ(buf, "gz");
-    ut_file_extract_ext(buf, "a.d/b", 255);
-    EXPECT_STREQ(buf, "");
-    ut_file_extract_name_sans_ext(buf, "a/b.tar.gz", 255);
-    EXPECT_STREQ(buf, "b.tar");
-    ut_file_extract_name(buf, "c:\\dir\\file.txt", 255);
-    EXPECT_STREQ(buf, "file.txt");
-    ut_file_extract_name(buf, "a/b/", 255);
-    EXPECT_STREQ(buf, "b");
-    ut_file_extract_parent_dir(buf, "a/b/c.txt", 255);
-    EXPECT_STREQ(buf, "a/b");
-    ut_file_extract_parent_dir(buf, "/top", 255);
-    EXPECT_STREQ(buf, "/");
-    ut_file_extract_name(buf, "abcdef", 3);
-    EXPECT_STREQ(buf, "abc");
+    const struct {
+        void (*extract)(char *, const char *, int);
+        const char *path;
+        int size;
+        const char *part;
+    } cases[] = {
+        {ut_file_extract_ext, "a/b.tar.gz", 255, "gz"}, {ut_file_extract_ext, "a.d/b", 255, ""},
+        {ut_file_extract_name_sans_ext, "a/b.tar.gz", 255, "b.tar"},
+        {ut_file_extract_name, "c:\\dir\\file.txt", 255, "file.txt"}, {ut_file_extract_name, "a/b/", 255, "b"},
+        {ut_file_extract_parent_dir, "a/b/c.txt", 255, "a/b"}, {ut_file_extract_parent_dir, "/top", 255, "/"},
+        {ut_file_extract_name, "abcdef", 3, "abc"},
+    };
+    for (const auto &c : cases) {
+        char buf[256];
+        c.extract(buf, c.path, c.size);
+        EXPECT_STREQ(buf, c.part) << c.path;
+    }
     EXPECT_TRUE(errors().empty());
 }
 
@@ -243,33 +226,28 @@ TEST_F(PathTest, ExtractionFailuresLeaveTheBufferAlone) {
     EXPECT_THAT(errors()[2], HasSubstr("The buffer is not specified!"));
 }
 
-TEST_F(PathTest, ImageNumberComesFromViewPrefixOfLastComponent) {
-    EXPECT_EQ(ut_file_extract_image_number("VIEW12.DCM"), 12);
-    EXPECT_EQ(ut_file_extract_image_number("a/b/view12.dcm"), 12);
-    EXPECT_EQ(ut_file_extract_image_number("view12.txt"), 12);
-    EXPECT_EQ(ut_file_extract_image_number("c:\\x\\View7.dcm"), 7);
-    EXPECT_EQ(ut_file_extract_image_number("view/12.dcm"), -1);
-    EXPECT_EQ(ut_file_extract_image_number("xview3.dcm"), -1);
-    EXPECT_EQ(ut_file_extract_image_number("view.dcm"), -1);
+TEST_F(PathTest, ImageNumberAndComponentsFollowThePathRules) {
+    const std::pair<const char *, int> numbers[] = {
+        {"VIEW12.DCM", 12}, {"a/b/view12.dcm", 12}, {"view12.txt", 12}, {"c:\\x\\View7.dcm", 7},
+        {"view/12.dcm", -1}, {"xview3.dcm", -1}, {"view.dcm", -1}};
+    for (const auto &[name, number] : numbers) EXPECT_EQ(ut_file_extract_image_number(name), number) << name;
+    const struct {
+        const char *(*operation)(const char *);
+        const char *path, *result;
+    } components[] = {
+        {ut_last_path_component, "/tmp/scratch.tiff", "scratch.tiff"}, {ut_last_path_component, "/tmp/", "tmp"},
+        {ut_last_path_component, "/", "/"}, {ut_delete_last_path_component, "/tmp/lock/", "/tmp"},
+        {ut_delete_last_path_component, "/tmp", "/"}, {ut_delete_last_path_component, "scratch.tiff", ""},
+        {ut_delete_last_path_component, "a\\b", "a"}};
+    for (const auto &c : components) EXPECT_STREQ(c.operation(c.path), c.result) << c.path;
+    const std::pair<const char *, const char *> appended[] = {{"/tmp/", "/tmp/x"}, {"/", "/x"}, {"", "x"}};
+    for (const auto &[path, result] : appended) EXPECT_STREQ(ut_append_path_component(path, "x"), result) << path;
+    EXPECT_STREQ(ut_append_path_component("a\\\\", "/b"), "a/b");
+    EXPECT_EQ(ut_last_path_component(nullptr), nullptr);
     EXPECT_TRUE(errors().empty());
     EXPECT_EQ(ut_file_extract_image_number(""), -1);
     ASSERT_EQ(errors().size(), 1u);
     EXPECT_THAT(errors()[0], HasSubstr("The file name is not specified!"));
-}
-
-TEST_F(PathTest, ComponentOperationsFollowThePathRules) {
-    EXPECT_STREQ(ut_last_path_component("/tmp/scratch.tiff"), "scratch.tiff");
-    EXPECT_STREQ(ut_last_path_component("/tmp/"), "tmp");
-    EXPECT_STREQ(ut_last_path_component("/"), "/");
-    EXPECT_STREQ(ut_delete_last_path_component("/tmp/lock/"), "/tmp");
-    EXPECT_STREQ(ut_delete_last_path_component("/tmp"), "/");
-    EXPECT_STREQ(ut_delete_last_path_component("scratch.tiff"), "");
-    EXPECT_STREQ(ut_delete_last_path_component("a\\b"), "a");
-    EXPECT_STREQ(ut_append_path_component("/tmp/", "x"), "/tmp/x");
-    EXPECT_STREQ(ut_append_path_component("/", "x"), "/x");
-    EXPECT_STREQ(ut_append_path_component("", "x"), "x");
-    EXPECT_STREQ(ut_append_path_component("a\\\\", "/b"), "a/b");
-    EXPECT_EQ(ut_last_path_component(nullptr), nullptr);
 }
 
 TEST_F(PathTest, RootDirectoriesAreRecognised) {

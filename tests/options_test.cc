@@ -355,29 +355,22 @@ TEST_F(HandleParserTest, DebugPrintShowsHandleSpecificationsAndArguments) {
     int n = 0;
     orvopt_p h = orvopt_init(args.argc(), args.argv());
     ASSERT_EQ(orvopt_extract(h, 'd', orvopt_FUNC0, print_debug, 'n', orvopt_OPT_INT, &n, 0), 0);
-    const std::string handle = "orvopt_p handlep=" + hex(reinterpret_cast<std::uintptr_t>(h)) + " =\n{\n";
-    const std::string argv_part = "const char *argv[3] =\n{\n"
-                                  "    \"" + std::string(kArg0) + "\",                  // 0\n"
+    auto address = [](const void *p) { return hex(reinterpret_cast<std::uintptr_t>(p)); };
+    const std::string head = "orvopt_p handlep=" + address(h) + " =\n{\n    error_count = 0\n";
+    const std::string argv_part = "const char *argv[3] =\n{\n    \"" + std::string(kArg0) + "\",                  // 0\n"
                                   "    \"-d\",                                   // 1\n"
-                                  "    \"a-rather-long-argument-of-forty-characters\",//  2\n"
-                                  "};\n\n";
-    EXPECT_EQ(Debug_during_extraction.substr(0, handle.size()), handle);
-    EXPECT_NE(Debug_during_extraction.find("    error_count = 0\n    first_index = 1\n    index ..... = 1\n"
-                                           "    num_specs . = 2\n"),
-              std::string::npos);
-    EXPECT_NE(Debug_during_extraction.find("orvopt_spec_t specv[2] =\n{\n"
-                                           "    { 'd', orvopt_FUNC0,       " + hex(reinterpret_cast<std::uintptr_t>(print_debug)) +
-                                           " },  // 0\n"
-                                           "    { 'n', orvopt_ <unknown>  " + hex(reinterpret_cast<std::uintptr_t>(&n)) + " },  // 1\n};\n\n" + argv_part),
-              std::string::npos)
-        << Debug_during_extraction;
-
+                                  "    \"a-rather-long-argument-of-forty-characters\",//  2\n};\n\n";
+    // While extracting, every specification is listed with its type.
+    EXPECT_EQ(Debug_during_extraction.substr(0, head.size()), head);
+    EXPECT_NE(Debug_during_extraction.find("orvopt_spec_t specv[2] =\n{\n    { 'd', orvopt_FUNC0,       " +
+                                           address(reinterpret_cast<const void *>(print_debug)) + " },  // 0\n"
+                                           "    { 'n', orvopt_ <unknown>  " + address(&n) + " },  // 1\n};\n\n" + argv_part),
+              std::string::npos) << Debug_during_extraction;
     // Afterwards only the count and address of the specifications remain.
     CapturedStdout out;
     orvopt_debug(h);
-    EXPECT_EQ(out.finish(), handle + "    error_count = 0\n    first_index = 2\n    index ..... = 2\n"
-                                     "    num_specs . = 2\n    specv ..... = " + hex(reinterpret_cast<std::uintptr_t>(h->specv)) +
-                                "\n    argc ...... = 3\n    argv ...... = " + hex(reinterpret_cast<std::uintptr_t>(args.argv())) +
+    EXPECT_EQ(out.finish(), head + "    first_index = 2\n    index ..... = 2\n    num_specs . = 2\n    specv ..... = " +
+                                address(h->specv) + "\n    argc ...... = 3\n    argv ...... = " + address(args.argv()) +
                                 "\n};\n\norvopt_spec_t specv[2] =\n{\n};\n\n" + argv_part);
     orvopt_term(h);
 }
@@ -465,41 +458,28 @@ protected:
     void SetUp() override { ::testing::FLAGS_gtest_death_test_style = "threadsafe"; }
 };
 
-TEST_F(ProgramNameTest, IsNullBeforeEitherParserStarts) {
-    EXPECT_EXIT(std::exit(orvopt_program() == nullptr ? 0 : 1), ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(ProgramNameTest, IsTheLastPathComponentWithoutExe) {
-    auto name_after_init = [](const char *arg0) {
-        char *argv[] = {const_cast<char *>(arg0), nullptr};
-        orvopt_term(orvopt_init(1, argv));
-        std::fprintf(stderr, "[%s]", orvopt_program());
+// Prints the program name after each step of a fresh process.
+TEST_F(ProgramNameTest, IsNamedOnceFromTheLastPathComponentWithoutExe) {
+    auto names = [](std::vector<const char *> arg0s, bool step_parser) {
+        std::string out = orvopt_program() ? "named" : "(null)";
+        for (const char *arg0 : arg0s) {
+            char *argv[] = {const_cast<char *>(arg0), nullptr};
+            if (step_parser) orvopt_get(1, argv, "");
+            else orvopt_term(orvopt_init(1, argv));
+            out += std::string(",") + orvopt_program();
+            step_parser = !step_parser;
+        }
+        std::fprintf(stderr, "[%s]", out.c_str());
         std::exit(0);
     };
-    EXPECT_EXIT(name_after_init("C:\\tools\\mytool.exe"), ::testing::ExitedWithCode(0), "^\\[mytool\\]$");
-    EXPECT_EXIT(name_after_init("mytool.EXE"), ::testing::ExitedWithCode(0), "^\\[mytool\\.EXE\\]$");
-    EXPECT_EXIT(name_after_init("/opt/orv/bin/viewer"), ::testing::ExitedWithCode(0), "^\\[viewer\\]$");
-    EXPECT_EXIT(name_after_init("./a.exe.exe"), ::testing::ExitedWithCode(0), "^\\[a\\.exe\\]$");
-}
-
-TEST_F(ProgramNameTest, EachParserNamesTheProgramOnce) {
-    auto sequence = [] {
-        char first[] = "first", second[] = "/x/second", third[] = "third.exe", fourth[] = "fourth";
-        char *v1[] = {first, nullptr}, *v2[] = {second, nullptr}, *v3[] = {third, nullptr}, *v4[] = {fourth, nullptr};
-        std::string names;
-        orvopt_term(orvopt_init(1, v1));
-        names += orvopt_program();
-        orvopt_term(orvopt_init(1, v2));
-        names += std::string(",") + orvopt_program();
-        orvopt_get(1, v3, "");
-        names += std::string(",") + orvopt_program();
-        orvopt_get(1, v4, "");
-        orvopt_term(orvopt_init(1, v4));
-        names += std::string(",") + orvopt_program();
-        std::fprintf(stderr, "[%s]", names.c_str());
-        std::exit(0);
-    };
-    EXPECT_EXIT(sequence(), ::testing::ExitedWithCode(0), "^\\[first,first,third,third\\]$");
+    const std::pair<const char *, const char *> arg0s[] = {
+        {"C:\\tools\\mytool.exe", "mytool"}, {"mytool.EXE", "mytool\\.EXE"}, {"/opt/orv/bin/viewer", "viewer"},
+        {"./a.exe.exe", "a\\.exe"}};
+    for (const auto &[arg0, name] : arg0s)
+        EXPECT_EXIT(names({arg0}, false), ::testing::ExitedWithCode(0), std::string("^\\[\\(null\\),") + name + "\\]$");
+    // Each parser names the program at its first call only.
+    EXPECT_EXIT(names({"first", "third.exe", "/x/second", "fourth"}, false), ::testing::ExitedWithCode(0),
+                "^\\[\\(null\\),first,third,third,third\\]$");
 }
 
 TEST_F(ProgramNameTest, MessagesBeforeAnyNameSayNull) {

@@ -60,6 +60,9 @@ TEST_F(OrvkitTest, JsonDocumentsOfEveryDataCommand) {
     const std::string site = install_ / "site/config/viewer.site";
     const std::string base = install_ / "sys/config/viewer.base";
     const std::string plist = install_.write("doc.plist", "{ a = (x, \"y z\"); b = <0aff>; }");
+    const std::string data = install_.write("data.bin", "ABCD");
+    const std::string timer_log = install_ / "timer.log";
+    install_.write("site/config/rarivurizez.site", "localhost.VIRTUAL_NAME\tUSER\tfilesrv\n");
     struct Case {
         std::string args;
         int status;
@@ -87,6 +90,11 @@ TEST_F(OrvkitTest, JsonDocumentsOfEveryDataCommand) {
         {"config get viewer PORT --type int --origin", 0,
          {{"type", "int"}, {"value", 1104}, {"origin", {{"domain", "SITE"}, {"key", "SITE.PORT"}}}}},
         {"config get viewer NOPE", 1, {{"values", json::array()}}},
+        {"dump " + data + " --format hex --offset 1 --length 2", 0,
+         {{"offset", 1}, {"length", 2}, {"rows", json::parse(R"([{"offset":1,"bytes":[66,67]}])")}}},
+        {"time --json --log " + timer_log + " -- false", 1, {{"command", "false"}, {"exit_status", 1}, {"path", timer_log}}},
+        {"df " + install_.path(), 0, {{"path", install_.path()}}},
+        {"host localhost", 0, {{"host", "localhost"}, {"virtual_name", "filesrv"}}},
     };
     for (const Case &c : cases) {
         const json doc = run_json(c.args, c.status);

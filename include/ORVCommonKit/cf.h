@@ -22,7 +22,15 @@
  *    table-based functions work on a table the caller holds, without that
  *    check;
  *  - a domain is cf_DOMAIN_SYS, cf_DOMAIN_SITE, cf_DOMAIN_USER or, for
- *    lookups, cf_DOMAIN_ALL (the same as USER); others give cf_BAD_DOMAIN.
+ *    lookups, cf_DOMAIN_ALL (the same as USER); others give cf_BAD_DOMAIN;
+ *  - lookups, typed and joined reads, listings and the _for_host calls may
+ *    run in any number of threads at once without waiting for each other
+ *    (the host of a _for_host call belongs to that call); changes (cf_set and
+ *    the other writes, reads of domain files, refreshes, imports, cf_init,
+ *    cf_term, cf_set_path ...) run one at a time while no lookup runs. A
+ *    lookup that must first read its group waits like a change. Failures
+ *    are still reported through the trace facility, whose messages are not
+ *    safe from several threads at once.
  */
 #ifndef ORVCOMMONKIT_CF_H
 #define ORVCOMMONKIT_CF_H

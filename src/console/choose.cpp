@@ -205,7 +205,8 @@ extern "C" {
 int choose_from_array(const char *title, int default_choice, const char *keys, const char **items,
                       int count) {
     if (!items || count <= 0) return invalid("choose_from_array");
-    return make_choice(title, default_choice, keys, std::vector<const char *>(items, items + count),
+    const int used = std::min(count, choose_MAX_ITEMS);  // never read past the work limit
+    return make_choice(title, default_choice, keys, std::vector<const char *>(items, items + used),
                        nullptr);
 }
 

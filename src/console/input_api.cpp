@@ -147,9 +147,10 @@ int input_nonblank(char *buffer) {
 void input_default(char *buffer, const char *default_text) {
     std::printf("[%s]", default_text ? default_text : "");
     char line[kLineChars + 1];
-    input(line);
+    // The end of input counts as an empty answer, not as the text "<EOF>".
+    const int got = input(line);
     if (!buffer) return;
-    if (line[0]) copy_text(buffer, line, kLineChars);
+    if (got) copy_text(buffer, line, kLineChars);
     else if (default_text != buffer) copy_text(buffer, default_text ? default_text : "", kLineChars);
 }
 

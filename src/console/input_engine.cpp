@@ -115,7 +115,7 @@ void token_record(char *line) {
 
 void record_line(const char *line) {
     if (!Should_record) return;
-    FILE *file = std::fopen(Record_fname, "a");
+    FILE *file = services().open_file(Record_fname, "a");
     if (!file) {
         message(27, Record_fname, std::strerror(errno));
         Should_record = false;
@@ -283,7 +283,8 @@ bool process_directives(const char *line) {
 bool read_stream(char *line) {
     if (!playing()) std::fflush(stdout);
     line[0] = '\0';
-    char *got = std::fgets(line, kLineChars + 1, orvinput_Input_fp);
+    // The console belongs to one thread: the stream's lock is not needed.
+    char *got = fgets_unlocked(line, kLineChars + 1, orvinput_Input_fp);
     if (!got) line[0] = '\0';
     if (std::feof(orvinput_Input_fp) || std::ferror(orvinput_Input_fp)) return false;
     std::size_t n = std::strlen(line);
@@ -298,14 +299,14 @@ bool read_stream(char *line) {
 }  // namespace
 
 Services &services() {
-    static Services current{exit_for_real, sleep_for_real, run_for_real};
+    static Services current{exit_for_real, sleep_for_real, run_for_real, std::fopen};
     return current;
 }
 
 std::string state_text(int number) { return message_text(Orvinput_language, number); }
 
 void start_playback() {
-    FILE *file = std::fopen(Playback_fname, "r");
+    FILE *file = services().open_file(Playback_fname, "r");
     struct stat st;
     if (file && ::fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
         std::fclose(file);
@@ -328,7 +329,7 @@ int read_line(char *line) {
     if (!orvinput_Input_fp) orvinput_Input_fp = stdin;
     for (;;) {
         Input_at_end = false;
-        std::fputs(Prompt, stdout);
+        fputs_unlocked(Prompt, stdout);
         bool read = false;
         if (!token_get_next(line, true)) {
             if (!read_stream(line)) {
@@ -348,8 +349,8 @@ int read_line(char *line) {
             read = true;
         }
         if (read && playing()) {
-            std::fputs(line, stdout);
-            std::fputc('\n', stdout);
+            fputs_unlocked(line, stdout);
+            fputc_unlocked('\n', stdout);
         }
         if (process_directives(line)) continue;
         if (read) {

@@ -4,9 +4,11 @@
 
 #include "frame/orvlocale_internal.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
-#include <map>
-#include <utility>
+#include <optional>
+#include <vector>
 
 namespace orv::console {
 
@@ -55,23 +57,38 @@ struct Text {
     bool format;  // false: print as it is (the "unavailable" text)
 };
 
-const Text &lookup(const char *language, int number) {
-    static std::map<std::pair<std::string, int>, Text> cache;
-    auto key = std::make_pair(std::string(language), number);
-    auto it = cache.find(key);
-    if (it != cache.end()) return it->second;
+constexpr int kMessages = 50;  // message numbers run from 1 to 49
+
+// The texts of one language, looked up on first use.
+struct LanguageTexts {
+    std::string language;
+    std::array<std::optional<Text>, kMessages> texts;
+};
+
+Text load(const char *language, int number) {
     char unavailable[400];
     std::snprintf(unavailable, sizeof unavailable,
                   "The localized string '%d' is unavailable in %s_%s.strings file.", number,
                   "input", language);
-    Text found{unavailable, false};
     const std::string name = "MSG_DESC" + std::to_string(number);
     if (auto text = orv::locale::lookup(nullptr, "input", name, language, unavailable)) {
         std::string kinds;
         if (*text != unavailable && placeholders(*text, kinds) && kinds == signature(number))
-            found = {*text, true};
+            return {*text, true};
     }
-    return cache.emplace(std::move(key), std::move(found)).first->second;
+    return {unavailable, false};
+}
+
+const Text &lookup(const char *language, int number) {
+    static std::vector<LanguageTexts> cache;
+    static Text other;  // a number outside the table (never cached)
+    if (number < 0 || number >= kMessages) return other = load(language, number);
+    auto it = std::find_if(cache.begin(), cache.end(),
+                           [&](const LanguageTexts &t) { return t.language == language; });
+    if (it == cache.end()) it = cache.insert(cache.end(), LanguageTexts{language, {}});
+    auto &slot = it->texts[static_cast<std::size_t>(number)];
+    if (!slot) slot = load(language, number);
+    return *slot;
 }
 
 }  // namespace

@@ -44,12 +44,15 @@ std::string message_text(const char *language, int number);
 void copy_text(char *dst, const char *src, std::size_t max);
 
 // The process services the engine uses, replaceable so that tests and the
-// fuzzer can drive !term, the end-of-input limit, !sleep and !shell without
-// ending, pausing or running anything.
+// fuzzer can drive !term, the end-of-input limit, !sleep, !shell and the
+// files of !record and !play without ending, pausing, running anything or
+// touching files they do not own. A replaced exit_process that returns
+// leaves the engine looping at the end of input: it should throw.
 struct Services {
     void (*exit_process)(int status);
     void (*sleep_seconds)(unsigned seconds);
     int (*run_command)(const char *command);
+    FILE *(*open_file)(const char *path, const char *mode);
 };
 Services &services();
 

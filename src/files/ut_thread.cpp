@@ -13,7 +13,8 @@ using namespace orv::files;
 extern "C" {
 
 ORV_API void ut_sleep(int seconds) {
-    ut_msleep(seconds > INT_MAX / 1000 ? INT_MAX : seconds < 0 ? 0 : seconds * 1000);
+    if (seconds <= 0) return;
+    ut_msleep(seconds > INT_MAX / 1000 ? INT_MAX : seconds * 1000);
 }
 
 ORV_API void ut_msleep(int milliseconds) { pause_millis(milliseconds); }

@@ -5,23 +5,15 @@
 #include <ORVCommonKit/orvhandles.h>
 #include <ORVCommonKit/tr.h>
 
-#include <exception>
-
 using namespace orv::handles;
 
 extern "C" {
 
 ORV_API ORVArray *orv_array_create_with_capacity(int capacity) {
     auto *array = new ORVArray;
-    // The capacity is a hint: beyond a sane size the array grows as needed,
-    // and room that cannot be had is not made (no exception may leave the C
-    // interface).
-    constexpr int kMaxReserve = 1 << 16;
-    try {
-        array->items.reserve(capacity > 0 ? static_cast<std::size_t>(capacity < kMaxReserve ? capacity : kMaxReserve) : 16);
-    } catch (const std::exception &) {
-        tr_warning(__FILE__, __LINE__, tr_HIGH, "No room for %d elements; the array grows as needed", capacity);
-    }
+    // The capacity is a hint: room beyond kMostReserved grows as elements come.
+    constexpr int kMostReserved = 1 << 16;
+    array->items.reserve(capacity <= 0 ? 16 : capacity > kMostReserved ? kMostReserved : capacity);
     return array;
 }
 

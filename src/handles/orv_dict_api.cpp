@@ -7,7 +7,6 @@
 #include <ORVCommonKit/tr.h>
 
 #include <cstdio>
-#include <exception>
 #include <string>
 
 using namespace orv::handles;
@@ -68,16 +67,10 @@ extern "C" {
 ORV_API ORVDictionary *orv_mutable_dict_create(void) { return new ORVDictionary; }
 
 ORV_API ORVDictionary *orv_mutable_dict_create_with_capacity(unsigned int capacity) {
-    constexpr unsigned int kMaxReserve = 1u << 16;
     auto *dict = new ORVDictionary;
-    // The capacity is a hint: beyond a sane size the dictionary grows as
-    // needed, and room that cannot be had is not made (no exception may
-    // leave the C interface).
-    try {
-        dict->reserve(capacity < kMaxReserve ? capacity : kMaxReserve);
-    } catch (const std::exception &) {
-        tr_warning(__FILE__, __LINE__, tr_HIGH, "No room for %u entries; the dictionary grows as needed", capacity);
-    }
+    // The capacity is a hint: room beyond kMostReserved grows as entries come.
+    constexpr unsigned int kMostReserved = 1u << 16;
+    dict->reserve(capacity > kMostReserved ? kMostReserved : capacity);
     return dict;
 }
 
