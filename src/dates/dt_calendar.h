@@ -2,6 +2,7 @@
 // the clock that today, yesterday and tomorrow read.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <ctime>
 

@@ -24,6 +24,8 @@ public:
         spec = orvopt_spec_t{};
         spec.letter = static_cast<char>(va_arg(args_, int));
         if (spec.letter == '\0') return false;
+        // The type is int underneath, so a number that names no type is kept
+        // for the parser's report.
         spec.type = static_cast<orvopt_type_e>(va_arg(args_, int));
         if (spec.type == orvopt_FUNC0) spec.to.func0 = va_arg(args_, orvopt_func0_t);
         else if (spec.type == orvopt_FUNC1 || spec.type == orvopt_OPT_FUNCT1) spec.to.func1 = va_arg(args_, orvopt_func1_t);

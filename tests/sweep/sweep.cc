@@ -208,6 +208,12 @@ void discard_trace(const char *text, int) {
     // build tree.
     const std::string own = root() + "/scratch/" + std::to_string(index);
     if (mkdir(own.c_str(), 0700) != 0 || chdir(own.c_str()) != 0) _exit(5);
+    // Console readers meet an empty standard input, never the terminal.
+    const int none = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (none >= 0) {
+        dup2(none, 0);
+        close(none);
+    }
     const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (out >= 0) {
         dup2(out, 1);
@@ -229,7 +235,19 @@ void discard_trace(const char *text, int) {
         std::fflush(nullptr);
         _exit(4);
     }
-    const long result = row.call();
+    long result = 0;
+    try {
+        result = row.call();
+    } catch (const std::exception &e) {
+        // No exception may leave the C interface.
+        std::fprintf(stderr, "\nSWEEP: threw %s\n", e.what());
+        std::fflush(nullptr);
+        _exit(6);
+    } catch (...) {
+        std::fprintf(stderr, "\nSWEEP: threw\n");
+        std::fflush(nullptr);
+        _exit(6);
+    }
     std::fflush(nullptr);
     if (row.expect && result != *row.expect) {
         std::fprintf(stderr, "\nSWEEP: returned %ld, expected %ld\n", result, *row.expect);
@@ -294,10 +312,16 @@ TEST_F(HostileSweep, EveryExportedFunctionHasRows) {
         if (!covered.count(name)) missing.push_back(name);
     for (const std::string &name : covered)
         if (!exported.count(name)) unknown.push_back(name);
-    EXPECT_TRUE(missing.empty()) << "exported functions without a row: "
-                                 << ::testing::PrintToString(missing);
-    EXPECT_TRUE(unknown.empty()) << "rows for functions the library does not export: "
-                                 << ::testing::PrintToString(unknown);
+    auto listed = [](const std::vector<std::string> &names) {
+        std::string text;
+        for (const std::string &name : names) text += " " + name;
+        return text;
+    };
+    EXPECT_TRUE(missing.empty()) << "exported functions without a row (add them to "
+                                    "tests/sweep/<family>_rows.cc):"
+                                 << listed(missing);
+    EXPECT_TRUE(unknown.empty()) << "rows for functions the library does not export:"
+                                 << listed(unknown);
 }
 
 TEST_F(HostileSweep, EveryRowEndsNormallyInTime) {
