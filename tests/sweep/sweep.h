@@ -63,6 +63,13 @@ struct Call {
     std::function<long()> call;
 };
 
+// One function called with a hostile text (or path) first, for tables of
+// functions that share their expected results (see SWEEP_ON_TEXT).
+struct TextCall {
+    const char *function;
+    std::function<long(const char *)> call;
+};
+
 // The result of call as a row's number: a pointer gives 1 for non-null and 0
 // for null, no result gives 0.
 template <class F>
@@ -121,6 +128,10 @@ public:
     void each(const std::string &args, std::optional<long> expect, std::initializer_list<Call> calls) {
         for (const Call &c : calls) add(c.function, args, c.call, expect);
     }
+    // Rows::path for each call, all with the same expected results.
+    void paths(Expect expect, std::initializer_list<TextCall> calls) {
+        for (const TextCall &c : calls) path(c.function, c.call, expect);
+    }
     // One row per hostile text.
     void text(const std::string &function, std::function<long(const char *)> call,
               Expect expect = {});
@@ -160,6 +171,13 @@ std::vector<std::pair<std::string, Family>> &families();
 // SWEEP_CALL(orv_data_copy, nullptr).
 #define SWEEP_CALL(function, ...) \
     sweep::Call{#function, [] { return sweep::result_of([] { return function(__VA_ARGS__); }); }}
+
+// A table entry for Rows::paths: the function, called with the hostile text
+// and then the other arguments, e.g. SWEEP_ON_TEXT(ut_force_dir_with_perm, 0777).
+#define SWEEP_ON_TEXT(function, ...)                                                       \
+    sweep::TextCall{#function, [](const char *t) {                                         \
+        return sweep::result_of([t] { return function(t __VA_OPT__(, ) __VA_ARGS__); }); \
+    }}
 
 #define SWEEP_ROWS(family)                                                       \
     static void sweep_rows_##family(sweep::Rows &rows);                          \
