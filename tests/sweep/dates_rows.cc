@@ -14,6 +14,11 @@ namespace {
 
 long parsed(int code, int date) { return code == 0 ? date : code; }
 
+// A parser called with the hostile text and the other arguments: the date it
+// gives, or its error code.
+#define PARSED(function, ...) \
+    sweep::TextCall{#function, [](const char *t) { int d = -1; return parsed(function(&d, t __VA_OPT__(, ) __VA_ARGS__), d); }}
+
 }  // namespace
 
 SWEEP_ROWS(dates) {
@@ -59,15 +64,12 @@ SWEEP_ROWS(dates) {
     rows.add("dt_str_to_date", "null output", [] { return long(dt_str_to_date(nullptr, "5/6/2017")); }, -5);
     rows.add("dt_str_to_date_format_language_tense", "null output",
              [] { return long(dt_str_to_date_format_language_tense(nullptr, "5/6/2017", 4, 1, 0)); }, -5);
-    rows.text("dt_str_to_date", [](const char *t) { int d = -1; return parsed(dt_str_to_date(&d, t), d); });
-    rows.text("dt_str_to_date_tense", [](const char *t) { int d = -1; return parsed(dt_str_to_date_tense(&d, t, 1), d); });
-    rows.text("dt_str_to_date_format", [](const char *t) { int d = -1; return parsed(dt_str_to_date_format(&d, t, 9), d); });
-    rows.text("dt_str_to_date_format_tense", [](const char *t) { int d = -1; return parsed(dt_str_to_date_format_tense(&d, t, 0, 0), d); });
-    rows.text("dt_str_to_date_format_language", [](const char *t) { int d = -1; return parsed(dt_str_to_date_format_language(&d, t, 13, 1), d); });
-    rows.text("dt_str_to_date_format_language_tense", [](const char *t) {
-        int d = -1;
-        return parsed(dt_str_to_date_format_language_tense(&d, t, 4, 1, -1), d);
-    });
+    for (const auto &[name, call] : {PARSED(dt_str_to_date), PARSED(dt_str_to_date_tense, 1), PARSED(dt_str_to_date_format, 9),
+                                     PARSED(dt_str_to_date_format_tense, 0, 0), PARSED(dt_str_to_date_format_language, 13, 1),
+                                     PARSED(dt_str_to_date_format_language_tense, 4, 1, -1), PARSED(dtlocale_str_to_date),
+                                     PARSED(dtlocale_str_to_date_tense, 7), PARSED(dtlocale_str_to_date_format, 1),
+                                     PARSED(dtlocale_str_to_date_format_tense, 15, 1)})
+        rows.text(name, call);
     rows.integer("dt_str_to_date_format_language_tense", [](int v) {
         int d = -1;
         return parsed(dt_str_to_date_format_language_tense(&d, "5/6/2017", v, v, v), d);
@@ -107,13 +109,6 @@ SWEEP_ROWS(dates) {
     rows.add("dt_fmt_to_unix_str", "format 16", [] { return long(dt_fmt_to_unix_str(16, '-') != nullptr); }, 0);
 
     // ---- The user's words ----
-    rows.text("dtlocale_str_to_date", [](const char *t) { int d = -1; return parsed(dtlocale_str_to_date(&d, t), d); });
-    rows.text("dtlocale_str_to_date_tense", [](const char *t) { int d = -1; return parsed(dtlocale_str_to_date_tense(&d, t, 7), d); });
-    rows.text("dtlocale_str_to_date_format", [](const char *t) { int d = -1; return parsed(dtlocale_str_to_date_format(&d, t, 1), d); });
-    rows.text("dtlocale_str_to_date_format_tense", [](const char *t) {
-        int d = -1;
-        return parsed(dtlocale_str_to_date_format_tense(&d, t, 15, 1), d);
-    });
     rows.add("dtlocale_str_to_date_format", "null output, format 16",
              [] { return long(dtlocale_str_to_date_format(nullptr, "1/2/2017", 16)); }, -5);
     rows.text("dtlocale_dt_str_to_date_format_keys_tense", [](const char *t) {
