@@ -61,8 +61,7 @@ SWEEP_ROWS(console) {
     rows.text("input_set_prompt", [](const char *t) { input_set_prompt(t); return long(std::string(input_get_prompt()).size() <= 160); });
     rows.add("input_get_prompt", "before any setting", [] { return long(input_get_prompt() != nullptr); }, 1);
     rows.text("input_set_language", [](const char *t) { return long(input_set_language(t)); }, {-1, -1});
-    rows.text("input_is_empty", [](const char *t) { return long(input_is_empty(t)); }, {1, 1});
-    rows.text("input_is_blank", [](const char *t) { return long(input_is_blank(t)); }, {1, 1});
+    for (const auto &[name, call] : {SWEEP_ON_TEXT(input_is_empty), SWEEP_ON_TEXT(input_is_blank)}) rows.text(name, call, {1, 1});
     rows.text("input_duplicate_string", [](const char *t) {
         char *copy = input_duplicate_string(t);
         const long made = copy != nullptr;
