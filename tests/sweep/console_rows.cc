@@ -61,8 +61,7 @@ SWEEP_ROWS(console) {
     rows.text("input_set_prompt", [](const char *t) { input_set_prompt(t); return long(std::string(input_get_prompt()).size() <= 160); });
     rows.add("input_get_prompt", "before any setting", [] { return long(input_get_prompt() != nullptr); }, 1);
     rows.text("input_set_language", [](const char *t) { return long(input_set_language(t)); }, {-1, -1});
-    rows.text("input_is_empty", [](const char *t) { return long(input_is_empty(t)); }, {1, 1});
-    rows.text("input_is_blank", [](const char *t) { return long(input_is_blank(t)); }, {1, 1});
+    for (const auto &[name, call] : {SWEEP_ON_TEXT(input_is_empty), SWEEP_ON_TEXT(input_is_blank)}) rows.text(name, call, {1, 1});
     rows.text("input_duplicate_string", [](const char *t) {
         char *copy = input_duplicate_string(t);
         const long made = copy != nullptr;
@@ -86,7 +85,6 @@ SWEEP_ROWS(console) {
     });
     rows.integer("input_enable_token_mode", [](int v) { input_enable_token_mode(v); return long(input_enable_token_mode(0)); });
     rows.integer("input_allow_blank", [](int v) { input_allow_blank(v); return long(input_allow_blank(0)); });
-    rows.add("input_directives_help", "no arguments", [] { input_directives_help(); return 0L; });
 
     // ---- Reading at the end of input ----
     rows.add("input", "null buffer", [] { return no_input([] { return long(input(nullptr)); }); }, 0);
@@ -100,14 +98,10 @@ SWEEP_ROWS(console) {
     rows.add("input_default", "null buffer", [] { return no_input([] { input_default(nullptr, "x"); return 0L; }); });
     rows.may_exit(100);
     rows.add("input_bit", "input at its end", [] { return no_input([] { return long(input_bit()); }); });
-    rows.add("input_byte", "null value", [] { return no_input([] { return long(input_byte(nullptr)); }); });
-    rows.add("input_int", "null value", [] { return no_input([] { return long(input_int(nullptr)); }); });
-    rows.add("input_uint", "null value", [] { return no_input([] { return long(input_uint(nullptr)); }); });
-    rows.add("input_int16", "null value", [] { return no_input([] { return long(input_int16(nullptr)); }); });
-    rows.add("input_long", "null value", [] { return no_input([] { return long(input_long(nullptr)); }); });
-    rows.add("input_ulong", "null value", [] { return no_input([] { return long(input_ulong(nullptr)); }); });
-    rows.add("input_char", "null value", [] { return no_input([] { return long(input_char(nullptr)); }); });
-    rows.add("input_upchar", "null value", [] { return no_input([] { return long(input_upchar(nullptr)); }); });
+    for (const auto &[name, call] : {SWEEP_CALL(input_byte, nullptr), SWEEP_CALL(input_int, nullptr), SWEEP_CALL(input_uint, nullptr),
+                                     SWEEP_CALL(input_int16, nullptr), SWEEP_CALL(input_long, nullptr), SWEEP_CALL(input_ulong, nullptr),
+                                     SWEEP_CALL(input_char, nullptr), SWEEP_CALL(input_upchar, nullptr)})
+        rows.add(name, "null value", [call] { return no_input(call); });
     rows.add("choose_from_numbers", "input at its end", [] {
         return no_input([] { return long(choose_from_numbers("N", 0, kItems, 3)); });
     });
@@ -126,7 +120,6 @@ SWEEP_ROWS(console) {
     rows.text("choose_opt_bool", [](const char *t) { return no_input([t] { return long(choose_opt_bool(nullptr, t)); }); }, {0, 0});
     rows.text("chosen_index", [](const char *t) { return long(chosen_index('%', t)); });
     rows.integer("chosen_index", [](int c) { return long(chosen_index(c, "abc")); });
-    rows.add("choose_directives_help", "no arguments", [] { choose_directives_help(); return 0L; });
 
     // ---- Menus ----
     rows.text2("menu_init", [](const char *a, const char *b) { menu_term(menu_init(a, b)); return 0L; }, "q");
@@ -136,7 +129,6 @@ SWEEP_ROWS(console) {
     rows.text("menu_set_language", [](const char *t) { return with_menu([t](menu_t *m) { return long(menu_set_language(m, t)); }); }, {-1, -1});
     rows.add("menu_set_language", "null menu", [] { return long(menu_set_language(nullptr, "enu")); }, -1);
     rows.integer("menu_set_hidden", [](int v) { menu_set_hidden(v); return 0L; });
-    rows.add("menu_add_table", "null menu and table", [] { return long(menu_add_table(nullptr, nullptr) != nullptr); }, 0);
     rows.text2("menu_add_entry", [](const char *a, const char *b) {
         return with_menu([a, b](menu_t *m) { menu_add_entry(m, a, b, nullptr, nullptr, -1, nullptr, 0); return 0L; });
     }, "x");
@@ -150,29 +142,25 @@ SWEEP_ROWS(console) {
         return with_menu([a, b](menu_t *m) { menu_add_entry_after_choice(m, a, b, "d", nullptr, nullptr, 0, nullptr, 0); return 0L; });
     }, "b");
     rows.add("menu_remove_entry", "null entry", [] { return with_menu([](menu_t *m) { return long(menu_remove_entry(m, nullptr)); }); }, 0);
-    rows.add("menu_remove_entry", "null menu", [] { return long(menu_remove_entry(nullptr, nullptr)); }, 0);
     rows.text("menu_remove_choice", [](const char *t) { return with_menu([t](menu_t *m) { return long(menu_remove_choice(m, t)); }); }, {0, 0});
     rows.text("menu_entry_with_choice", [](const char *t) { return with_menu([t](menu_t *m) { return long(menu_entry_with_choice(m, t) != nullptr); }); }, {0, 0});
     rows.add("menu_run", "null menu", [] { return long(menu_run(nullptr)); }, 1);
     rows.add("menu_run", "input at its end", [] { return no_input([] { return with_menu([](menu_t *m) { return long(menu_run(m)); }); }); }, 1);
-    rows.add("menu_selected_entry", "null menu", [] { return long(menu_selected_entry(nullptr) != nullptr); }, 0);
     rows.text("menu_set_quit_choice", [](const char *t) { return with_menu([t](menu_t *m) { menu_set_quit_choice(m, t); return long(menu_get_quit_choice(m) != nullptr); }); }, {1, 1});
-    rows.add("menu_get_quit_choice", "null menu", [] { return long(menu_get_quit_choice(nullptr) != nullptr); }, 0);
     rows.integer("menu_set_pre_action", [](int size) { return with_menu([size](menu_t *m) { menu_set_pre_action(m, answer, nullptr, size < 0 ? size : 0, nullptr, 0); menu_set_pre_action(m, nullptr, nullptr, 0, nullptr, 0); return 0L; }); });
     rows.integer("menu_set_post_action", [](int size) { return with_menu([size](menu_t *m) { menu_set_post_action(m, answer, nullptr, 0, nullptr, size < 0 ? size : 0); return 0L; }); });
     rows.integer("menu_set_columns", [](int v) { return no_input([v] { return with_menu([v](menu_t *m) { menu_set_columns(m, v); return long(menu_run(m)); }); }); }, 1);
-    rows.add("menu_return", "null value", [] { return long(menu_return(nullptr, nullptr)); }, 0);
     rows.add("menu_term", "null menu", [] { menu_term(nullptr); return 0L; });
-    rows.add("menu_directives_help", "no arguments", [] { menu_directives_help(); return 0L; });
+    rows.each("null menu (and arguments)", 0, {SWEEP_CALL(menu_remove_entry, nullptr, nullptr), SWEEP_CALL(menu_selected_entry, nullptr),
+                                               SWEEP_CALL(menu_get_quit_choice, nullptr), SWEEP_CALL(menu_add_table, nullptr, nullptr),
+                                               SWEEP_CALL(menu_return, nullptr, nullptr)});
 
     // ---- Linked lists ----
-    rows.add("ll_init", "no arguments", [] { ll_init(); return 0L; });
-    rows.add("ll_term", "no arguments", [] { ll_term(); return 0L; });
-    rows.add("ll_create_list", "null list", [] { return long(ll_create_list(nullptr)); }, -1);
+    rows.each("no arguments", std::nullopt, {SWEEP_CALL(ll_init), SWEEP_CALL(ll_term), SWEEP_CALL(input_directives_help),
+                                             SWEEP_CALL(choose_directives_help), SWEEP_CALL(menu_directives_help)});
     rows.integer("ll_add_item", [](int code) { return with_list([code](ll_list_t *l) { static char c[] = "c"; return long(ll_add_item(l, code, c)); }); });
     rows.add("ll_add_item", "list never created", [] { static char c[] = "c"; ll_list_t l{}; return long(ll_add_item(&l, ll_END, c)); }, -1);
     rows.integer("ll_delete_item", [](int code) { return with_list([code](ll_list_t *l) { return long(ll_delete_item(l, code) != nullptr); }); });
-    rows.add("ll_delete_item", "null list", [] { return long(ll_delete_item(nullptr, 0) != nullptr); }, 0);
     for (auto [name, walk] : {std::pair{"ll_get_next_item", &ll_get_next_item}, {"ll_get_prev_item", &ll_get_prev_item},
                               {"ll_get_curr_item", &ll_get_curr_item}, {"ll_get_head_item", &ll_get_head_item},
                               {"ll_get_tail_item", &ll_get_tail_item}}) {
@@ -180,10 +168,9 @@ SWEEP_ROWS(console) {
         rows.add(name, "list never created", [walk] { ll_list_t l{}; return long(walk(&l) != nullptr); }, 0);
     }
     rows.integer("ll_get_nth_item", [](int n) { return with_list([n](ll_list_t *l) { return long(ll_get_nth_item(l, n) != nullptr); }); });
-    rows.add("ll_num_of_items", "null list", [] { return long(ll_num_of_items(nullptr)); }, -1);
-    rows.add("ll_sort", "null list", [] { return long(ll_sort(nullptr, nullptr) != nullptr); }, 0);
+    rows.each("null list", -1, {SWEEP_CALL(ll_create_list, nullptr), SWEEP_CALL(ll_num_of_items, nullptr), SWEEP_CALL(ll_dispose_list, nullptr)});
+    rows.each("null list", 0, {SWEEP_CALL(ll_delete_item, nullptr, 0), SWEEP_CALL(ll_sort, nullptr, nullptr)});
     rows.add("ll_sort", "null comparison", [] { return with_list([](ll_list_t *l) { return long(ll_sort(l, nullptr) != nullptr); }); }, 1);
-    rows.add("ll_dispose_list", "null list", [] { return long(ll_dispose_list(nullptr)); }, -1);
     rows.add("ll_dispose_list", "list with items", [] {
         static char a[] = "a";
         ll_list_t l{};

@@ -14,14 +14,18 @@ namespace {
 
 long parsed(int code, int date) { return code == 0 ? date : code; }
 
+// A parser called with the hostile text and the other arguments: the date it
+// gives, or its error code.
+#define PARSED(function, ...) \
+    sweep::TextCall{#function, [](const char *t) { int d = -1; return parsed(function(&d, t __VA_OPT__(, ) __VA_ARGS__), d); }}
+
 }  // namespace
 
 SWEEP_ROWS(dates) {
     // ---- Date values and arithmetic: never fail, never check ----
     rows.integer("dt_create", [](int v) { return long(dt_create(v, v, v)); });
-    rows.integer("dt_year", [](int v) { return long(dt_year(v)); });
-    rows.integer("dt_month", [](int v) { return long(dt_month(v)); });
-    rows.integer("dt_day", [](int v) { return long(dt_day(v)); });
+    for (auto [name, part] : {std::pair{"dt_year", &dt_year}, {"dt_month", &dt_month}, {"dt_day", &dt_day}})
+        rows.integer(name, [part](int v) { return long(part(v)); });
     rows.add("dt_get_components", "null outputs", [] { dt_get_components(20170506, nullptr, nullptr, nullptr); return 0L; });
     rows.integer("validate_date", [](int v) {
         return long(validate_date(static_cast<int16_t>(v), static_cast<uint8_t>(v), static_cast<uint8_t>(v)));
@@ -40,9 +44,8 @@ SWEEP_ROWS(dates) {
         rows.integer(name, [move](int v) { return long(move(20170131, v)); });
         rows.integer(std::string(name), [move](int v) { return long(move(v, v)); });
     }
-    rows.add("dt_today", "no arguments", [] { return long(dt_today() > 0); }, 1);
-    rows.add("dt_yesterday", "no arguments", [] { return long(dt_yesterday() > 0); }, 1);
-    rows.add("dt_tomorrow", "no arguments", [] { return long(dt_tomorrow() > 0); }, 1);
+    for (auto [name, day] : {std::pair{"dt_today", &dt_today}, {"dt_yesterday", &dt_yesterday}, {"dt_tomorrow", &dt_tomorrow}})
+        rows.add(name, "no arguments", [day] { return long(day() > 0); }, 1);
     rows.integer("dt_from_unix", [](int v) { return long(dt_from_unix(v)); });
     rows.integer("dt_to_unix", [](int v) { dt_to_unix(v); return 0L; });
     rows.integer("dt_calendar_date_time", [](int v) { dt_calendar_date_time(v, v); return 0L; });
@@ -54,24 +57,19 @@ SWEEP_ROWS(dates) {
     rows.integer("dt_set_str_time_fmt", [](int v) { return long(dt_set_str_time_fmt(v)); });
     rows.add("dt_set_str_time_fmt", "time format 5", [] { return long(dt_set_str_time_fmt(5)); }, -5);
     rows.add("dt_set_str_sep", "NUL separator", [] { return long(dt_set_str_sep('\0')); }, 0);
-    rows.add("dt_get_str_fmt", "null output", [] { dt_get_str_fmt(nullptr); return 0L; });
-    rows.add("dt_get_str_sep", "null output", [] { dt_get_str_sep(nullptr); return 0L; });
-    rows.add("dt_get_str_time_fmt", "null output", [] { dt_get_str_time_fmt(nullptr); return 0L; });
+    rows.each("null output", std::nullopt, {SWEEP_CALL(dt_get_str_fmt, nullptr), SWEEP_CALL(dt_get_str_sep, nullptr), SWEEP_CALL(dt_get_str_time_fmt, nullptr)});
     rows.integer("dt_set_language", [](int v) { return long(dt_set_language(v)); });
 
     // ---- Parsing: a null output gives -5; hostile texts never fault ----
     rows.add("dt_str_to_date", "null output", [] { return long(dt_str_to_date(nullptr, "5/6/2017")); }, -5);
     rows.add("dt_str_to_date_format_language_tense", "null output",
              [] { return long(dt_str_to_date_format_language_tense(nullptr, "5/6/2017", 4, 1, 0)); }, -5);
-    rows.text("dt_str_to_date", [](const char *t) { int d = -1; return parsed(dt_str_to_date(&d, t), d); });
-    rows.text("dt_str_to_date_tense", [](const char *t) { int d = -1; return parsed(dt_str_to_date_tense(&d, t, 1), d); });
-    rows.text("dt_str_to_date_format", [](const char *t) { int d = -1; return parsed(dt_str_to_date_format(&d, t, 9), d); });
-    rows.text("dt_str_to_date_format_tense", [](const char *t) { int d = -1; return parsed(dt_str_to_date_format_tense(&d, t, 0, 0), d); });
-    rows.text("dt_str_to_date_format_language", [](const char *t) { int d = -1; return parsed(dt_str_to_date_format_language(&d, t, 13, 1), d); });
-    rows.text("dt_str_to_date_format_language_tense", [](const char *t) {
-        int d = -1;
-        return parsed(dt_str_to_date_format_language_tense(&d, t, 4, 1, -1), d);
-    });
+    for (const auto &[name, call] : {PARSED(dt_str_to_date), PARSED(dt_str_to_date_tense, 1), PARSED(dt_str_to_date_format, 9),
+                                     PARSED(dt_str_to_date_format_tense, 0, 0), PARSED(dt_str_to_date_format_language, 13, 1),
+                                     PARSED(dt_str_to_date_format_language_tense, 4, 1, -1), PARSED(dtlocale_str_to_date),
+                                     PARSED(dtlocale_str_to_date_tense, 7), PARSED(dtlocale_str_to_date_format, 1),
+                                     PARSED(dtlocale_str_to_date_format_tense, 15, 1)})
+        rows.text(name, call);
     rows.integer("dt_str_to_date_format_language_tense", [](int v) {
         int d = -1;
         return parsed(dt_str_to_date_format_language_tense(&d, "5/6/2017", v, v, v), d);
@@ -111,13 +109,6 @@ SWEEP_ROWS(dates) {
     rows.add("dt_fmt_to_unix_str", "format 16", [] { return long(dt_fmt_to_unix_str(16, '-') != nullptr); }, 0);
 
     // ---- The user's words ----
-    rows.text("dtlocale_str_to_date", [](const char *t) { int d = -1; return parsed(dtlocale_str_to_date(&d, t), d); });
-    rows.text("dtlocale_str_to_date_tense", [](const char *t) { int d = -1; return parsed(dtlocale_str_to_date_tense(&d, t, 7), d); });
-    rows.text("dtlocale_str_to_date_format", [](const char *t) { int d = -1; return parsed(dtlocale_str_to_date_format(&d, t, 1), d); });
-    rows.text("dtlocale_str_to_date_format_tense", [](const char *t) {
-        int d = -1;
-        return parsed(dtlocale_str_to_date_format_tense(&d, t, 15, 1), d);
-    });
     rows.add("dtlocale_str_to_date_format", "null output, format 16",
              [] { return long(dtlocale_str_to_date_format(nullptr, "1/2/2017", 16)); }, -5);
     rows.text("dtlocale_dt_str_to_date_format_keys_tense", [](const char *t) {
@@ -140,15 +131,11 @@ SWEEP_ROWS(dates) {
     rows.add("dtlocale_dt_date_to_str_format_keys", "null record and buffer",
              [] { return long(dtlocale_dt_date_to_str_format_keys(nullptr, 20170101, 4, '-', nullptr)); }, -5);
     rows.add("dtlocale_hint_str", "no arguments", [] { return long(dtlocale_hint_str() != nullptr); }, 1);
-    rows.integer("dtlocale_hint_str_for_fmt", [](int v) { return long(dtlocale_hint_str_for_fmt(v) != nullptr); }, 1);
-    rows.integer("dtlocale_hint_str_for_fmt_sep", [](int v) {
-        return long(dtlocale_hint_str_for_fmt_sep(v, static_cast<char>(v)) != nullptr);
-    }, 1);
     rows.add("dtlocale_example_str", "no arguments", [] { return long(dtlocale_example_str() != nullptr); }, 1);
-    rows.integer("dtlocale_example_str_for_fmt", [](int v) { return long(dtlocale_example_str_for_fmt(v) != nullptr); }, 1);
-    rows.integer("dtlocale_example_str_for_fmt_sep", [](int v) {
-        return long(dtlocale_example_str_for_fmt_sep(v, static_cast<char>(v)) != nullptr);
-    }, 1);
+    for (auto [name, text] : {std::pair{"dtlocale_hint_str_for_fmt", &dtlocale_hint_str_for_fmt}, {"dtlocale_example_str_for_fmt", &dtlocale_example_str_for_fmt}})
+        rows.integer(name, [text](int v) { return long(text(v) != nullptr); }, 1);
+    for (auto [name, text] : {std::pair{"dtlocale_hint_str_for_fmt_sep", &dtlocale_hint_str_for_fmt_sep}, {"dtlocale_example_str_for_fmt_sep", &dtlocale_example_str_for_fmt_sep}})
+        rows.integer(name, [text](int v) { return long(text(v, static_cast<char>(v)) != nullptr); }, 1);
 
     // ---- Time handles ----
     rows.add("orv_time_now", "no arguments", [] { orv_time_t t = orv_time_now(); orv_time_free(t); return long(t != nullptr); }, 1);
@@ -176,19 +163,12 @@ SWEEP_ROWS(dates) {
         orv_time_free(base);
         return 0L;
     });
-    rows.add("orv_time_create_from_object", "null object", [] { return long(orv_time_create_from_object(nullptr) != nullptr); }, 0);
-    rows.add("orv_time_object", "null handle", [] { return long(orv_time_object(nullptr) != nullptr); }, 0);
-    rows.add("orv_time_copy", "null handle", [] { return long(orv_time_copy(nullptr) != nullptr); }, 0);
     rows.add("orv_time_free", "null handle", [] { orv_time_free(nullptr); return 0L; });
-    using Part = int (*)(orv_time_t);
-    const std::pair<const char *, Part> parts[] = {
-        {"orv_time_year", orv_time_year},       {"orv_time_month", orv_time_month},
-        {"orv_time_day", orv_time_day},         {"orv_time_day_of_week", orv_time_day_of_week},
-        {"orv_time_hour", orv_time_hour},       {"orv_time_minutes", orv_time_minutes},
-        {"orv_time_seconds", orv_time_seconds}, {"orv_time_date", orv_time_date}};
-    for (const auto &[name, part] : parts)
-        rows.add(name, "null handle", [part] { return long(part(nullptr)); }, 0);
-    rows.add("orv_time_compare", "null handles", [] { return long(orv_time_compare(nullptr, nullptr)); }, 0);
+    rows.each("null handles", 0, {SWEEP_CALL(orv_time_create_from_object, nullptr), SWEEP_CALL(orv_time_object, nullptr), SWEEP_CALL(orv_time_copy, nullptr),
+                                  SWEEP_CALL(orv_time_year, nullptr), SWEEP_CALL(orv_time_month, nullptr), SWEEP_CALL(orv_time_day, nullptr),
+                                  SWEEP_CALL(orv_time_day_of_week, nullptr), SWEEP_CALL(orv_time_hour, nullptr), SWEEP_CALL(orv_time_minutes, nullptr),
+                                  SWEEP_CALL(orv_time_seconds, nullptr), SWEEP_CALL(orv_time_date, nullptr), SWEEP_CALL(orv_time_compare, nullptr, nullptr),
+                                  SWEEP_CALL(orv_time_string, nullptr)});
     rows.add("orv_time_reverse_compare", "null and a handle", [] {
         orv_time_t t = orv_time_create(2017, 1, 1, 0, 0, 0);
         long r = orv_time_reverse_compare(nullptr, t);
@@ -199,7 +179,6 @@ SWEEP_ROWS(dates) {
         orv_time_diff(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
         return 0L;
     });
-    rows.add("orv_time_string", "null handle", [] { return long(orv_time_string(nullptr) != nullptr); }, 0);
     rows.text("orv_time_string_format", [](const char *t) {
         orv_time_t h = orv_time_create(2017, 5, 6, 7, 8, 9);
         const char *s = orv_time_string_format(h, t);

@@ -83,10 +83,7 @@ SWEEP_ROWS(diag) {
         tr_close_log(h);
         return 0L;
     });
-    rows.add("tr_log_enable_time_stamp", "null", [] { tr_log_enable_time_stamp(nullptr); return 0L; });
-    rows.add("tr_log_disable_time_stamp", "null", [] { tr_log_disable_time_stamp(nullptr); return 0L; });
     rows.add("tr_flush_log", "null and open", [] { tr_flush_log(nullptr); tr_log_t *h = scratch_log(); tr_flush_log(h); tr_close_log(h); return 0L; });
-    rows.add("tr_close_log", "null", [] { tr_close_log(nullptr); return 0L; });
 
     // Memory dumps: the text's own bytes, hostile places, levels and formats.
     rows.text("tr_mem", [](const char *t) {
@@ -130,7 +127,6 @@ SWEEP_ROWS(diag) {
         orv_result_free(nullptr);
         return 0L;
     });
-    rows.add("orv_result_log", "null", [] { orv_result_log(nullptr); return 0L; });
     rows.add("orv_result_print_stack", "null stream and record", [] {
         orv_result_t *r = orv_result_new("f", 1, nullptr, 0, 0, nullptr, nullptr, 0, nullptr, "x");
         orv_result_print_stack(nullptr, r);
@@ -138,33 +134,22 @@ SWEEP_ROWS(diag) {
         orv_result_free(r);
         return 0L;
     });
-    rows.add("orv_result_stack_string", "null", [] { return long(orv_result_stack_string(nullptr) != nullptr); }, 0);
-    rows.add("orv_result_time_string", "null", [] { return long(orv_result_time_string(nullptr) != nullptr); }, 0);
     rows.integer("orv_result_enable_trace_in_place", [](int v) { orv_result_enable_trace_in_place(static_cast<unsigned char>(v)); return long(orv_result_get_trace_in_place() > 1); }, 0);
     rows.add("orv_result_get_trace_in_place", "fresh", [] { return long(orv_result_get_trace_in_place()); }, 0);
-    const std::pair<const char *, long (*)()> accessors[] = {
-        {"orv_result_filename", [] { return long(orv_result_filename(nullptr) != nullptr); }},
-        {"orv_result_line", [] { return long(orv_result_line(nullptr)); }},
-        {"orv_result_time", [] { return long(orv_result_time(nullptr)); }},
-        {"orv_result_timep", [] { return long(orv_result_timep(nullptr) != nullptr); }},
-        {"orv_result_level", [] { return long(orv_result_level(nullptr)); }},
-        {"orv_result_inform", [] { return long(orv_result_inform(nullptr)); }},
-        {"orv_result_title", [] { return long(orv_result_title(nullptr) != nullptr); }},
-        {"orv_result_module", [] { return long(orv_result_module(nullptr) != nullptr); }},
-        {"orv_result_code", [] { return long(orv_result_code(nullptr)); }},
-        {"orv_result_cause", [] { return long(orv_result_cause(nullptr) != nullptr); }},
-        {"orv_result_desc", [] { return long(orv_result_desc(nullptr) != nullptr); }},
-    };
-    for (const auto &[name, call] : accessors) rows.add(name, "null", call, 0);
+    rows.each("null", 0, {SWEEP_CALL(orv_result_filename, nullptr), SWEEP_CALL(orv_result_line, nullptr), SWEEP_CALL(orv_result_time, nullptr),
+                          SWEEP_CALL(orv_result_timep, nullptr), SWEEP_CALL(orv_result_level, nullptr), SWEEP_CALL(orv_result_inform, nullptr),
+                          SWEEP_CALL(orv_result_title, nullptr), SWEEP_CALL(orv_result_module, nullptr), SWEEP_CALL(orv_result_code, nullptr),
+                          SWEEP_CALL(orv_result_cause, nullptr), SWEEP_CALL(orv_result_desc, nullptr), SWEEP_CALL(orv_result_stack_string, nullptr),
+                          SWEEP_CALL(orv_result_time_string, nullptr), SWEEP_CALL(orvqtimer_elapsed_full_seconds, nullptr),
+                          SWEEP_CALL(orvqtimer_elapsed_milliseconds, nullptr)});
+    rows.each("null", std::nullopt, {SWEEP_CALL(tr_log_enable_time_stamp, nullptr), SWEEP_CALL(tr_log_disable_time_stamp, nullptr),
+                                     SWEEP_CALL(tr_close_log, nullptr), SWEEP_CALL(orv_result_log, nullptr), SWEEP_CALL(orvqtimer_start, nullptr),
+                                     SWEEP_CALL(orvqtimer_stop, nullptr)});
 
     // Quick timers.
     rows.add("orvqtimer_init", "null", [] { return long(orvqtimer_init(nullptr, 1)); }, -1);
     rows.integer("orvqtimer_init", [](int v) { orvqtimer_t t{7, 7}; return long(orvqtimer_init(&t, v) + (v == 0 ? t.start : 0)); }, 0);
-    rows.add("orvqtimer_start", "null", [] { orvqtimer_start(nullptr); return 0L; });
-    rows.add("orvqtimer_stop", "null", [] { orvqtimer_stop(nullptr); return 0L; });
     rows.add("orvqtimer_elapsed_seconds", "null", [] { return long(orvqtimer_elapsed_seconds(nullptr) != 0); }, 0);
-    rows.add("orvqtimer_elapsed_full_seconds", "null", [] { return long(orvqtimer_elapsed_full_seconds(nullptr)); }, 0);
-    rows.add("orvqtimer_elapsed_milliseconds", "null", [] { return long(orvqtimer_elapsed_milliseconds(nullptr)); }, 0);
     rows.add("orvqtimer_elapsed_and_rate", "null timer and outputs", [] { orvqtimer_elapsed_and_rate(nullptr, 1, nullptr, nullptr); return 0L; });
     rows.add("orvqtimer_rate", "null, NaN and infinite counts", [] {
         orvqtimer_t t{1, 2};

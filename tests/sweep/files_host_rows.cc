@@ -12,8 +12,7 @@
 
 SWEEP_ROWS(files_host) {
     using sweep::Expect;
-    rows.path("ut_total_kbytes_on_partition_with_path", [](const char *t) { return long(ut_total_kbytes_on_partition_with_path(t)); }, {0, 0});
-    rows.path("ut_free_kbytes_on_partition_with_path", [](const char *t) { return long(ut_free_kbytes_on_partition_with_path(t)); }, {0, 0});
+    rows.paths({0, 0}, {SWEEP_ON_TEXT(ut_total_kbytes_on_partition_with_path), SWEEP_ON_TEXT(ut_free_kbytes_on_partition_with_path)});
     rows.path("ut_get_kbytes_on_partition_with_path", [](const char *t) { unsigned total = 1, free = 1; const long r = ut_get_kbytes_on_partition_with_path(t, &total, nullptr); ut_get_kbytes_on_partition_with_path(t, nullptr, &free); return r; }, {-1, -1});
 
     rows.add("ut_gethostname", "twice", [] { return long(ut_gethostname() == ut_gethostname()); }, 1);

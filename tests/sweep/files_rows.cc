@@ -83,9 +83,7 @@ SWEEP_ROWS(files) {
         rows.add(name, "null buffer", [fn = fn] { fn(nullptr, "/a/b.c", 10); return 0L; });
     rows.add("ut_file_build_full_path", "null buffer", [] { ut_file_build_full_path(nullptr, "/a", "b", 10); return 0L; });
     rows.add("ut_file_add_separator", "null buffer", [] { ut_file_add_separator(nullptr, 10); return 0L; });
-    rows.path("ut_file_extract_image_number", [](const char *t) { return long(ut_file_extract_image_number(t)); }, {-1, -1});
-    rows.path("ut_last_path_component", [](const char *t) { return long(ut_last_path_component(t) != nullptr); }, {0, {}});
-    rows.path("ut_delete_last_path_component", [](const char *t) { return long(ut_delete_last_path_component(t) != nullptr); }, {0, {}});
+    rows.paths({0, {}}, {SWEEP_ON_TEXT(ut_last_path_component), SWEEP_ON_TEXT(ut_delete_last_path_component)});
     rows.text2("ut_append_path_component", [](const char *a, const char *b) { ut_append_path_component(a, b); return 0L; }, "/base");
     rows.path("ut_is_root_directory", [](const char *t) { return long(ut_is_root_directory(t)); }, {1, 1});
 
@@ -99,7 +97,6 @@ SWEEP_ROWS(files) {
             ut_set_file_rename_retry(v, v);
             return long(ut_file_rename(sweep::missing_path(), sweep::scratch("renamed").c_str()));
         }, -1);
-    rows.path("ut_create_empty_file", [](const char *t) { return long(ut_create_empty_file(t)); }, {-1, -1});
     for (unsigned short bits : {0, 0777, 0xFFFF}) {
         rows.add("ut_file_create_permissions", "bits " + std::to_string(bits), [bits] { orvstd_init(); return long(ut_file_create_permissions(bits) != nullptr); }, 1);
         rows.path("ut_file_set_permissions", [bits](const char *t) { return long(ut_file_set_permissions(t, bits)); }, {-1, -1});
@@ -115,35 +112,28 @@ SWEEP_ROWS(files) {
     rows.add("ut_read_file_into_memory", "buffer of 3 bytes against an unreadable page", [] { char *b = sweep::guarded_buffer(3); return long(ut_read_file_into_memory(b, 3, nullptr, sweep::existing_file())); }, 0);
     rows.add("ut_read_file_into_memory", "size 0", [] { char b[1]; size_t n = 9; ut_read_file_into_memory(b, 0, &n, sweep::existing_file()); return long(n); }, 0);
     rows.add("ut_read_file_into_memory", "a directory", [] { char b[8]; return long(ut_read_file_into_memory(b, 8, nullptr, sweep::existing_dir())); }, -1);
-    rows.path("ut_does_file_exist", [](const char *t) { return long(ut_does_file_exist(t)); }, {0, 0});
     rows.path("ut_does_file_exist_ex", [](const char *t) { unsigned char e = 7; const long r = ut_does_file_exist_ex(t, &e); return r == 0 && e > 1 ? 1L : r; }, {-1, 0});
-    rows.add("ut_does_file_exist_ex", "null flag", [] { return long(ut_does_file_exist_ex(sweep::existing_file(), nullptr)); }, -1);
     rows.path("ut_does_file_or_directory_exist_ex", [](const char *t) { unsigned char e = 7; const long r = ut_does_file_or_directory_exist_ex(t, &e, nullptr); return r == 0 && e > 1 ? 1L : r; }, {-1, 0});
     rows.add("ut_does_file_or_directory_exist_ex", "null flags", [] { return long(ut_does_file_or_directory_exist_ex(sweep::existing_dir(), nullptr, nullptr)); }, -1);
     rows.path("ut_get_longlong_path_size", [](const char *t) { long long s = 0; return long(ut_get_longlong_path_size(t, &s)); }, {-1, -1});
-    rows.add("ut_get_longlong_path_size", "null size", [] { return long(ut_get_longlong_path_size(sweep::existing_file(), nullptr)); }, -1);
     rows.path("ut_get_path_size", [](const char *t) { unsigned s = 0; return long(ut_get_path_size(t, &s)); }, {-1, -1});
-    rows.add("ut_get_path_size", "null size", [] { return long(ut_get_path_size(sweep::existing_file(), nullptr)); }, -1);
     rows.path("ut_get_path_lastwrite_time", [](const char *t) { int s = 0; ut_get_path_lastwrite_time(t, &s); return 0L; });
-    rows.add("ut_get_path_lastwrite_time", "null time", [] { return long(ut_get_path_lastwrite_time(sweep::existing_file(), nullptr)); }, -1);
     rows.path("ut_file_last_modified_time", [](const char *t) { int s = 0; ut_file_last_modified_time(t, &s); return 0L; });
-    rows.add("ut_file_last_modified_time", "null time", [] { return long(ut_file_last_modified_time(sweep::existing_file(), nullptr)); }, -1);
+    using sweep::existing_file;
+    rows.each("a file, null output", -1, {SWEEP_CALL(ut_does_file_exist_ex, existing_file(), nullptr), SWEEP_CALL(ut_get_longlong_path_size, existing_file(), nullptr),
+                                          SWEEP_CALL(ut_get_path_size, existing_file(), nullptr), SWEEP_CALL(ut_get_path_lastwrite_time, existing_file(), nullptr),
+                                          SWEEP_CALL(ut_file_last_modified_time, existing_file(), nullptr)});
 
     // Directory operations.
-    rows.path("ut_remove_path", [](const char *t) { return long(ut_remove_path(t)); }, {-9998, -9998});
-    rows.path("ut_remove_path_ex", [](const char *t) { return long(ut_remove_path_ex(t)); }, {-9998, -9998});
+    rows.paths({-9998, -9998}, {SWEEP_ON_TEXT(ut_remove_path), SWEEP_ON_TEXT(ut_remove_path_ex), SWEEP_ON_TEXT(ut_empty_dir), SWEEP_ON_TEXT(ut_remove_temp_path),
+                                SWEEP_ON_TEXT(ut_force_dir), SWEEP_ON_TEXT(ut_force_dir_with_perm, 0xFFFF), SWEEP_ON_TEXT(ut_force_dir_with_native)});
+    rows.paths({0, 0}, {SWEEP_ON_TEXT(ut_create_directory_with_native), SWEEP_ON_TEXT(ut_create_directory_with_native_with_option, 0),
+                        SWEEP_ON_TEXT(ut_does_dir_exist), SWEEP_ON_TEXT(ut_does_file_exist)});
+    rows.paths({-1, -1}, {SWEEP_ON_TEXT(ut_create_empty_file), SWEEP_ON_TEXT(ut_dir_set_writeable), SWEEP_ON_TEXT(ut_file_extract_image_number)});
     rows.path("ut_remove_path_ex_with_handler", [](const char *t) { orvstd_init(); return long(ut_remove_path_ex_with_handler(t, orv_std_handler_create(__FILE__, __LINE__, "remove"))); }, {-9998, -9998});
-    rows.path("ut_empty_dir", [](const char *t) { return long(ut_empty_dir(t)); }, {-9998, -9998});
     rows.text("ut_make_temp_dir", [](const char *t) { char *b = sweep::guarded_buffer(256); return long(ut_make_temp_dir(b, t) == 0 && std::strlen(b) > 255); }, {0, 0});
     rows.add("ut_make_temp_dir", "null buffer", [] { return long(ut_make_temp_dir(nullptr, "x")); }, -1);
-    rows.path("ut_remove_temp_path", [](const char *t) { return long(ut_remove_temp_path(t)); }, {-9998, -9998});
     rows.path("ut_ensure_directory_at_path", [](const char *t) { orvstd_init(); return long(ut_ensure_directory_at_path(t, ut_file_create_permissions(0700))); }, {0, 0});
-    rows.path("ut_force_dir", [](const char *t) { return long(ut_force_dir(t)); }, {-9998, -9998});
-    rows.path("ut_force_dir_with_perm", [](const char *t) { return long(ut_force_dir_with_perm(t, 0xFFFF)); }, {-9998, -9998});
-    rows.path("ut_create_directory_with_native", [](const char *t) { return long(ut_create_directory_with_native(t)); }, {0, 0});
-    rows.path("ut_create_directory_with_native_with_option", [](const char *t) { return long(ut_create_directory_with_native_with_option(t, 0)); }, {0, 0});
-    rows.path("ut_force_dir_with_native", [](const char *t) { return long(ut_force_dir_with_native(t)); }, {-9998, -9998});
-    rows.path("ut_does_dir_exist", [](const char *t) { return long(ut_does_dir_exist(t)); }, {0, 0});
     rows.add("ut_set_callback", "null", [] { ut_set_callback(nullptr); return long(ut_dir_copy(sweep::existing_dir(), sweep::scratch("copy").c_str())); }, 0);
     rows.add("ut_set_callback", "a callback", [] { ut_set_callback(on_copy); return long(ut_dir_copy(sweep::existing_dir(), sweep::scratch("copy").c_str())); }, 0);
     // A source that is not a directory fails; a new destination is created
@@ -172,7 +162,6 @@ SWEEP_ROWS(files) {
     rows.add("ut_native_list_entries", "null handle", [] { ORVArray *n = nullptr; int c = 0; return long(ut_native_list_entries(nullptr, &n, &c)); }, -1);
     rows.add("ut_native_list_entries", "null outputs", [] { ut_native_dir *d = ut_native_opendir(sweep::existing_dir()); const long r = ut_native_list_entries(d, nullptr, nullptr); ut_native_closedir(d); return r; }, -1);
     rows.path("ut_file_count_for_dir", [](const char *t) { return long(ut_file_count_for_dir(t, 1)); }, {-1, {}});
-    rows.path("ut_dir_set_writeable", [](const char *t) { return long(ut_dir_set_writeable(t)); }, {-1, -1});
     rows.path("ut_dir_is_empty", [](const char *t) { unsigned char e = 7; return long(ut_dir_is_empty(t, &e)); }, {-1, -1});
     rows.add("ut_dir_is_empty", "null flag", [] { return long(ut_dir_is_empty(sweep::existing_dir(), nullptr)); });
 }

@@ -34,21 +34,17 @@ SWEEP_ROWS(handles) {
     rows.add("orv_data_create", "null bytes with a length", [] { return long(orv_data_create(nullptr, 100, 1) != nullptr); }, 0);
     rows.text("orv_data_create", [](const char *t) { ORVData *d = orv_data_create(const_cast<char *>(t), t ? unsigned(std::strlen(t)) : 0, 1); const long r = long(orv_data_byte_count(d)) == long(t ? std::strlen(t) : 0); orv_data_free(d); return r; }, {1, 1});
     rows.path("orv_data_create_from_file", [](const char *t) { ORVData *d = orv_data_create_from_file(t); orv_data_free(d); return long(d != nullptr); }, {0, 0});
-    rows.add("orv_data_copy", "null", [] { return long(orv_data_copy(nullptr) != nullptr); }, 0);
-    rows.add("orv_data_free", "null", [] { orv_data_free(nullptr); return 0L; });
-    rows.add("orv_data_bytes", "null", [] { return long(orv_data_bytes(nullptr) != nullptr); }, 0);
-    rows.add("orv_data_byte_count", "null", [] { return long(orv_data_byte_count(nullptr)); }, 0);
-    rows.add("orv_data_object", "null, without any pool", [] { return long(orv_data_object(nullptr) != nullptr); }, 0);
-    rows.add("orv_data_create_from_object", "null", [] { return long(orv_data_create_from_object(nullptr) != nullptr); }, 0);
+    rows.each("null (no pool either)", 0, {SWEEP_CALL(orv_data_copy, nullptr), SWEEP_CALL(orv_data_bytes, nullptr), SWEEP_CALL(orv_data_byte_count, nullptr),
+                                           SWEEP_CALL(orv_data_object, nullptr), SWEEP_CALL(orv_data_create_from_object, nullptr),
+                                           SWEEP_CALL(orv_dict_count, nullptr), SWEEP_CALL(orv_array_count, nullptr)});
+    rows.each("null", std::nullopt, {SWEEP_CALL(orv_data_free, nullptr), SWEEP_CALL(orv_dict_free, nullptr), SWEEP_CALL(orv_array_free, nullptr)});
     rows.add("orv_data_create_from_object", "a dictionary", [] { return with_dict([](ORVDictionary *d) { return long(orv_data_create_from_object(obj(d)) != nullptr); }); }, 0);
 
     // Dictionary handles: null dictionaries.
     rows.add("orv_mutable_dict_create", "twice", [] { orv_dict_free(orv_mutable_dict_create()); orv_dict_free(orv_mutable_dict_create()); return 0L; });
     rows.integer("orv_mutable_dict_create_with_capacity", [](int n) { ORVDictionary *d = orv_mutable_dict_create_with_capacity(unsigned(n)); orv_dict_free(d); return long(d != nullptr); }, 1);
-    rows.add("orv_dict_free", "null", [] { orv_dict_free(nullptr); return 0L; });
-    rows.add("orv_dict_count", "null", [] { return long(orv_dict_count(nullptr)); }, 0);
-    rows.add("orv_dict_all_keys", "null", [] { ORVArray *a = orv_dict_all_keys(nullptr); const long n = orv_array_count(a); orv_array_free(a); return n; }, 0);
-    rows.add("orv_dict_all_values", "null", [] { ORVArray *a = orv_dict_all_values(nullptr); const long n = orv_array_count(a); orv_array_free(a); return n; }, 0);
+    for (auto [name, all] : {std::pair{"orv_dict_all_keys", &orv_dict_all_keys}, {"orv_dict_all_values", &orv_dict_all_values}})
+        rows.add(name, "null", [all] { ORVArray *a = all(nullptr); const long n = orv_array_count(a); orv_array_free(a); return n; }, 0);
     rows.add("orv_dict_description", "null", [] { return long(std::strlen(orv_dict_description(nullptr))); }, 0);
     rows.add("orv_dict_description", "a dictionary with a date and an array", [] { return with_dict([](ORVDictionary *d) { return long(std::strlen(orv_dict_description(d)) > 0); }); }, 1);
     rows.add("orv_dict_datetime_value_for_str_key", "null dictionary and outputs", [] { orv_dict_datetime_value_for_str_key(nullptr, "k", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); return 0L; });
@@ -70,8 +66,6 @@ SWEEP_ROWS(handles) {
 
     // Array handles.
     rows.integer("orv_array_create_with_capacity", [](int n) { ORVArray *a = orv_array_create_with_capacity(n); orv_array_free(a); return long(a != nullptr); }, 1);
-    rows.add("orv_array_free", "null", [] { orv_array_free(nullptr); return 0L; });
-    rows.add("orv_array_count", "null", [] { return long(orv_array_count(nullptr)); }, 0);
     rows.integer("orv_array_add_int", [](int n) { ORVArray *a = orv_array_create_with_capacity(0); orv_array_add_int(a, n); orv_array_add_int(nullptr, n); const long r = orv_array_int_at_index(a, 0) == n; orv_array_free(a); return r; }, 1);
     rows.text("orv_array_add_str", [](const char *t) { ORVArray *a = orv_array_create_with_capacity(1); orv_array_add_str(a, t); orv_array_add_str(nullptr, t); const long n = orv_array_count(a); orv_array_free(a); return n; }, {0, 1});
     rows.add("orv_array_add_obj", "null array and object", [] { ORVArray *a = orv_array_create_with_capacity(1), *b = orv_array_create_with_capacity(1); orv_array_add_obj(a, nullptr); orv_array_add_obj(nullptr, obj(a)); orv_array_add_obj(a, obj(b)); orv_array_free(b); const long n = orv_array_count(a); orv_array_free(a); return n; }, 1);

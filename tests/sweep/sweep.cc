@@ -60,6 +60,12 @@ std::string &deep_path_text() {
     return deep;
 }
 
+// What expect gives for the hostile text t: its null or empty result, none for the others.
+std::optional<long> expected(const Expect &expect, const Text &t) {
+    if (t.value == nullptr) return expect.null;
+    return *t.value == '\0' ? expect.empty : std::nullopt;
+}
+
 }  // namespace
 
 const std::vector<Text> &texts() {
@@ -121,9 +127,7 @@ void Rows::add(const std::string &function, const std::string &args, std::functi
 void Rows::text(const std::string &function, std::function<long(const char *)> call,
                 Expect expect) {
     for (const Text &t : texts()) {
-        std::optional<long> want;
-        if (t.value == nullptr) want = expect.null;
-        else if (*t.value == '\0') want = expect.empty;
+        const std::optional<long> want = expected(expect, t);
         add(function, t.label, [call, t] { return call(t.value); }, want);
     }
 }
@@ -131,9 +135,7 @@ void Rows::text(const std::string &function, std::function<long(const char *)> c
 void Rows::path(const std::string &function, std::function<long(const char *)> call,
                 Expect expect) {
     for (const Text &t : path_texts()) {
-        std::optional<long> want;
-        if (t.value == nullptr) want = expect.null;
-        else if (*t.value == '\0') want = expect.empty;
+        const std::optional<long> want = expected(expect, t);
         add(function, std::string("path: ") + t.label, [call, t] { return call(t.value); }, want);
     }
 }
@@ -142,9 +144,7 @@ void Rows::text2(const std::string &function,
                  std::function<long(const char *, const char *)> call, const char *other,
                  Expect expect) {
     for (const Text &t : texts()) {
-        std::optional<long> want;
-        if (t.value == nullptr) want = expect.null;
-        else if (*t.value == '\0') want = expect.empty;
+        const std::optional<long> want = expected(expect, t);
         add(function, std::string("first ") + t.label,
             [call, t, other] { return call(t.value, other); }, want);
         add(function, std::string("second ") + t.label,
@@ -156,9 +156,7 @@ void Rows::text2(const std::string &function,
 void Rows::in_place(const std::string &function, std::function<long(char *)> call,
                     Expect expect) {
     for (const Text &t : texts()) {
-        std::optional<long> want;
-        if (t.value == nullptr) want = expect.null;
-        else if (*t.value == '\0') want = expect.empty;
+        const std::optional<long> want = expected(expect, t);
         add(function, std::string("modifiable ") + t.label, [call, t] {
             if (t.value == nullptr) return call(nullptr);
             const size_t size = std::strlen(t.value) + 1;

@@ -23,8 +23,10 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace sweep {
@@ -53,6 +55,35 @@ struct Expect {
     std::optional<long> null;
     std::optional<long> empty;
 };
+
+// One function called one way, for tables of functions that share their
+// hostile arguments (see SWEEP_CALL).
+struct Call {
+    const char *function;
+    std::function<long()> call;
+};
+
+// One function called with a hostile text (or path) first, for tables of
+// functions that share their expected results (see SWEEP_ON_TEXT).
+struct TextCall {
+    const char *function;
+    std::function<long(const char *)> call;
+};
+
+// The result of call as a row's number: a pointer gives 1 for non-null and 0
+// for null, no result gives 0.
+template <class F>
+long result_of(F call) {
+    using R = decltype(call());
+    if constexpr (std::is_void_v<R>) {
+        call();
+        return 0;
+    } else if constexpr (std::is_pointer_v<R>) {
+        return call() != nullptr;
+    } else {
+        return static_cast<long>(call());
+    }
+}
 
 // One hostile text: a label for reports and the text itself (null included).
 struct Text {
@@ -93,6 +124,14 @@ public:
 
     void add(const std::string &function, const std::string &args, std::function<long()> call,
              std::optional<long> expect = std::nullopt);
+    // One row per call, all with the same hostile arguments and result.
+    void each(const std::string &args, std::optional<long> expect, std::initializer_list<Call> calls) {
+        for (const Call &c : calls) add(c.function, args, c.call, expect);
+    }
+    // Rows::path for each call, all with the same expected results.
+    void paths(Expect expect, std::initializer_list<TextCall> calls) {
+        for (const TextCall &c : calls) path(c.function, c.call, expect);
+    }
     // One row per hostile text.
     void text(const std::string &function, std::function<long(const char *)> call,
               Expect expect = {});
@@ -127,6 +166,18 @@ struct Registrar {
 std::vector<std::pair<std::string, Family>> &families();
 
 }  // namespace sweep
+
+// A table entry for Rows::each: the function and its arguments, e.g.
+// SWEEP_CALL(orv_data_copy, nullptr).
+#define SWEEP_CALL(function, ...) \
+    sweep::Call{#function, [] { return sweep::result_of([] { return function(__VA_ARGS__); }); }}
+
+// A table entry for Rows::paths: the function, called with the hostile text
+// and then the other arguments, e.g. SWEEP_ON_TEXT(ut_force_dir_with_perm, 0777).
+#define SWEEP_ON_TEXT(function, ...)                                                       \
+    sweep::TextCall{#function, [](const char *t) {                                         \
+        return sweep::result_of([t] { return function(t __VA_OPT__(, ) __VA_ARGS__); }); \
+    }}
 
 #define SWEEP_ROWS(family)                                                       \
     static void sweep_rows_##family(sweep::Rows &rows);                          \
