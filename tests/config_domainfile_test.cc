@@ -262,6 +262,24 @@ TEST_F(DomainFileTest, FailuresOfTheReaders) {
                           "IN 'cf' INFORM 'programmer' TITLE 'FILE_NACCESS': Invalid group: (null)"}));
 }
 
+// A trace call-back that reads another group's file at every error.
+ORVConfigurationTable *Nested_table = nullptr;
+void read_at_error(const char *, int kind) {
+    if (kind == tr_KIND_ERROR) cf_read_domain_with_table(&Nested_table, cf_DOMAIN_SITE, "other");
+}
+
+TEST_F(DomainFileTest, ReadsFromTheTraceCallBackLeaveTheReadTheyInterruptWhole) {
+    // Two reads during the outer one, of a file as long as it.
+    dir_.write("site/config/viewer.site", "A ROOT 1\nB ROOT 2\nC USER 3\n");
+    dir_.write("site/config/other.site", "Z USER 0\nZ USER 0\nZ USER 0\n");
+    start();
+    tr_init_with_call_back(read_at_error);
+    ASSERT_EQ(cf_read_domain_with_table(&table_, cf_DOMAIN_SITE, "viewer"), 0);
+    EXPECT_STREQ(orv_cftest_value_keys(table_), "SITE.C");
+    EXPECT_STREQ(orv_cftest_value_keys(Nested_table), "SITE.Z");
+    cf_free_table(&Nested_table);
+}
+
 TEST_F(DomainFileTest, FilesWithoutASizeAreReadToTheEnd) {
     // A pipe has no size and gives its text in short pieces, more than the
     // first buffer holds.

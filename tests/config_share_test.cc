@@ -506,6 +506,11 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
         {"last byte missing", region_of(Bytes(archive.begin(), archive.end() - 1)), false},
         {"last value out of range", changed(good.size() - 1, 2), false},
     };
+    // A region too short for its length field is told so, not read past its end.
+    std::string error;
+    std::vector<cf::SharedGroup> none;
+    cf::check_share_region(cases[1].bytes.data(), cases[1].bytes.size(), none, &error);
+    EXPECT_EQ("the region is shorter than its length field", error);
     // The files differ from the region, so answers show where they came from.
     dir_.write("site/config/reading.site", "MODE\tADMIN\tslow\n");
     for (const CorruptRegion &c : cases) {

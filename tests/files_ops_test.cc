@@ -351,6 +351,38 @@ TEST_F(FileOpsTest, CopyOfDirectoryNeedsNewDestination) {
                                            "; reason (2): No such file or directory"));
 }
 
+// The kernel copies the first 1000 bytes, then fails once with Kernel_error.
+int Kernel_error = 0, Kernel_calls = 0;
+ssize_t failing_kernel_copy(int in, off_t *in_at, int out, off_t *out_at, size_t count, unsigned flags) {
+    if (++Kernel_calls == 2) {
+        errno = Kernel_error;
+        return -1;
+    }
+    return orv::files::real_sys().copy_file_range(in, in_at, out, out_at, Kernel_calls == 1 ? 1000 : count, flags);
+}
+
+TEST_F(FileOpsTest, KernelCopyFailureFallsBackToReadingOrFailsTheCopy) {
+    std::string data(200000, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>('a' + i % 23);
+    const std::string src = dir_.write("big", data), dst = dir_ / "copy";
+    orv::files::SysCalls calls = orv::files::real_sys();
+    calls.copy_file_range = failing_kernel_copy;
+    const struct { int error, result; } cases[] = {
+        {EXDEV, 0}, {ENOSYS, 0}, {EINVAL, 0}, {EOPNOTSUPP, 0}, {EBADF, 0}, {EINTR, 0}, {EIO, -1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.error);
+        Kernel_error = c.error;
+        Kernel_calls = 0;
+        {
+            orv::files::ScopedSysCalls seam(calls);
+            EXPECT_EQ(ut_file_copy(src.c_str(), dst.c_str()), c.result);
+        }
+        if (c.result == 0) EXPECT_EQ(read_file(dst), data);
+        else EXPECT_FALSE(exists(dst));  // no half copy is left behind
+    }
+    EXPECT_THAT(errors().back(), HasSubstr("; reason (5): Input/output error"));
+}
+
 TEST_F(FileOpsTest, EmptyFileCreationIsExclusiveAndPermissionsApply) {
     const std::string path = dir_ / "empty";
     EXPECT_EQ(ut_create_empty_file(path.c_str()), 0);

@@ -114,7 +114,7 @@ std::vector<orvopt_spec_t> table_for(Values &val) {
     return {spec('v', orvopt_BOOL, &val.v),        spec('q', orvopt_BOOL, &val.q),
             spec('n', orvopt_INT, &val.n),         spec('i', orvopt_OPT_INT, &val.i),
             spec('l', orvopt_LONG, &val.l),        spec('u', orvopt_UINT, &val.u),
-            spec('U', orvopt_ULONG, &val.U),       spec('f', orvopt_FLOAT, &val.f),
+            spec('U', orvopt_OPT_ULONG, &val.U),   spec('f', orvopt_FLOAT, &val.f),
             spec('s', orvopt_STRING, &val.s),      spec('o', orvopt_OPT_STRING, &val.o),
             spec('\0', orvopt_BOOL, nullptr)};
 }
@@ -155,6 +155,7 @@ const ExtractCase kExtractCases[] = {
     {"grouped letters: only the first counts", {"-vq", "x"}, 0, "v=1", {"x"}, ""},
     {"optional value left out before an option", {"-o", "-v"}, 0, "v=1 o=", {}, ""},
     {"optional value left out at the end", {"-i"}, 0, "i=0", {}, ""},
+    {"optional unsigned value left out", {"-U", "-v"}, 0, "v=1 U=0", {}, ""},
     {"optional value given separately and attached", {"-i", "7", "-oname", "rest"}, 0, "i=7 o=name", {"rest"}, ""},
     {"-- ends the options and is not an argument", {"--", "-v"}, 0, "", {"-v"}, ""},
     {"a long word also ends the options", {"-v", "--quiet", "-q"}, 0, "v=1", {"-q"}, ""},

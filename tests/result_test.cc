@@ -44,6 +44,7 @@ TEST_F(ResultTest, CreatorsFillTheirFields) {
         {warn, "w.c", nullptr, "<unknown module>", "3 items", 2, tr_MID, 0, 20, 1488635112},
         {inner, "/src/in.c", nullptr, "<unknown module>", "t", 3, tr_APP, 0, 30, 1488635112},
         {plain, "n.c", nullptr, "M", "%d", 4, 5, 6, 7, 86400},
+        {nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0},
     };
     for (const auto &row : rows) {
         EXPECT_STREQ(orv_result_filename(row.r), row.file);
@@ -61,6 +62,10 @@ TEST_F(ResultTest, CreatorsFillTheirFields) {
     orv_result_free(outer);  // the whole chain: the leak checker of the sanitized build sees it
     orv_result_free(plain);
     EXPECT_THAT(capture_.traces(), IsEmpty());
+    EXPECT_EQ(orv_result_cause(nullptr), nullptr);
+    EXPECT_EQ(orv_result_timep(nullptr), nullptr);
+    EXPECT_EQ(orv_result_stack_string(nullptr), nullptr);
+    orv_result_print_stack(stdout, nullptr);
     orv_result_t *made = orv_result_create("f.c", 1, 0, nullptr, nullptr);
     EXPECT_STREQ(orv_result_desc(made), "");
     orv_result_free(made);

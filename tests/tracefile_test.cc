@@ -104,7 +104,9 @@ TEST_F(TraceFileTest, StartWritesHeaderAndTermWritesClosingNotes) {
 TEST_F(TraceFileTest, PreviousRunBecomesTheBackup) {
     dir_.write("prog.log", "earlier run\n");
     dir_.write("prog.log-", "older run\n");
+    ScopedEnv slash("ORV_LOG_PATH", dir_.path() + "/");  // a directory with its separator gets no second one
     ASSERT_EQ(tr_init("prog"), 0);
+    EXPECT_EQ(tr_trace_file_name(), dir_ / "prog.log");
     EXPECT_EQ(read_file(dir_ / "prog.log-"), "earlier run\n");
     EXPECT_THAT(read_file(dir_ / "prog.log"), Not(HasSubstr("earlier run")));
     EXPECT_EQ(tr_term(), 0);

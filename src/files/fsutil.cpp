@@ -78,7 +78,7 @@ bool write_all(int fd, const char *data, size_t n) {
 bool copy_contents(int in, int out, off_t size) {
     const size_t step = static_cast<size_t>(std::max<off_t>(size, 1 << 20));
     for (;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, step, 0);
+        const ssize_t n = sys().copy_file_range(in, nullptr, out, nullptr, step, 0);
         if (n > 0) continue;
         if (n == 0) return true;
         if (errno == EINTR) continue;

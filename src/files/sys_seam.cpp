@@ -13,8 +13,12 @@ int real_rename(const char *from, const char *to) { return ::rename(from, to); }
 int real_open(const char *path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 ssize_t real_write(int fd, const void *buffer, size_t count) { return ::write(fd, buffer, count); }
 int real_unlink(const char *path) { return ::unlink(path); }
+ssize_t real_copy_file_range(int in, off_t *in_at, int out, off_t *out_at, size_t count, unsigned flags) {
+    return ::copy_file_range(in, in_at, out, out_at, count, flags);
+}
 
-const SysCalls Real_sys_calls{real_rename, real_open, real_write, real_unlink};
+const SysCalls Real_sys_calls{real_rename, real_open, real_write, real_unlink,
+                              real_copy_file_range};
 
 // Written only by tests, through ScopedSysCalls.
 SysCalls Sys_calls = Real_sys_calls;

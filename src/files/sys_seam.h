@@ -1,6 +1,6 @@
 // The system calls of the files family whose failures matter (rename, open,
-// write, unlink), reached through one replaceable table so that tests can make
-// them fail on purpose. Library code calls sys().rename(...) and so on; tests
+// write, unlink, copy_file_range), reached through one replaceable table so
+// that tests can make them fail on purpose. Library code calls sys().rename(...) and so on; tests
 // swap entries with ScopedSysCalls and the previous table comes back when the
 // scope ends.
 #pragma once
@@ -14,6 +14,7 @@ struct SysCalls {
     int (*open)(const char *path, int flags, mode_t mode);
     ssize_t (*write)(int fd, const void *buffer, size_t count);
     int (*unlink)(const char *path);
+    ssize_t (*copy_file_range)(int in, off_t *in_at, int out, off_t *out_at, size_t count, unsigned flags);
 };
 
 // The table in force (the real calls unless a test replaced some). Visible
