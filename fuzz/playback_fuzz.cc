@@ -27,10 +27,14 @@ struct ProcessExit {
 constexpr const char *kPlaybackName = "fuzz-input.npt";
 const std::uint8_t *Input_bytes = nullptr;
 std::size_t Input_size = 0;
+// A playback file may play itself ("!play" of its own name) and so play for
+// ever, as it would for a user; a run opens the input a few times at most.
+int Opens_left = 0;
+constexpr int kMaxOpens = 4;
 
 FILE *open_own_files(const char *path, const char *mode) {
     if (mode[0] != 'r') return std::fopen("/dev/null", mode);
-    if (std::strcmp(path, kPlaybackName) != 0 || Input_size == 0) {
+    if (std::strcmp(path, kPlaybackName) != 0 || Input_size == 0 || Opens_left-- <= 0) {
         errno = ENOENT;
         return nullptr;
     }
@@ -87,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     orv::console::Input_eof_count = orv::console::kEofLimit - 5;
     Input_bytes = data;
     Input_size = size;
+    Opens_left = kMaxOpens;
     try {
         input_playback_from_file(kPlaybackName);
         program();
