@@ -3,7 +3,9 @@
 // benchmark's time for the ratios printed after the table.
 #pragma once
 
+#include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/tr.h>
+#include <ORVCommonKit/ut.h>
 
 #include <benchmark/benchmark.h>
 
@@ -40,6 +42,35 @@ inline std::string make_temp_dir(const std::string &prefix = "orvbench") {
 
 // Runs a baseline command through the shell; the program ends when it fails,
 // so that a broken baseline never yields a figure.
+// Writes text to path, ending the benchmark on failure.
+inline void write_text(const std::string &path, const std::string &text) {
+    std::FILE *file = std::fopen(path.c_str(), "w");
+    if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size()) std::abort();
+    std::fclose(file);
+}
+
+// A temporary installation with the group "bench" of `entries` site entries,
+// with the configuration started for user "bench"; returns its directory.
+inline std::string make_site_installation(int entries) {
+    quiet_trace();
+    const std::string top = make_temp_dir();
+    setenv("ORV_ROOT_PATH", top.c_str(), 1);
+    setenv("ORV_SYS_CONFIG_PATH", (top + "/sys/config").c_str(), 1);
+    setenv("ORV_SITE_CONFIG_PATH", (top + "/site/config").c_str(), 1);
+    setenv("ORV_USER_CONFIG_PATH", (top + "/user/config").c_str(), 1);
+    setenv("ORV_SYS_DATA_PATH", (top + "/sys/data").c_str(), 1);
+    ut_force_dir((top + "/sys/data/cf").c_str());
+    ut_force_dir((top + "/site/config").c_str());
+    write_text(top + "/sys/data/cf/behavior.plist", "{ }\n");
+    std::string text = "# " + std::to_string(entries) + " entries\n";
+    for (int i = 0; i < entries; ++i)
+        text += "VAR" + std::to_string(10000 + i) + "\tUSER\tvalue-" + std::to_string(i) +
+                " of the benchmark\n";
+    write_text(top + "/site/config/bench.site", text);
+    if (cf_init("bench") != 0) std::abort();
+    return top;
+}
+
 inline void shell(const std::string &command) {
     if (std::system(command.c_str()) != 0) std::abort();
 }

@@ -20,35 +20,9 @@ namespace {
 
 constexpr int kEntries = 5000;
 
-void write_text(const std::string &path, const std::string &text) {
-    std::FILE *file = std::fopen(path.c_str(), "w");
-    if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size()) std::abort();
-    std::fclose(file);
-}
-
-// A temporary installation with the group "bench" of 5,000 site entries;
-// made once per process, with the configuration started.
 const std::string &site_file() {
-    static const std::string path = [] {
-        orvbench::quiet_trace();
-        const std::string top = orvbench::make_temp_dir();
-        setenv("ORV_ROOT_PATH", top.c_str(), 1);
-        setenv("ORV_SYS_CONFIG_PATH", (top + "/sys/config").c_str(), 1);
-        setenv("ORV_SITE_CONFIG_PATH", (top + "/site/config").c_str(), 1);
-        setenv("ORV_USER_CONFIG_PATH", (top + "/user/config").c_str(), 1);
-        setenv("ORV_SYS_DATA_PATH", (top + "/sys/data").c_str(), 1);
-        ut_force_dir((top + "/sys/data/cf").c_str());
-        ut_force_dir((top + "/site/config").c_str());
-        write_text(top + "/sys/data/cf/behavior.plist", "{ }\n");
-        std::string text = "# 5,000 entries\n";
-        for (int i = 0; i < kEntries; ++i)
-            text += "VAR" + std::to_string(10000 + i) + "\tUSER\tvalue-" + std::to_string(i) +
-                    " of the benchmark\n";
-        const std::string file = top + "/site/config/bench.site";
-        write_text(file, text);
-        if (cf_init("bench") != 0) std::abort();
-        return file;
-    }();
+    static const std::string path =
+        orvbench::make_site_installation(kEntries) + "/site/config/bench.site";
     return path;
 }
 

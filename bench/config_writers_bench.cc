@@ -20,34 +20,8 @@ namespace {
 
 constexpr int kEntries = 5000;
 
-void write_text(const std::string &path, const std::string &text) {
-    std::FILE *file = std::fopen(path.c_str(), "w");
-    if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size()) std::abort();
-    std::fclose(file);
-}
-
-// A temporary installation with the group "bench" of 5,000 site entries,
-// made once per process with the configuration started; its directory.
 const std::string &top() {
-    static const std::string dir = [] {
-        orvbench::quiet_trace();
-        const std::string t = orvbench::make_temp_dir();
-        setenv("ORV_ROOT_PATH", t.c_str(), 1);
-        setenv("ORV_SYS_CONFIG_PATH", (t + "/sys/config").c_str(), 1);
-        setenv("ORV_SITE_CONFIG_PATH", (t + "/site/config").c_str(), 1);
-        setenv("ORV_USER_CONFIG_PATH", (t + "/user/config").c_str(), 1);
-        setenv("ORV_SYS_DATA_PATH", (t + "/sys/data").c_str(), 1);
-        ut_force_dir((t + "/sys/data/cf").c_str());
-        ut_force_dir((t + "/site/config").c_str());
-        write_text(t + "/sys/data/cf/behavior.plist", "{ }\n");
-        std::string text = "# 5,000 entries\n";
-        for (int i = 0; i < kEntries; ++i)
-            text += "VAR" + std::to_string(10000 + i) + "\tUSER\tvalue-" + std::to_string(i) +
-                    " of the benchmark\n";
-        write_text(t + "/site/config/bench.site", text);
-        if (cf_init("bench") != 0) std::abort();
-        return t;
-    }();
+    static const std::string dir = orvbench::make_site_installation(kEntries);
     return dir;
 }
 
