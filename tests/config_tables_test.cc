@@ -360,14 +360,14 @@ TEST_F(TableRefillTest, ReadingNoEntryLeavesAResetTableUnfilled) {
     table->resetVariables();
     cf::read_domain_text("# nothing\n\n   \nB ROOT x\n", *table, cf_DOMAIN_SYS);
     EXPECT_FALSE(table->hasVariables());
-    EXPECT_EQ(nullptr, table->valueDictionary());
+    EXPECT_EQ(0u, table->liveCount());
     ASSERT_EQ(1u, trace_.errors().size());
     EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (ROOT) in entry "
               "for \"B\"",
               trace_.errors()[0]);
     cf::read_domain_text("A USER 2\n", *table, cf_DOMAIN_SYS);
     EXPECT_TRUE(table->hasVariables());
-    EXPECT_EQ(1u, table->valueDictionary()->size());
+    EXPECT_EQ(1u, table->liveCount());
 }
 
 TEST_F(TableRefillTest, IndexFollowsStoresRemovalsAndResets) {
@@ -377,30 +377,40 @@ TEST_F(TableRefillTest, IndexFollowsStoresRemovalsAndResets) {
     };
     EXPECT_EQ(nullptr, find("PORT"));
     cf::read_domain_text("PORT USER 1\nws12.lab.MODE USER 2\n", *table, cf_DOMAIN_USER);
+    // The variable a domain's record of a name holds, as the table makes it.
+    auto variable = [&](std::string_view name, int domain) -> const ORVConfigurationVariable * {
+        const cf::IndexedName *e = find(name);
+        if (!e || e->records[domain] < 0) return nullptr;
+        return table->variableForUpperKey(
+            table->key(table->record(static_cast<std::size_t>(e->records[domain]))));
+    };
     const cf::IndexedName *port = find("PORT");
     ASSERT_NE(nullptr, port);
-    EXPECT_FALSE(port->qualified);
-    EXPECT_EQ(nullptr, port->variables[cf_DOMAIN_SYS]);
-    EXPECT_EQ("USER.PORT", *port->keys[cf_DOMAIN_USER]);
+    EXPECT_FALSE(port->qualified());
+    EXPECT_EQ(cf::IndexedName::kNone, port->records[cf_DOMAIN_SYS]);
+    EXPECT_EQ("USER.PORT", table->key(table->record(static_cast<std::size_t>(port->records[cf_DOMAIN_USER]))));
     // Every shorter name behind a full stop is marked as qualified.
     ASSERT_NE(nullptr, find("MODE"));
-    EXPECT_TRUE(find("MODE")->qualified);
-    EXPECT_EQ(nullptr, find("MODE")->variables[cf_DOMAIN_USER]);
-    EXPECT_TRUE(find("LAB.MODE")->qualified);
-    EXPECT_EQ("2", values_of(find("WS12.LAB.MODE")->variables[cf_DOMAIN_USER]));
+    EXPECT_TRUE(find("MODE")->qualified());
+    EXPECT_EQ(nullptr, variable("MODE", cf_DOMAIN_USER));
+    EXPECT_TRUE(find("LAB.MODE")->qualified());
+    EXPECT_EQ("2", values_of(variable("WS12.LAB.MODE", cf_DOMAIN_USER)));
 
     // Stored into a current index: updated in place.
     auto sys =
         ORVConfigurationVariable::variableWithName("ws13.Port", 0, std::vector<std::string>{"3"});
     table->setVariable(sys.get(), "sys.ws13.port");
-    EXPECT_TRUE(find("PORT")->qualified);
-    EXPECT_EQ(sys.get(), find("WS13.PORT")->variables[cf_DOMAIN_SYS]);
+    EXPECT_TRUE(table->indexCurrent());
+    EXPECT_TRUE(find("PORT")->qualified());
+    EXPECT_EQ("3", values_of(variable("WS13.PORT", cf_DOMAIN_SYS)));
+    EXPECT_EQ("ws13.Port", variable("WS13.PORT", cf_DOMAIN_SYS)->name());
     // A key that names no domain can never be asked for.
     table->setVariable(sys.get(), "OTHER.PORT");
     EXPECT_EQ(nullptr, find("OTHER.PORT"));
+    EXPECT_EQ("3", values_of(table->variableForKey("other.port")));
 
     EXPECT_TRUE(table->removeVariable("user.port"));
-    EXPECT_EQ(nullptr, find("PORT")->variables[cf_DOMAIN_USER]);
+    EXPECT_EQ(nullptr, variable("PORT", cf_DOMAIN_USER));
     table->resetVariables();
     EXPECT_EQ(nullptr, find("PORT"));
     EXPECT_EQ(nullptr, find("WS13.PORT"));

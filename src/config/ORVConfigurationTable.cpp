@@ -202,33 +202,15 @@ std::uint64_t hash_name(std::string_view name) noexcept {
 
 // ---- Lookup index ----
 
-namespace {
-
-// The domain of a stored key and where its name starts; false for a key that
-// no lookup can ask for (it does not begin with a domain name).
-bool split_key(std::string_view key, int &domain, std::string_view &name) noexcept {
-    if (key.starts_with("SYS.")) {
-        domain = cf_DOMAIN_SYS;
-        name = key.substr(4);
-    } else if (key.starts_with("SITE.")) {
-        domain = cf_DOMAIN_SITE;
-        name = key.substr(5);
-    } else if (key.starts_with("USER.")) {
-        domain = cf_DOMAIN_USER;
-        name = key.substr(5);
-    } else {
-        return false;
-    }
-    return true;
+void NameIndex::clear() noexcept {
+    entries_.clear();
+    std::fill(slots_.begin(), slots_.end(), 0u);
 }
 
-}  // namespace
-
-IndexedName &NameIndex::entry(std::string_view name, std::uint64_t hash) {
-    if (IndexedName *found = find(name, hash)) return *found;
-    if ((entries_.size() + 1) * 2 > slots_.size()) {
-        std::size_t capacity = slots_.empty() ? 16 : slots_.size() * 2;
-        while ((entries_.size() + 1) * 2 > capacity) capacity *= 2;
+void NameIndex::reserve(std::size_t count) {
+    std::size_t capacity = 16;
+    while (capacity < count * 2 + 2) capacity *= 2;
+    if (capacity > slots_.size()) {
         slots_.assign(capacity, 0);
         mask_ = capacity - 1;
         for (std::size_t n = 0; n < entries_.size(); ++n) {
@@ -237,53 +219,79 @@ IndexedName &NameIndex::entry(std::string_view name, std::uint64_t hash) {
             slots_[i] = static_cast<std::uint32_t>(n + 1);
         }
     }
-    std::size_t i = hash & mask_;
+    entries_.reserve(count);
+}
+
+IndexedName *NameIndex::find(const char *text, std::string_view upperName,
+                             std::uint64_t hash) noexcept {
+    if (slots_.empty()) return nullptr;
+    const auto tag = static_cast<std::uint32_t>(hash);
+    for (std::size_t i = tag & mask_;; i = (i + 1) & mask_) {
+        const std::uint32_t slot = slots_[i];
+        if (!slot) return nullptr;
+        IndexedName &e = entries_[slot - 1];
+        if (e.hash == tag && e.size == upperName.size() &&
+            std::memcmp(text + e.name, upperName.data(), upperName.size()) == 0)
+            return &e;
+    }
+}
+
+IndexedName &NameIndex::entry(const char *text, std::uint32_t name, std::uint32_t size) {
+    const std::string_view wanted(text + name, size);
+    const std::uint64_t hash = hash_name(wanted);
+    if (IndexedName *found = find(text, wanted, hash)) return *found;
+    if ((entries_.size() + 1) * 2 > slots_.size()) reserve(std::max<std::size_t>(entries_.size() * 2, 8));
+    std::size_t i = static_cast<std::uint32_t>(hash) & mask_;
     while (slots_[i]) i = (i + 1) & mask_;
     IndexedName &added = entries_.emplace_back();
     added.name = name;
-    added.hash = hash;
+    added.size = size;
+    added.hash = static_cast<std::uint32_t>(hash);
     slots_[i] = static_cast<std::uint32_t>(entries_.size());
     return added;
 }
 
-IndexedName *NameIndex::find(std::string_view upperName, std::uint64_t hash) noexcept {
-    if (slots_.empty()) return nullptr;
-    for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
-        const std::uint32_t slot = slots_[i];
-        if (!slot) return nullptr;
-        IndexedName &e = entries_[slot - 1];
-        if (e.hash == hash && e.name == upperName) return &e;
-    }
-}
-
-void NameIndex::add(const std::string &key, ORVConfigurationVariable *variable) {
-    int domain;
-    std::string_view name;
-    if (!split_key(key, domain, name)) return;
-    IndexedName &e = entry(name, hash_name(name));
-    e.variables[domain] = variable;
-    e.keys[domain] = &key;
+std::int32_t NameIndex::add(const char *text, std::uint32_t name, std::uint32_t size, int domain,
+                            std::int32_t n) {
+    IndexedName &e = entry(text, name, size);
+    const std::int32_t replaced = e.records[domain];
+    e.records[domain] = n;
     // Every way of reading the name as a qualifier, a full stop and a shorter
     // name marks that shorter name as having a qualified form.
-    for (std::size_t dot = name.find('.'); dot != std::string_view::npos;
-         dot = name.find('.', dot + 1)) {
-        const std::string_view tail = name.substr(dot + 1);
-        entry(tail, hash_name(tail)).qualified = true;
+    const std::string_view whole(text + name, size);
+    for (std::size_t dot = whole.find('.'); dot != std::string_view::npos;
+         dot = whole.find('.', dot + 1)) {
+        IndexedName &tail = entry(text, name + static_cast<std::uint32_t>(dot + 1),
+                                  size - static_cast<std::uint32_t>(dot + 1));
+        tail.state.bits.fetch_or(IndexedName::kQualified, std::memory_order_relaxed);
     }
+    return replaced;
 }
 
-void NameIndex::rebuild(const VariableMap *variables) {
-    entries_.clear();
-    slots_.clear();
-    mask_ = 0;
-    if (!variables) return;
-    entries_.reserve(variables->size());
-    std::size_t capacity = 16;
-    while (capacity < variables->size() * 2 + 2) capacity *= 2;
-    slots_.assign(capacity, 0);
-    mask_ = capacity - 1;
-    for (const auto &[key, variable] : *variables) add(key, variable.get());
+namespace {
+
+// The domain of a key and where its name starts; kNoDomain (the whole key as
+// name) for a key that does not begin with a domain name.
+int split_key(std::string_view key, std::string_view &name) noexcept {
+    if (key.starts_with("SYS.")) {
+        name = key.substr(4);
+        return cf_DOMAIN_SYS;
+    }
+    if (key.starts_with("SITE.")) {
+        name = key.substr(5);
+        return cf_DOMAIN_SITE;
+    }
+    if (key.starts_with("USER.")) {
+        name = key.substr(5);
+        return cf_DOMAIN_USER;
+    }
+    name = key;
+    return kNoDomain;
 }
+
+const char *const kDomainNames[] = {"SYS", "SITE", "USER", ""};
+
+}  // namespace
 
 }  // namespace cf
 
@@ -331,137 +339,389 @@ orv::Ref<ORVConfigurationTable> ORVConfigurationTable::create(unsigned groupBeha
 
 // ---- Variables ----
 
-ORVConfigurationVariable *ORVConfigurationTable::variableForKey(std::string_view key) const {
-    if (!myValueDictionary) return nullptr;
-    return variableForUpperKey(upper(key));
+void ORVConfigurationTable::repoint() noexcept {
+    myTextData = myText.c_str();
+    myTextSize = myText.size();
+    myRecordData = myRecords.data();
+    myRecordCount = myRecords.size();
+    mySizeData = mySizes.data();
+    mySizeCount = mySizes.size();
 }
 
-ORVConfigurationVariable *ORVConfigurationTable::variableForUpperKey(std::string_view upperKey) const {
-    if (!myValueDictionary) return nullptr;
-    auto it = myValueDictionary->find(upperKey);
-    return it == myValueDictionary->end() ? nullptr : it->second.get();
+void ORVConfigurationTable::own() {
+    if (!myBorrowed) return;
+    myText.assign(myTextData, myTextSize);
+    myRecords.assign(myRecordData, myRecordData + myRecordCount);
+    mySizes.assign(mySizeData, mySizeData + mySizeCount);
+    myBorrowed.reset();
+    repoint();
 }
 
-void ORVConfigurationTable::setVariable(ORVConfigurationVariable *variable, std::string_view key) {
-    if (!variable) {
-        if (!myValueDictionary) myValueDictionary = std::make_unique<VariableMap>();
-        ++myChangeCount;
-        myValueDictionary->erase(upper(key));
-        return;
-    }
-    const std::string k = upper(key);
-    setVariableForUpperKey(orv::Ref<ORVConfigurationVariable>::retain(variable), k);
-}
-
-void ORVConfigurationTable::createDictionary() {
-    if (mySpareDictionary)
-        myValueDictionary = std::move(mySpareDictionary);
-    else
-        myValueDictionary = std::make_unique<VariableMap>();
-}
-
-void ORVConfigurationTable::setVariableForUpperKey(orv::Ref<ORVConfigurationVariable> variable,
-                                                   std::string_view upperKey) {
-    if (!myValueDictionary) createDictionary();
-    // A store into a table whose index is current updates the index in place
-    // (programs that set and get in turns would otherwise rebuild it on every
-    // lookup); removals and resets leave it to be rebuilt.
-    const bool indexCurrent = myNameIndex && myIndexedCount == myChangeCount;
+void ORVConfigurationTable::noteChange() noexcept {
     ++myChangeCount;
-    ORVConfigurationVariable *stored = variable.get();
-    VariableMap::iterator placed;
-    if (!mySpareEntries.empty()) {
-        VariableMap::node_type entry = std::move(mySpareEntries.back());
-        mySpareEntries.pop_back();
-        entry.key().assign(upperKey);
-        // Any variable still kept in the entry is released here.
-        entry.mapped() = std::move(variable);
-        auto inserted = myValueDictionary->insert(std::move(entry));
-        placed = inserted.position;
-        if (!inserted.inserted) {
-            // The key was there: the new variable replaces the old one, and
-            // the entry goes back to the spares.
-            placed->second = std::move(inserted.node.mapped());
-            mySpareEntries.push_back(std::move(inserted.node));
+    std::lock_guard<std::mutex> guard(myVariableMutex);
+    myVariableObjects.clear();
+}
+
+void ORVConfigurationTable::borrowStorage(std::shared_ptr<const void> keeper, const char *text,
+                                          std::size_t textSize, const cf::Record *records,
+                                          std::size_t recordCount, const std::uint32_t *sizes,
+                                          std::size_t sizeCount, bool filled) {
+    myText.clear();
+    myRecords.clear();
+    mySizes.clear();
+    myBorrowed = std::move(keeper);
+    myTextData = text;
+    myTextSize = textSize;
+    // Never written while borrowed: own() copies first.
+    myRecordData = const_cast<cf::Record *>(records);
+    myRecordCount = recordCount;
+    mySizeData = sizes;
+    mySizeCount = sizeCount;
+    myDeadCount = 0;
+    myFilled = filled;
+    noteChange();
+}
+
+void ORVConfigurationTable::ensureIndex() const {
+    if (myIndexedCount == myChangeCount) return;
+    auto *self = const_cast<ORVConfigurationTable *>(this);
+    self->myNameIndex.clear();
+    self->myNameIndex.reserve(myRecordCount);
+    for (std::size_t n = 0; n < myRecordCount; ++n) {
+        const cf::Record &r = myRecordData[n];
+        if ((r.flags & cf::Record::kDead) || r.domain >= cf::kNoDomain) continue;
+        const std::int32_t replaced = self->myNameIndex.add(
+            myTextData, r.key, r.keySize, r.domain, static_cast<std::int32_t>(n));
+        if (replaced == cf::IndexedName::kNone) continue;
+        // A later entry of the same key replaced an earlier one.
+        if (self->myBorrowed) {
+            self->own();
+            self->myIndexedCount = 0;
+            ensureIndex();
+            return;
         }
-    } else {
-        placed = myValueDictionary->insert_or_assign(std::string(upperKey), std::move(variable))
-                     .first;
+        self->myRecords[static_cast<std::size_t>(replaced)].flags |= cf::Record::kDead;
+        ++self->myDeadCount;
     }
-    if (indexCurrent) {
-        myNameIndex->add(placed->first, stored);
-        myIndexedCount = myChangeCount;
+    // Keys without a domain are never looked up but are replaced all the same.
+    for (std::size_t n = 0; n < myRecordCount; ++n) {
+        const cf::Record &r = myRecordData[n];
+        if ((r.flags & cf::Record::kDead) || r.domain < cf::kNoDomain) continue;
+        for (std::size_t later = n + 1; later < myRecordCount; ++later) {
+            const cf::Record &l = myRecordData[later];
+            if (!(l.flags & cf::Record::kDead) && l.domain == cf::kNoDomain &&
+                keyName(l) == keyName(r)) {
+                self->own();
+                self->myRecords[n].flags |= cf::Record::kDead;
+                ++self->myDeadCount;
+                break;
+            }
+        }
     }
-}
-
-void ORVConfigurationTable::reserveVariables(std::size_t count) {
-    if (!myValueDictionary) createDictionary();
-    // Only ever grow: the standard map's reserve may also shrink the bucket
-    // array that a reset kept.
-    const std::size_t wanted = myValueDictionary->size() + count;
-    if (static_cast<double>(wanted) >
-        static_cast<double>(myValueDictionary->bucket_count()) *
-            static_cast<double>(myValueDictionary->max_load_factor()))
-        myValueDictionary->reserve(wanted);
-}
-
-orv::Ref<ORVConfigurationVariable> ORVConfigurationTable::recycledVariable() {
-    if (!mySpareEntries.empty() && mySpareEntries.back().mapped())
-        return std::move(mySpareEntries.back().mapped());
-    return orv::make<ORVConfigurationVariable>();
-}
-
-void ORVConfigurationTable::resetVariables() noexcept {
-    ++myChangeCount;
-    if (!myValueDictionary) return;
-    try {
-        mySpareEntries.reserve(mySpareEntries.size() + myValueDictionary->size());
-    } catch (...) {
-        myValueDictionary.reset();
-        return;
+    // A table is read once and then only looked up in: the room reserved
+    // for its reads is given back.
+    if (!self->myBorrowed) {
+        if (self->myText.capacity() > myTextSize + myTextSize / 8 + 64) self->myText.shrink_to_fit();
+        if (self->myRecords.capacity() > myRecordCount + myRecordCount / 8 + 4)
+            self->myRecords.shrink_to_fit();
+        if (self->mySizes.capacity() > mySizeCount + mySizeCount / 8 + 4) self->mySizes.shrink_to_fit();
+        self->repoint();
     }
-    while (!myValueDictionary->empty()) {
-        VariableMap::node_type entry = myValueDictionary->extract(myValueDictionary->begin());
-        if (entry.mapped() && entry.mapped()->retainCount() != 1) entry.mapped() = nullptr;
-        mySpareEntries.push_back(std::move(entry));
-    }
-    mySpareDictionary = std::move(myValueDictionary);
-}
-
-bool ORVConfigurationTable::removeVariable(std::string_view key) {
-    if (!myValueDictionary) return false;
-    ++myChangeCount;
-    return myValueDictionary->erase(upper(key)) > 0;
+    myIndexedCount = myChangeCount;
 }
 
 cf::IndexedName *ORVConfigurationTable::indexedName(std::string_view upperName,
                                                     std::uint64_t hash) {
-    if (!myNameIndex || myIndexedCount != myChangeCount) {
-        if (!myNameIndex) myNameIndex = std::make_unique<cf::NameIndex>();
-        myNameIndex->rebuild(myValueDictionary.get());
+    ensureIndex();
+    return myNameIndex.find(myTextData, upperName, hash);
+}
+
+std::int32_t ORVConfigurationTable::findRecord(int domain, std::string_view upperName) const {
+    if (domain < cf::kNoDomain) {
+        ensureIndex();
+        const cf::IndexedName *e =
+            const_cast<cf::NameIndex &>(myNameIndex).find(myTextData, upperName, cf::hash_name(upperName));
+        return e ? e->records[domain] : cf::IndexedName::kNone;
+    }
+    for (std::size_t n = myRecordCount; n-- > 0;) {
+        const cf::Record &r = myRecordData[n];
+        if (!(r.flags & cf::Record::kDead) && r.domain == domain && keyName(r) == upperName)
+            return static_cast<std::int32_t>(n);
+    }
+    return cf::IndexedName::kNone;
+}
+
+std::int32_t ORVConfigurationTable::findUpperKey(std::string_view upperKey) const {
+    if (!myFilled) return cf::IndexedName::kNone;
+    std::string_view name;
+    const int domain = cf::split_key(upperKey, name);
+    return findRecord(domain, name);
+}
+
+std::string_view ORVConfigurationTable::writtenName(const cf::Record &r) const noexcept {
+    if (!(r.flags & cf::Record::kWrittenName)) return keyName(r);
+    return std::string_view(myTextData + r.key + r.keySize + 1);
+}
+
+cf::ValueList ORVConfigurationTable::values(const cf::Record &r) const noexcept {
+    if (r.flags & cf::Record::kNoValues) return {};
+    const char *first = myTextData + r.key + r.keySize + 1;
+    if (r.flags & cf::Record::kWrittenName) first += std::strlen(first) + 1;
+    return cf::ValueList(first, mySizeData + r.firstSize, r.valueCount);
+}
+
+std::string ORVConfigurationTable::key(const cf::Record &r) const {
+    std::string out;
+    if (r.domain < cf::kNoDomain) {
+        out = cf::kDomainNames[r.domain];
+        out += '.';
+    }
+    out += keyName(r);
+    return out;
+}
+
+std::size_t ORVConfigurationTable::liveCount() const {
+    ensureIndex();
+    return myRecordCount - myDeadCount;
+}
+
+std::size_t ORVConfigurationTable::storageBytes() const noexcept {
+    return myText.capacity() + myRecords.capacity() * sizeof(cf::Record) +
+           mySizes.capacity() * sizeof(std::uint32_t) + myNameIndex.bytes();
+}
+
+ORVConfigurationVariable *ORVConfigurationTable::variableForKey(std::string_view key) const {
+    if (!myFilled) return nullptr;
+    return variableForUpperKey(upper(key));
+}
+
+ORVConfigurationVariable *ORVConfigurationTable::variableForUpperKey(std::string_view upperKey) const {
+    const std::int32_t n = findUpperKey(upperKey);
+    if (n < 0) return nullptr;
+    std::lock_guard<std::mutex> guard(myVariableMutex);
+    if (myVariableObjects.size() < myRecordCount) myVariableObjects.resize(myRecordCount);
+    orv::Ref<ORVConfigurationVariable> &made = myVariableObjects[static_cast<std::size_t>(n)];
+    if (!made) {
+        const cf::Record &r = myRecordData[n];
+        std::optional<int> level;
+        if (!(r.flags & cf::Record::kNoLevel)) level = r.level;
+        std::optional<ORVConfigurationVariable::Values> list;
+        const cf::ValueList stored = values(r);
+        if (stored.present()) list.emplace(stored.begin(), stored.end());
+        made = ORVConfigurationVariable::variableWithName(std::string(writtenName(r)), level,
+                                                          std::move(list));
+        made->setIsNew(r.flags & cf::Record::kNew);
+    }
+    return made.get();
+}
+
+void ORVConfigurationTable::append(int domain, std::string_view upperName,
+                                   const ORVConfigurationVariable &variable) {
+    cf::Record r;
+    r.domain = static_cast<std::uint8_t>(domain);
+    r.key = static_cast<std::uint32_t>(myText.size());
+    r.keySize = static_cast<std::uint32_t>(upperName.size());
+    myText.append(upperName);
+    myText += '\0';
+    if (variable.name() != upperName) {
+        r.flags |= cf::Record::kWrittenName;
+        // The name as written ends at its first NUL, as the C callers see it.
+        myText.append(variable.name().c_str());
+        myText += '\0';
+    }
+    if (variable.permission())
+        r.level = *variable.permission();
+    else
+        r.flags |= cf::Record::kNoLevel;
+    if (variable.isNew()) r.flags |= cf::Record::kNew;
+    r.firstSize = static_cast<std::uint32_t>(mySizes.size());
+    if (const auto *list = variable.values()) {
+        r.valueCount = static_cast<std::uint32_t>(list->size());
+        for (const std::string &value : *list) {
+            const std::size_t size = std::strlen(value.c_str());
+            myText.append(value.c_str(), size);
+            myText += '\0';
+            mySizes.push_back(static_cast<std::uint32_t>(size));
+        }
+    } else {
+        r.flags |= cf::Record::kNoValues;
+    }
+    myRecords.push_back(r);
+}
+
+void ORVConfigurationTable::setVariable(const ORVConfigurationVariable *variable,
+                                        std::string_view key) {
+    const std::string k = upper(key);
+    std::string_view name;
+    const int domain = cf::split_key(k, name);
+    own();
+    ensureIndex();
+    const std::int32_t old = myFilled ? findRecord(domain, name) : cf::IndexedName::kNone;
+    const bool indexWasCurrent = indexCurrent();
+    myFilled = true;
+    if (old >= 0) {
+        myRecords[static_cast<std::size_t>(old)].flags |= cf::Record::kDead;
+        ++myDeadCount;
+    }
+    if (variable) append(domain, name, *variable);
+    repoint();
+    noteChange();
+    // Programs that set and get in turns would otherwise rebuild the index
+    // on every lookup: a store updates it in place.
+    if (indexWasCurrent) {
+        if (variable && domain < cf::kNoDomain) {
+            const cf::Record &r = myRecords.back();
+            myNameIndex.add(myTextData, r.key, r.keySize, domain,
+                            static_cast<std::int32_t>(myRecords.size() - 1));
+        } else if (!variable && old >= 0 && domain < cf::kNoDomain) {
+            if (cf::IndexedName *e = myNameIndex.find(myTextData, name, cf::hash_name(name)))
+                e->records[domain] = cf::IndexedName::kNone;
+        }
         myIndexedCount = myChangeCount;
     }
-    return myNameIndex->find(upperName, hash);
+    compactIfWorthIt();
+}
+
+bool ORVConfigurationTable::removeVariable(std::string_view key) {
+    if (!myFilled) return false;
+    const std::string k = upper(key);
+    std::string_view name;
+    const int domain = cf::split_key(k, name);
+    if (findRecord(domain, name) < 0) {
+        noteChange();
+        return false;
+    }
+    setVariable(nullptr, k);
+    return true;
+}
+
+void ORVConfigurationTable::compactIfWorthIt() {
+    if (myDeadCount < 64 || myDeadCount * 2 < myRecordCount) return;
+    std::string text;
+    std::vector<cf::Record> records;
+    std::vector<std::uint32_t> sizes;
+    compactedStorage(text, records, sizes);
+    myText = std::move(text);
+    myRecords = std::move(records);
+    mySizes = std::move(sizes);
+    myDeadCount = 0;
+    repoint();
+    noteChange();
+}
+
+void ORVConfigurationTable::compactedStorage(std::string &text, std::vector<cf::Record> &records,
+                                             std::vector<std::uint32_t> &sizes) const {
+    text.clear();
+    records.clear();
+    sizes.clear();
+    forEachLive([&](std::size_t, const cf::Record &r) {
+        cf::Record copy = r;
+        copy.flags &= static_cast<std::uint8_t>(~cf::Record::kDead);
+        copy.key = static_cast<std::uint32_t>(text.size());
+        copy.firstSize = static_cast<std::uint32_t>(sizes.size());
+        // The key's name, the written name and the values are one run of text.
+        const char *begin = myTextData + r.key;
+        const char *end = begin + r.keySize + 1;
+        if (r.flags & cf::Record::kWrittenName) end += std::strlen(end) + 1;
+        for (std::uint32_t i = 0; i < r.valueCount; ++i) end += mySizeData[r.firstSize + i] + 1;
+        text.append(begin, end);
+        sizes.insert(sizes.end(), mySizeData + r.firstSize, mySizeData + r.firstSize + r.valueCount);
+        records.push_back(copy);
+    });
+}
+
+void ORVConfigurationTable::beginEntry(int domain, std::string_view writtenName, int level) {
+    myFilled = true;
+    myEntry = cf::Record();
+    myEntry.domain = static_cast<std::uint8_t>(domain);
+    myEntry.level = level;
+    myEntry.key = static_cast<std::uint32_t>(myText.size());
+    myEntry.keySize = static_cast<std::uint32_t>(writtenName.size());
+    myText.resize(myText.size() + writtenName.size());
+    cf::upper_copy(writtenName.data(), writtenName.size(), myText.data() + myEntry.key);
+    myText += '\0';
+    if (std::string_view(myText.data() + myEntry.key, writtenName.size()) != writtenName) {
+        myEntry.flags |= cf::Record::kWrittenName;
+        myText.append(writtenName);
+        myText += '\0';
+    }
+    myEntry.firstSize = static_cast<std::uint32_t>(mySizes.size());
+}
+
+void ORVConfigurationTable::addValue(std::string_view value) {
+    myText.append(value);
+    myText += '\0';
+    mySizes.push_back(static_cast<std::uint32_t>(value.size()));
+    ++myEntry.valueCount;
+}
+
+void ORVConfigurationTable::trimLastValue() noexcept {
+    if (!myEntry.valueCount || !mySizes.back()) return;
+    --mySizes.back();
+    myText.pop_back();
+    myText.back() = '\0';
+}
+
+cf::ValueList ORVConfigurationTable::entryValues() const noexcept {
+    const char *first = myText.data() + myText.size();
+    for (std::uint32_t i = 0; i < myEntry.valueCount; ++i)
+        first -= mySizes[myEntry.firstSize + i] + 1;
+    return cf::ValueList(first, mySizes.data() + myEntry.firstSize, myEntry.valueCount);
+}
+
+void ORVConfigurationTable::endEntry() noexcept {
+    try {
+        myRecords.push_back(myEntry);
+    } catch (...) {
+        return;
+    }
+    repoint();
+    ++myChangeCount;
+}
+
+void ORVConfigurationTable::reserveEntries(std::size_t count, std::size_t bytes) {
+    own();
+    if (myRecords.capacity() < myRecords.size() + count) myRecords.reserve(myRecords.size() + count);
+    if (myText.capacity() < myText.size() + bytes) myText.reserve(myText.size() + bytes);
+}
+
+void ORVConfigurationTable::resetVariables() noexcept {
+    myBorrowed.reset();
+    myText.clear();
+    myRecords.clear();
+    mySizes.clear();
+    myDeadCount = 0;
+    myFilled = false;
+    repoint();
+    noteChange();
 }
 
 std::vector<std::string> ORVConfigurationTable::allValueKeys() const {
     std::vector<std::string> keys;
-    if (!myValueDictionary) return keys;
-    keys.reserve(myValueDictionary->size());
-    for (const auto &entry : *myValueDictionary) keys.push_back(entry.first);
+    if (!myFilled) return keys;
+    forEachLive([&](std::size_t, const cf::Record &r) { keys.push_back(key(r)); });
     return keys;
 }
 
+namespace cf {
+
+// The variables of a table as a dictionary of key to variable, for
+// descriptions.
+orv::Ref<ORVDictionary> variables_object(const ORVConfigurationTable &table) {
+    std::vector<std::pair<std::string, std::size_t>> sorted;
+    table.forEachLive([&](std::size_t n, const cf::Record &r) { sorted.emplace_back(table.key(r), n); });
+    std::sort(sorted.begin(), sorted.end());
+    auto d = orv::make<ORVDictionary>();
+    for (const auto &[key, n] : sorted) d->setObject(table.variableForUpperKey(key), key);
+    return d;
+}
+
+}  // namespace cf
+
 std::string ORVConfigurationTable::valuesDescription() const {
-    if (!myValueDictionary) return "(null)";
-    std::vector<const VariableMap::value_type *> sorted;
-    sorted.reserve(myValueDictionary->size());
-    for (const auto &entry : *myValueDictionary) sorted.push_back(&entry);
-    std::sort(sorted.begin(), sorted.end(),
-              [](const auto *a, const auto *b) { return a->first < b->first; });
-    ORVDictionary d;
-    for (const auto *entry : sorted) d.setObject(entry->second.get(), entry->first);
-    return d.description();
+    if (!myFilled) return "(null)";
+    return cf::variables_object(*this)->description();
 }
 
 namespace {
@@ -479,11 +739,11 @@ std::string join_name(const std::vector<std::string> &parts, std::size_t first) 
 
 std::vector<std::string> ORVConfigurationTable::uniqueValueNamesWithoutHost() const {
     std::vector<std::string> result;
-    if (!myValueDictionary) return result;
+    if (!myFilled) return result;
     std::vector<std::vector<std::string>> names;
-    names.reserve(myValueDictionary->size());
-    for (const auto &entry : *myValueDictionary)
-        names.push_back(cf::split_name(upper(entry.second->name())));
+    forEachLive([&](std::size_t, const cf::Record &r) {
+        names.push_back(cf::split_name(upper(writtenName(r))));
+    });
     std::sort(names.begin(), names.end(),
               [](const auto &a, const auto &b) { return cf::nameSort(a, b) < 0; });
     std::unordered_set<std::string> seen;
@@ -498,13 +758,13 @@ std::vector<std::string> ORVConfigurationTable::uniqueValueNamesWithoutHost() co
 
 std::vector<std::string> ORVConfigurationTable::uniqueValueNamesWithHost() const {
     std::vector<std::string> result;
-    if (!myValueDictionary) return result;
+    if (!myFilled) return result;
     std::unordered_set<std::string> seen;
-    for (const auto &entry : *myValueDictionary) {
-        std::string whole = upper(entry.second->name());
-        if (whole.starts_with('$')) continue;
+    forEachLive([&](std::size_t, const cf::Record &r) {
+        std::string whole = upper(writtenName(r));
+        if (whole.starts_with('$')) return;
         if (seen.insert(whole).second) result.push_back(std::move(whole));
-    }
+    });
     return result;
 }
 
@@ -558,15 +818,7 @@ void ORVConfigurationTable::describeTo(std::string &out, int indent) const {
         d.setObject(b.get(), "behaviors");
     }
     d.setString(myIsSaveAllowed ? "YES" : "NO", "isSaveAllowed");
-    if (myValueDictionary) {
-        std::vector<const VariableMap::value_type *> sorted;
-        for (const auto &entry : *myValueDictionary) sorted.push_back(&entry);
-        std::sort(sorted.begin(), sorted.end(),
-                  [](const auto *a, const auto *b) { return a->first < b->first; });
-        auto values = orv::make<ORVDictionary>();
-        for (const auto *entry : sorted) values->setObject(entry->second.get(), entry->first);
-        d.setObject(values.get(), "values");
-    }
+    if (myFilled) d.setObject(cf::variables_object(*this).get(), "values");
     d.describeTo(out, indent);
 }
 
@@ -618,9 +870,12 @@ orv::Ref<ORVObject> ORVConfigurationTable::archiveObject() const {
     auto d = orv::make<ORVDictionary>();
     d->setString(kClassName, "class");
     d->setObject(orv::make<ORVNumber>(kArchiveVersion).get(), "version");
-    if (myValueDictionary) {
+    if (myFilled) {
         auto values = orv::make<ORVDictionary>();
-        for (const auto &[k, v] : *myValueDictionary) values->setObject(v->archiveObject().get(), k);
+        forEachLive([&](std::size_t, const cf::Record &r) {
+            const std::string k = key(r);
+            values->setObject(variableForUpperKey(k)->archiveObject().get(), k);
+        });
         d->setObject(values.get(), "values");
     }
     if (myBehaviorDictionary) d->setObject(behaviors_object(*myBehaviorDictionary).get(), "behaviors");
@@ -656,8 +911,7 @@ orv::Ref<ORVConfigurationTable> ORVConfigurationTable::fromArchive(const ORVObje
     if (const ORVObject *v = d->objectForKey("values")) {
         const auto *values = orv::as<ORVDictionary>(v);
         if (!values) return fail(error, "values are not a dictionary"), nullptr;
-        table->myValueDictionary = std::make_unique<VariableMap>();
-        table->myValueDictionary->reserve(values->count());
+        table->myFilled = true;
         for (const auto &[key, value] : values->entries()) {
             const auto *k = orv::as<ORVString>(key.get());
             if (!k) return fail(error, "a value key is not a string"), nullptr;

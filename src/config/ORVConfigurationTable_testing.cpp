@@ -146,9 +146,10 @@ const char *orv_cftest_dump(ORVConfigurationTable *table) {
     Dump_text += " behaviors=" + behaviors_text(table->behaviorDictionary());
     Dump_text += " derived=" + behaviors_text(table->derivedBehaviorDictionary());
     Dump_text += " values=";
-    if (const auto *values = table->valueDictionary()) {
+    if (table->hasVariables()) {
         std::vector<std::string> entries;
-        for (const auto &[k, v] : *values) entries.push_back(k + ":" + variable_text(*v));
+        for (const std::string &k : table->allValueKeys())
+            entries.push_back(k + ":" + variable_text(*table->variableForUpperKey(k)));
         Dump_text += "{" + join(entries, ";", true) + "}";
     } else {
         Dump_text += "none";

@@ -15,24 +15,6 @@ orv::Ref<ORVConfigurationVariable> ORVConfigurationVariable::variableWithName(
     return orv::make<ORVConfigurationVariable>(std::move(name), permission, std::move(values));
 }
 
-void ORVConfigurationVariable::refill(std::string_view name, int permission) {
-    myName.assign(name);
-    myPermission = permission;
-    myIsNew = false;
-    if (!myValues) myValues.emplace();
-}
-
-void ORVConfigurationVariable::fillValue(std::size_t index, std::string_view value) {
-    if (index < myValues->size())
-        (*myValues)[index].assign(value);
-    else
-        myValues->emplace_back(value);
-}
-
-void ORVConfigurationVariable::endFill(std::size_t count) {
-    if (count < myValues->size()) myValues->resize(count);
-}
-
 std::string ORVConfigurationVariable::describeValues(const Values &values) {
     ORVArray array;
     array.items.reserve(values.size());

@@ -3,8 +3,10 @@
 // its values in file order. Values are stored exactly as read; expansion
 // happens at lookup time only.
 //
-// A variable is a reference-counted platform object, so tables, lookups and
-// callers can share it without copying its values.
+// A variable is a reference-counted platform object. Tables keep their
+// variables in flat storage and make these objects only for callers that ask
+// for one; a variable object is a copy, and storing it in a table copies it
+// again.
 #pragma once
 
 #include <ORVCommonKit/cfdefs.h>
@@ -35,17 +37,6 @@ struct ORVConfigurationVariable : ORVObject {
     void setPermission(std::optional<int> permission) noexcept { myPermission = permission; }
     void setValues(std::optional<Values> values) { myValues = std::move(values); }
     void setIsNew(bool flag) noexcept { myIsNew = flag; }
-    // Makes a variable that nothing else holds over into a new one, for the
-    // reader that refills a table without allocating again: name and level
-    // as given, not new. The values follow through fillValue, for index 0,
-    // 1, ... in turn, reusing the storage of the strings already there, and
-    // endFill with their count.
-    void refill(std::string_view name, int permission);
-    void fillValue(std::size_t index, std::string_view value);
-    void endFill(std::size_t count);
-    // The stored values for changing in place, or null without a value list.
-    Values *mutableValues() noexcept { return myValues ? &*myValues : nullptr; }
-
     const std::string &name() const noexcept { return myName; }
     const std::optional<int> &permission() const noexcept { return myPermission; }
     // The stored values, or null when the variable has no value list.

@@ -114,12 +114,14 @@ char *last_non_blank(char *p) noexcept {
     return last;
 }
 
-// Takes the remaining tokens at cursor as the variable's next values;
-// count is the number of values so far.
-void take_tokens(char *&cursor, ORVConfigurationVariable &variable, std::size_t &count) {
+// Takes the remaining tokens at cursor as the entry's next values; count
+// is the number of values so far.
+void take_tokens(char *&cursor, ORVConfigurationTable &table, std::size_t &count) {
     std::size_t size = 0;
-    while (char *token = next_token(cursor, size))
-        variable.fillValue(count++, std::string_view(token, size));
+    while (char *token = next_token(cursor, size)) {
+        table.addValue(std::string_view(token, size));
+        ++count;
+    }
 }
 
 // The level of a privilege word as privilege_level gives it. Words of plain
@@ -228,14 +230,9 @@ namespace {
 // them) into table; the buffer is cut up on the way.
 void read_domain_buffer(char *buffer, std::size_t size, ORVConfigurationTable &table,
                         int domain) {
-    const char *dname = domain_name(domain);
-    const std::size_t dnameLength = std::strlen(dname);
     const bool traced = low_traces_wanted();
     LineSource lines(buffer, size);
     bool reserved = false;
-    // The key of each entry is built here; the table copies it.
-    std::string key(dname);
-    key += '.';
     while (char *line = lines.next()) {
         char *cursor = line;
         std::size_t nameSize = 0;
@@ -252,12 +249,17 @@ void read_domain_buffer(char *buffer, std::size_t size, ORVConfigurationTable &t
                      priv ? priv : "non-existent", name);
             continue;
         }
-        orv::Ref<ORVConfigurationVariable> variable = table.recycledVariable();
-        variable->refill(std::string_view(name, nameSize), level);
-        // The key is built now: the name's token may be gone with its line
-        // once a continuation line is read.
-        key.resize(dnameLength + 1 + nameSize);
-        upper_copy(name, nameSize, key.data() + dnameLength + 1);
+        if (!reserved) {
+            // At most one entry per line, and no more text than the file's:
+            // the storage grows once per file. Not before the first entry:
+            // storing one is what fills the table, and a file without
+            // entries must not.
+            table.reserveEntries(lines.linesLeft() + 1, size + size / 4 + 64);
+            reserved = true;
+        }
+        // The name is copied now: its token may be gone with its line once
+        // a continuation line is read.
+        table.beginEntry(domain, std::string_view(name, nameSize), level);
 
         std::size_t count = 0;
         for (;;) {
@@ -265,7 +267,7 @@ void read_domain_buffer(char *buffer, std::size_t size, ORVConfigurationTable &t
             char *last = last_non_blank(cursor);
             if (!last || *last != '\\') break;
             *last = '\0';
-            take_tokens(cursor, *variable, count);
+            take_tokens(cursor, table, count);
             char *more = nullptr;
             while ((line = lines.next())) {
                 if (!blank_text(line)) {
@@ -276,29 +278,24 @@ void read_domain_buffer(char *buffer, std::size_t size, ORVConfigurationTable &t
             cursor = more;
             if (!more) break;
         }
-        if (cursor) take_tokens(cursor, *variable, count);
-        variable->endFill(count);
+        if (cursor) take_tokens(cursor, table, count);
 
-        ORVConfigurationVariable::Values &values = *variable->mutableValues();
-        if (values.size() >= 2) {
-            std::string &lastValue = values.back();
+        if (count >= 2) {
+            // The last value loses its last character when its last
+            // character other than white space is a double quote.
+            std::string_view lastValue;
+            for (std::string_view value : table.entryValues()) lastValue = value;
             if (lastValue.size() > 1) {
                 std::size_t end = lastValue.find_last_not_of(" \t\n\v\f\r");
-                if (end != std::string::npos && lastValue[end] == '"') lastValue.pop_back();
+                if (end != std::string_view::npos && lastValue[end] == '"') table.trimLastValue();
             }
         }
-        if (traced)
+        if (traced) {
+            const cf::ValueList values = table.entryValues();
             tr_trace(__FILE__, __LINE__, tr_LOW, "Value: %s",
-                     ORVConfigurationVariable::describeValues(values).c_str());
-
-        if (!reserved) {
-            // At most one entry per line: the value dictionary grows once.
-            // Not before the first entry: storing one is what creates the
-            // dictionary, and a file without entries must not.
-            table.reserveVariables(lines.linesLeft() + 1);
-            reserved = true;
+                     ORVConfigurationVariable::describeValues(values.strings()).c_str());
         }
-        table.setVariableForUpperKey(std::move(variable), key);
+        table.endEntry();
     }
 }
 

@@ -95,7 +95,7 @@ int load_expansion_terms_from_table(ORVConfigurationTable *groupTable) {
                  "Unable to read expansion list.");
         return status;
     }
-    const StringList terms = list.values ? *list.values : StringList();
+    const StringList terms = list.values.strings();
     if (terms.size() == 1 && orvstr_icmp(terms[0].c_str(), "NONE") == 0) return 0;
 
     for (const std::string &term : terms) {
@@ -116,8 +116,9 @@ int load_expansion_terms_from_table(ORVConfigurationTable *groupTable) {
             return cf_EXPAND;
         }
         StringList &elements = (*forward)[upperTerm];
-        if (status == 0 && found.values) {
-            for (const std::string &element : *found.values) {
+        if (status == 0 && found.values.present()) {
+            for (const std::string_view view : found.values) {
+                const std::string element(view);
                 if (element.starts_with('$')) {
                     load_error("Expansion element \"%s\" may not contain leading \"%s\" in term "
                                "\"%s\".",
@@ -180,10 +181,9 @@ std::string expansion_reverse_lookup_description() {
     return describe(ExpansionReverseLookupDict.get());
 }
 
-int expand_values(const StringList *values, unsigned behavior, StringList &expanded,
-                  const StringList **out) {
+int expand_values(ValueList values, unsigned behavior, StringList &expanded, ValueList *out) {
     const unsigned bits = cf_BEHAVIOR_EXPAND_SUFFIXED | cf_BEHAVIOR_EXPAND_LIST;
-    if (!values || (behavior & bits) == 0) {
+    if (!values.present() || (behavior & bits) == 0) {
         if (out) *out = values;
         return 0;
     }
@@ -191,23 +191,24 @@ int expand_values(const StringList *values, unsigned behavior, StringList &expan
     if (status != 0) return status;
 
     StringList result;
-    result.reserve(values->size());
-    for (const std::string &value : *values) {
+    result.reserve(values.size());
+    for (const std::string_view value : values) {
         if (!value.starts_with('$')) {
-            result.push_back(value);
+            result.emplace_back(value);
             continue;
         }
         if (value.starts_with("$$")) {
-            result.push_back(value.substr(1));
+            result.emplace_back(value.substr(1));
             continue;
         }
-        std::string_view rest = std::string_view(value).substr(1);
+        // Values are followed by a NUL: value.data() is the value as text.
+        std::string_view rest = value.substr(1);
         std::size_t colon = rest.find(':');
         if ((behavior & cf_BEHAVIOR_EXPAND_SUFFIXED) && colon != std::string_view::npos &&
             colon > 0) {
             const StringList *elements = expansion_elements(upper(rest.substr(0, colon)));
             if (!elements) {
-                expand_error("Referenced expansion \"%s\" not defined.", value.c_str());
+                expand_error("Referenced expansion \"%s\" not defined.", value.data());
                 return cf_EXPAND;
             }
             std::string_view suffix = rest.substr(colon);
@@ -219,18 +220,27 @@ int expand_values(const StringList *values, unsigned behavior, StringList &expan
         } else if (behavior & cf_BEHAVIOR_EXPAND_LIST) {
             const StringList *elements = expansion_elements(upper(rest));
             if (!elements) {
-                expand_error("Referenced expansion \"%s\" not defined.", value.c_str());
+                expand_error("Referenced expansion \"%s\" not defined.", value.data());
                 return cf_EXPAND;
             }
             result.insert(result.end(), elements->begin(), elements->end());
         } else {
-            expand_error("Do not know how to expand \"%s\".", value.c_str());
+            expand_error("Do not know how to expand \"%s\".", value.data());
             return cf_EXPAND;
         }
     }
     expanded = std::move(result);
-    if (out) *out = &expanded;
+    if (out) *out = ValueList(expanded);
     return 0;
+}
+
+int expand_values(const StringList *values, unsigned behavior, StringList &expanded,
+                  const StringList **out) {
+    ValueList given = values ? ValueList(*values) : ValueList();
+    ValueList result;
+    const int status = expand_values(given, behavior, expanded, &result);
+    if (status == 0 && out) *out = result.sameAs(given) ? values : &expanded;
+    return status;
 }
 
 }  // namespace cf

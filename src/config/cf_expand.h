@@ -41,10 +41,14 @@ const StringList *expansion_terms_for_element(std::string_view upperElement) noe
 std::string expansion_lookup_description();
 std::string expansion_reverse_lookup_description();
 
-// Expands values under behavior. When values is null or behavior has
+// Expands values under behavior. When values are absent or behavior has
 // neither cf_BEHAVIOR_EXPAND_SUFFIXED nor cf_BEHAVIOR_EXPAND_LIST, *out is
-// values itself; otherwise *out is expanded, the new list. "$$X" stands for
-// the literal "$X". 0, or the failure's status (reported; *out not set).
+// values themselves, not copied; otherwise *out lists expanded, the new
+// list. "$$X" stands for the literal "$X". 0, or the failure's status
+// (reported; *out not set).
+int expand_values(ValueList values, unsigned behavior, StringList &expanded, ValueList *out);
+// The same over a list of strings (null: absent); *out is values itself or
+// &expanded.
 int expand_values(const StringList *values, unsigned behavior, StringList &expanded,
                   const StringList **out);
 

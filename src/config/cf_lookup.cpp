@@ -41,7 +41,7 @@ struct Scratch {
     std::string name;                   // the name asked for, upper-cased
     std::string key;                    // a key being tried or traced
     std::string rest;                   // a name without its domain
-    const std::string *found = nullptr;  // the stored key that was found
+    std::int32_t found = -1;            // the record that was found
 };
 
 constexpr int kScratchDepth = 4;
@@ -96,11 +96,13 @@ unsigned long address(const void *p) {
 bool tracing_low() { return tr_current_trace_level() <= tr_LOW; }
 
 // "(a, b, c)", for traces.
-std::string describe(const cf::StringList &values) {
+std::string describe(const cf::ValueList &values) {
     std::string out = "(";
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i) out += ", ";
-        orv::plist::appendQuoted(out, values[i]);
+    bool first = true;
+    for (const std::string_view value : values) {
+        if (!first) out += ", ";
+        first = false;
+        orv::plist::appendQuoted(out, value);
     }
     out += ")";
     return out;
@@ -142,12 +144,13 @@ public:
     unsigned behavior() {
         cf::IndexedName *e = entry();
         if (e) {
-            const std::uint64_t known = e->behavior.bits.load(std::memory_order_relaxed);
-            if (known & cf::IndexedName::kBehaviorKnown) return static_cast<unsigned>(known);
+            const std::uint32_t known = e->state.bits.load(std::memory_order_relaxed);
+            if (known & cf::IndexedName::kBehaviorKnown)
+                return known & cf::IndexedName::kBehaviorBits;
         }
         const unsigned found = table_.behaviorForUpperName(name_);
-        if ((e = entry()))
-            e->behavior.bits.store(found | cf::IndexedName::kBehaviorKnown,
+        if ((e = entry()) && !(found & ~cf::IndexedName::kBehaviorBits))
+            e->state.bits.fetch_or(found | cf::IndexedName::kBehaviorKnown,
                                    std::memory_order_relaxed);
         return found;
     }
@@ -160,14 +163,11 @@ private:
     std::uint64_t changes_;
 };
 
-// The variable of a domain under a name without its domain, through the
-// table's index; records the stored key in s.found.
-ORVConfigurationVariable *find_in_index(ORVConfigurationTable &table, int domain,
-                                        std::string_view rest, Scratch &s) {
+// The record of a domain under a name without its domain, through the
+// table's index, or -1.
+std::int32_t find_in_index(ORVConfigurationTable &table, int domain, std::string_view rest) {
     cf::IndexedName *e = table.indexedName(rest, cf::hash_name(rest));
-    if (!e || !e->variables[domain]) return nullptr;
-    s.found = e->keys[domain];
-    return e->variables[domain];
+    return e ? e->records[domain] : cf::IndexedName::kNone;
 }
 
 // Builds the key DN.<parts> in s.key for the trace of a key being tried.
@@ -183,7 +183,7 @@ void trace_key(const char *dn, std::string_view a, std::string_view b, Scratch &
 // asks for a unique match, where a second hit is an error.
 int search_terms(ORVConfigurationTable &table, const cf::StringList &terms, int domain,
                  const char *dn, std::string_view rest, const char *name, unsigned behavior,
-                 bool traced, Scratch &s, ORVConfigurationVariable *&found) {
+                 bool traced, Scratch &s, std::int32_t &found) {
     const std::size_t skip = std::strlen(dn) + 1;
     for (const std::string &term : terms) {
         s.key.assign(dn);
@@ -192,15 +192,13 @@ int search_terms(ORVConfigurationTable &table, const cf::StringList &terms, int 
         s.key += rest;
         if (traced)
             tr_trace(__FILE__, __LINE__, tr_LOW, "Searching for key \"%s\"", s.key.c_str());
-        const std::string *before = s.found;
-        ORVConfigurationVariable *hit =
-            find_in_index(table, domain, std::string_view(s.key).substr(skip), s);
-        if (!hit) continue;
-        if (!found) {
+        const std::int32_t hit =
+            find_in_index(table, domain, std::string_view(s.key).substr(skip));
+        if (hit < 0) continue;
+        if (found < 0) {
             found = hit;
             if (!(behavior & cf_BEHAVIOR_UNIQUE_GROUP)) return 0;
         } else {
-            s.found = before;
             tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "GET", "cf",
                      "ERROR %s variable \"%s\" ambiguous multiple matches including \"%s\": %d.",
                      dn, name, s.key.c_str(), cf_GROUP_CONFLICT);
@@ -210,8 +208,8 @@ int search_terms(ORVConfigurationTable &table, const cf::StringList &terms, int 
     return 0;
 }
 
-int deliver(ORVConfigurationVariable *var, const char *name, unsigned behavior, bool traced,
-            Scratch &s, cf::LookupResult &result);
+int deliver(const ORVConfigurationTable &table, std::int32_t found, const char *name,
+            unsigned behavior, bool traced, cf::LookupResult &result);
 
 // Search of one domain (0 to 2) for the upper-case name in s.name. Keys are
 // looked up through the table's index; they are spelled out only for traces.
@@ -225,20 +223,20 @@ int search_domain(ORVConfigurationTable &table, int domain, const char *name, un
     if (traced)
         tr_trace(__FILE__, __LINE__, tr_LOW, "Searching domain %s for \"%s\" ...", dn, name);
 
-    ORVConfigurationVariable *var = nullptr;
+    std::int32_t var = cf::IndexedName::kNone;
     if (behavior & cf_BEHAVIOR_HOST) {
         const std::string &host = cf::current_host_upper();
         if (traced) trace_key(dn, host, "." + s.name, s);
         // Only a name that some stored name qualifies can have a host entry.
         const cf::IndexedName *e = wanted.entry();
-        if (e && e->qualified) {
+        if (e && e->qualified()) {
             s.rest.assign(host);
             s.rest += '.';
             s.rest += s.name;
-            var = find_in_index(table, domain, s.rest, s);
+            var = find_in_index(table, domain, s.rest);
         }
     }
-    if (!var && (behavior & cf_BEHAVIOR_HOST_GROUP)) {
+    if (var < 0 && (behavior & cf_BEHAVIOR_HOST_GROUP)) {
         if (int status = cf::load_expansion_terms(); status != 0) return status;
         if (const cf::StringList *terms =
                 cf::expansion_terms_for_element(cf::current_host_upper())) {
@@ -250,15 +248,11 @@ int search_domain(ORVConfigurationTable &table, int domain, const char *name, un
                 return status;
         }
     }
-    if (!var) {
+    if (var < 0) {
         if (traced) trace_key(dn, s.name, {}, s);
-        const cf::IndexedName *e = wanted.entry();
-        if (e && e->variables[domain]) {
-            var = e->variables[domain];
-            s.found = e->keys[domain];
-        }
+        if (const cf::IndexedName *e = wanted.entry()) var = e->records[domain];
     }
-    if (!var && (behavior & cf_BEHAVIOR_NAME_GROUP)) {
+    if (var < 0 && (behavior & cf_BEHAVIOR_NAME_GROUP)) {
         const std::size_t dot = s.name.find('.');
         if (dot != std::string::npos && dot > 0) {
             if (int status = cf::load_expansion_terms(); status != 0) return status;
@@ -272,41 +266,45 @@ int search_domain(ORVConfigurationTable &table, int domain, const char *name, un
             }
         }
     }
-    if (!var) return cf_NOT_FOUND;
-    return deliver(var, name, behavior, traced, s, result);
+    if (var < 0) return cf_NOT_FOUND;
+    s.found = var;
+    return deliver(table, var, name, behavior, traced, result);
 }
 
-// Gives the level and the (expanded) values of the variable found under the
-// stored key s.found.
-int deliver(ORVConfigurationVariable *var, const char *name, unsigned behavior, bool traced,
-            Scratch &s, cf::LookupResult &result) {
-    if (!var->permission()) {
+// Gives the level and the (expanded) values of the record found, straight
+// from the table's storage when nothing expands.
+int deliver(const ORVConfigurationTable &table, std::int32_t found, const char *name,
+            unsigned behavior, bool traced, cf::LookupResult &result) {
+    const cf::Record &record = table.record(static_cast<std::size_t>(found));
+    if (record.flags & cf::Record::kNoLevel) {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "", "cf", "Could not get permission level.");
         return cf_FAILURE;
     }
-    result.level = *var->permission();
+    result.level = record.level;
 
-    const cf::StringList *values = nullptr;
+    const cf::ValueList stored = table.values(record);
+    cf::ValueList values;
     // Most variables expand nothing: their stored values are the answer.
     constexpr unsigned kExpands = cf_BEHAVIOR_EXPAND_SUFFIXED | cf_BEHAVIOR_EXPAND_LIST;
     const int expanded = behavior & kExpands
-                             ? cf::expand_values(var->values(), behavior, result.expanded, &values)
-                             : (values = var->values(), 0);
-    if (expanded != 0 || !values) {
+                             ? cf::expand_values(stored, behavior, result.expanded, &values)
+                             : (values = stored, 0);
+    if (expanded != 0 || !values.present()) {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "", "cf", "Could not get values.");
         return cf_FAILURE;
     }
     if (traced) {
-        tr_trace(__FILE__, __LINE__, tr_LOW, "Parameter: %s (as %s)", name, s.found->c_str());
-        if (values == var->values())
-            tr_trace(__FILE__, __LINE__, tr_LOW, "Value: %s", describe(*values).c_str());
+        tr_trace(__FILE__, __LINE__, tr_LOW, "Parameter: %s (as %s)", name,
+                 table.key(record).c_str());
+        if (values.sameAs(stored))
+            tr_trace(__FILE__, __LINE__, tr_LOW, "Value: %s", describe(values).c_str());
         else
             tr_trace(__FILE__, __LINE__, tr_LOW, "Value: %s, expanded from %s",
-                     describe(*values).c_str(), describe(*var->values()).c_str());
+                     describe(values).c_str(), describe(stored).c_str());
     }
     result.values = values;
-    if (values->empty()) return cf_NO_VALUES;
-    if (values->size() > cf_MAX_VALUES) {
+    if (values.empty()) return cf_NO_VALUES;
+    if (values.size() > cf_MAX_VALUES) {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "NVALUE_OVL", "cf",
                  "Too many values for configuration parameter \"%s\"", name);
         return cf_NVALUE_OVL;
@@ -320,7 +318,7 @@ int give_values(int status, const cf::LookupResult &result, int *level, int *cou
     if (status != 0) return status;
     if (level) *level = result.level;
     int n = 0;
-    for (const std::string &value : *result.values) values[n++] = orvstr_dup(value.c_str());
+    for (const std::string_view value : result.values) values[n++] = orvstr_dup(value.data());
     *count = n;
     return 0;
 }
@@ -486,14 +484,12 @@ int lookup_layered(ORVConfigurationTable &table, int domain, const char *name,
     int status = cf_NOT_FOUND;
     const cf::IndexedName *e = wanted.entry();
     if (!traced && !(behavior & (cf_BEHAVIOR_HOST_GROUP | cf_BEHAVIOR_NAME_GROUP)) &&
-        (!e || !e->qualified || !(behavior & cf_BEHAVIOR_HOST))) {
+        (!e || !e->qualified() || !(behavior & cf_BEHAVIOR_HOST))) {
         // Nothing to trace and no key but the plain one can exist: the
         // search of each domain comes down to the name's own index entry.
         for (int d = domain; e && d >= cf_DOMAIN_SYS; --d) {
-            if (ORVConfigurationVariable *var = e->variables[d]) {
-                s.found = e->keys[d];
-                return deliver(var, name, behavior, traced, s, result);
-            }
+            if (const std::int32_t found = e->records[d]; found >= 0)
+                return deliver(table, found, name, behavior, traced, result);
         }
         return cf_NOT_FOUND;
     }
@@ -577,7 +573,7 @@ int simple_from_table(ORVConfigurationTable *table, int domain, const char *name
         return status;
     }
     if (level) *level = result.level;
-    const char *text = result.values->front().c_str();
+    const char *text = result.values.front().data();
     if (!convert(text, type, storage)) {
         tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, "TYPE_MISMATCH", "cf",
                  "\"%s\" is not %s", text, Type_names[type]);
@@ -608,7 +604,7 @@ int string_from_table(ORVConfigurationTable *table, int domain, const char *name
     std::size_t used = 0;
     const auto room = static_cast<std::size_t>(size);
     bool first = true;
-    for (const std::string &value : *result.values) {
+    for (const std::string_view value : result.values) {
         if (!first && used < room) buffer[used++] = '\n';
         first = false;
         const std::size_t n = std::min(value.size(), room - used);
@@ -821,8 +817,8 @@ ORV_API int cf_find_string_value_in_table_for_host(ORVConfigurationTable *table,
                          name.c_str());
                 return status;
             }
-            for (const std::string &candidate : *result.values) {
-                if (orvstr_icmp(candidate.c_str(), value) == 0) {
+            for (const std::string_view candidate : result.values) {
+                if (orvstr_icmp(candidate.data(), value) == 0) {
                     *found = 1;
                     copy_cut(name_buffer, size, name);
                     return 0;
@@ -854,18 +850,18 @@ ORV_API int cf_get_string_list_for_string_value_from_table(ORVConfigurationTable
             for (const std::string &name : names) {
                 cf::LookupResult result;
                 if (cf::lookup_layered(*table, cf_DOMAIN_ALL, name.c_str(), result) != 0) continue;
-                const cf::StringList &values = *result.values;
+                const cf::ValueList &values = result.values;
                 if (values.size() == 1) {
-                    if (orvstr_icmp(values[0].c_str(), "none") == 0) continue;
-                    if (values[0].find(':') == std::string::npos) {
+                    if (orvstr_icmp(values.front().data(), "none") == 0) continue;
+                    if (values.front().find(':') == std::string_view::npos) {
                         taken.push_back(&name);
                         continue;
                     }
                 }
-                for (const std::string &value : values) {
+                for (const std::string_view value : values) {
                     const std::size_t colon = value.find(':');
-                    if (colon == std::string::npos) continue;
-                    const std::string before = value.substr(0, colon);
+                    if (colon == std::string_view::npos) continue;
+                    const std::string before(value.substr(0, colon));
                     if (orvstr_icmp(before.c_str(), text) == 0) {
                         taken.push_back(&name);
                         break;
@@ -889,7 +885,7 @@ ORV_API int cf_get_string_list_for_string_value_from_table(ORVConfigurationTable
 
 ORV_API int cf_variable_names_for_table(ORVConfigurationTable *table, ORVArray **names,
                                         int *count) {
-    return cf::read_call([&] { return true; }, [&]() -> int {
+    return cf::read_call([&] { return table_ready(table); }, [&]() -> int {
         tr_trace(__FILE__, __LINE__, tr_LOW, "cf_unique_variable_names_for_table(%#lx, %#lx) called.",
                  address(table), address(names));
         if (!table || !names || !count) {
@@ -945,11 +941,14 @@ int orv_cf_lookup_origin(int domain, const char *group, const char *name, const 
         int status = cf_NOT_FOUND;
         for (int d = domain; d >= cf_DOMAIN_SYS; --d) {
             cf::LookupResult result;
-            s.found = nullptr;
+            s.found = -1;
             status = search_domain(*table, d, name, behavior, wanted, traced, s, result);
             if (status == cf_NOT_FOUND) continue;
             if (found_domain) *found_domain = d;
-            if (key && key_size >= 0) copy_cut(key, key_size, s.found ? *s.found : std::string());
+            if (key && key_size >= 0)
+                copy_cut(key, key_size,
+                         s.found >= 0 ? table->key(table->record(static_cast<std::size_t>(s.found)))
+                                      : std::string());
             if (file && file_size >= 0) copy_cut(file, file_size, cf::domain_file_path(d, group));
             break;
         }
@@ -969,23 +968,21 @@ int orv_cf_visit_group(const char *group, orv_cf_entry_visitor visit, void *cont
         if (!group || !visit) return cf_BAD_PARAM;
         ORVConfigurationTable *table = nullptr;
         if (int status = cf::get_table(group, &table); status != 0) return status;
-        const ORVConfigurationTable::VariableMap *all = table->valueDictionary();
-        if (!all) return 0;
+        if (!table->hasVariables()) return 0;
         for (int d = cf_DOMAIN_USER; d >= cf_DOMAIN_SYS; --d) {
-            const std::string prefix = std::string(cf::domain_name(d)) + ".";
-            std::vector<const std::pair<const std::string, orv::Ref<ORVConfigurationVariable>> *>
-                entries;
-            for (const auto &entry : *all)
-                if (entry.first.compare(0, prefix.size(), prefix) == 0) entries.push_back(&entry);
-            std::sort(entries.begin(), entries.end(),
-                      [](const auto *a, const auto *b) { return a->first < b->first; });
+            std::vector<std::pair<std::string, std::size_t>> entries;
+            table->forEachLive([&](std::size_t n, const cf::Record &r) {
+                if (r.domain == d) entries.emplace_back(table->key(r), n);
+            });
+            std::sort(entries.begin(), entries.end());
             const std::string file = cf::domain_file_path(d, group);
-            for (const auto *entry : entries) {
-                const ORVConfigurationVariable *var = entry->second.get();
-                std::vector<const char *> values;
-                if (const cf::StringList *stored = var->values())
-                    for (const std::string &v : *stored) values.push_back(v.c_str());
-                visit(context, d, var->name().c_str(), var->permission() ? *var->permission() : -1,
+            std::vector<const char *> values;
+            for (const auto &entry : entries) {
+                const cf::Record &r = table->record(entry.second);
+                const std::string name(table->writtenName(r));
+                values.clear();
+                for (const std::string_view v : table->values(r)) values.push_back(v.data());
+                visit(context, d, name.c_str(), (r.flags & cf::Record::kNoLevel) ? -1 : r.level,
                       static_cast<int>(values.size()), values.data(), file.c_str());
             }
         }

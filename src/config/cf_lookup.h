@@ -10,12 +10,16 @@
 
 namespace cf {
 
-// Result of a layered lookup: the values (the variable's own list, or the
-// expanded list held by the result) and the variable's level.
+// Result of a layered lookup: the values (the variable's own values in the
+// table's storage, or the expanded list held by the result) and the
+// variable's level. The values stay valid until the table changes.
 struct LookupResult {
-    const StringList *values = nullptr;
+    ValueList values;
     int level = 0;
     StringList expanded;  // storage for values when they were expanded
+    LookupResult() = default;
+    LookupResult(const LookupResult &) = delete;
+    LookupResult &operator=(const LookupResult &) = delete;
 };
 
 // Searches domain (cf_DOMAIN_ALL means USER), then each lower domain down to

@@ -725,10 +725,11 @@ std::string saved_text(ORVConfigurationTable &table, int domain, std::string_vie
     }
 
     std::vector<std::string> added;
-    if (const auto *dictionary = table.valueDictionary()) {
-        for (const auto &[stored, variable] : *dictionary)
-            if (stored.starts_with(prefix) && !remembered.count(stored)) added.push_back(stored);
-    }
+    table.forEachLive([&](std::size_t, const Record &r) {
+        if (r.domain != domain) return;
+        std::string stored = table.key(r);
+        if (!remembered.count(stored)) added.push_back(std::move(stored));
+    });
     std::sort(added.begin(), added.end());
     for (const std::string &stored : added) {
         ORVConfigurationVariable *variable = savable(table, stored);

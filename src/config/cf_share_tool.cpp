@@ -16,8 +16,7 @@ int orv_cf_share_visit_tables(orv_cf_share_table_visitor visit, void *context) {
     std::sort(tables.begin(), tables.end(),
               [](const cf::NamedTable &a, const cf::NamedTable &b) { return a.first < b.first; });
     for (const auto &[name, table] : tables) {
-        const auto *values = table->valueDictionary();
-        visit(context, name.c_str(), values ? static_cast<int>(values->size()) : 0,
+        visit(context, name.c_str(), static_cast<int>(table->liveCount()),
               table->hasVariables() ? 1 : 0);
     }
     return 0;
