@@ -3,14 +3,19 @@
 // in the system file of each group), loaded by one lookup in every group,
 // against one GKeyFile holding the same 5,000 entries as string lists.
 // Each benchmark reports the heap bytes in use after loading minus before
-// (malloc's own count, mallinfo2), as the counter "heap_bytes"; the ratio is
-// printed after the table. The time column is the time of loading.
+// (malloc's own count, mallinfo2), as the counter "heap_bytes", and the
+// resident bytes that loading added, as "resident_bytes": measured in a
+// forked child that loads once from the state the benchmark starts in, so
+// that pages freed by earlier iterations do not hide the growth. The ratios
+// are printed after the table. The time column is the time of loading.
 #include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/tr.h>
 
 #include <benchmark/benchmark.h>
 #include <glib.h>
 #include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "bench_support.h"
 
@@ -30,6 +35,7 @@ std::string g_dir;
 std::string g_keyfile_text;
 std::vector<std::string> g_groups;
 double g_cf_bytes = 0, g_keyfile_bytes = 0;
+double g_cf_resident = 0, g_keyfile_resident = 0;
 
 void write_installation() {
     namespace fs = std::filesystem;
@@ -63,6 +69,53 @@ double heap_in_use() {
     return static_cast<double>(info.uordblks + info.hblkhd);
 }
 
+// Resident bytes of this process (/proc/self/statm).
+double resident_now() {
+    long pages = 0, resident = 0;
+    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+
+// The resident bytes that load adds, run in a child process; -1 on failure.
+template <typename Load>
+double resident_growth(Load load) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        const double before = resident_now();
+        load();
+        const double grown = resident_now() - before;
+        const ssize_t written = write(fds[1], &grown, sizeof grown);
+        _exit(written == sizeof grown ? 0 : 1);
+    }
+    close(fds[1]);
+    double grown = -1;
+    if (child < 0 || read(fds[0], &grown, sizeof grown) != sizeof grown) grown = -1;
+    close(fds[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+    return grown;
+}
+
+void load_cf_groups() {
+    char buffer[256];
+    cf_init(nullptr);
+    for (const std::string &group : g_groups)
+        cf_get_string(cf_DOMAIN_ALL, group.c_str(), "VARIABLE_7", nullptr, buffer, 255, nullptr);
+}
+
+void load_key_file() {
+    GKeyFile *file = g_key_file_new();
+    g_key_file_load_from_data(file, g_keyfile_text.data(), g_keyfile_text.size(),
+                              G_KEY_FILE_NONE, nullptr);
+    gchar **values = g_key_file_get_string_list(file, "group7", "VARIABLE_7", nullptr, nullptr);
+    g_strfreev(values);
+}
+
 void BM_CfLoadedGroupsMemory(benchmark::State &state) {
     char buffer[256];
     for (auto _ : state) {
@@ -76,6 +129,8 @@ void BM_CfLoadedGroupsMemory(benchmark::State &state) {
         cf_term();
     }
     state.counters["heap_bytes"] = g_cf_bytes;
+    g_cf_resident = resident_growth(load_cf_groups);
+    state.counters["resident_bytes"] = g_cf_resident;
 }
 BENCHMARK(BM_CfLoadedGroupsMemory)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -92,6 +147,8 @@ void BM_KeyFileGroupsMemory(benchmark::State &state) {
         g_key_file_free(file);
     }
     state.counters["heap_bytes"] = g_keyfile_bytes;
+    g_keyfile_resident = resident_growth(load_key_file);
+    state.counters["resident_bytes"] = g_keyfile_resident;
 }
 BENCHMARK(BM_KeyFileGroupsMemory)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -109,6 +166,10 @@ int main(int argc, char **argv) {
         std::printf("Heap bytes ratio BM_CfLoadedGroupsMemory / BM_KeyFileGroupsMemory = %.2f "
                     "(%.0f / %.0f)\n",
                     g_cf_bytes / g_keyfile_bytes, g_cf_bytes, g_keyfile_bytes);
+    if (g_cf_resident > 0 && g_keyfile_resident > 0)
+        std::printf("Resident bytes ratio BM_CfLoadedGroupsMemory / BM_KeyFileGroupsMemory = "
+                    "%.2f (%.0f / %.0f)\n",
+                    g_cf_resident / g_keyfile_resident, g_cf_resident, g_keyfile_resident);
     benchmark::Shutdown();
     std::error_code ignored;
     std::filesystem::remove_all(g_dir, ignored);

@@ -334,7 +334,7 @@ TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
     ASSERT_GT(bytes.size(), 8u);
     const std::uint32_t length = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     EXPECT_EQ(bytes.size(), length + 4u);
-    EXPECT_EQ(text_bytes("ORVA"), Bytes(bytes.begin() + 4, bytes.begin() + 8));
+    EXPECT_EQ(text_bytes("ORVF"), Bytes(bytes.begin() + 4, bytes.begin() + 8));
     EXPECT_TRUE(trace_.traced("Successfully write the config table blob to the File Mapping object (Bytes=" +
                               std::to_string(length) + ")"));
 

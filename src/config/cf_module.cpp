@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -76,10 +77,11 @@ constexpr std::array<const char *, cf::kDomainCount> Extensions = {"base", "site
 TableDict cfTableDict;
 // After an accepted import: a private copy of the region's bytes, and each
 // imported group (upper case) whose table has not been built yet with the
-// byte range of its table in the copy. A group's table is built into
-// cfTableDict when the group is first asked for; the copy is released once
-// every group is built.
-std::vector<std::uint8_t> Imported_region;
+// byte range of its table in the copy. A group's table is made into
+// cfTableDict when the group is first asked for, reading its variables from
+// the copy in place; the module lets go of the copy once every group is
+// made, the tables keep it while they use it.
+std::shared_ptr<const std::vector<std::uint8_t>> Imported_region;
 std::unordered_map<std::string, std::pair<std::size_t, std::size_t>, NameHash, std::equal_to<>>
     Pending_groups;
 // Set when the tables came from a shared mapping.
@@ -148,7 +150,8 @@ void forget_last_group() noexcept { ++Dict_changes; }
 
 void forget_imported_region() noexcept {
     Pending_groups.clear();
-    std::vector<std::uint8_t>().swap(Imported_region);
+    // Tables built from the region keep it alive as long as they need it.
+    Imported_region.reset();
 }
 
 // Builds the table of an imported group not built yet (name upper case) into
@@ -159,8 +162,7 @@ ORVConfigurationTable *build_pending(std::string_view name) {
     if (it == Pending_groups.end()) return nullptr;
     const auto [offset, size] = it->second;
     orv::Ref<ORVConfigurationTable> table;
-    if (offset <= Imported_region.size() && size <= Imported_region.size() - offset)
-        table = cf::build_shared_table(Imported_region.data() + offset, size);
+    table = cf::build_shared_table(Imported_region, offset, size);
     ORVConfigurationTable *built = nullptr;
     if (table) {
         built = table.get();
@@ -441,7 +443,8 @@ void import_tables(std::vector<std::uint8_t> region, std::vector<SharedGroup> gr
     for (SharedGroup &group : groups)
         Pending_groups.insert_or_assign(cf::upper(group.name),
                                         std::make_pair(group.offset, group.size));
-    if (!Pending_groups.empty()) Imported_region = std::move(region);
+    if (!Pending_groups.empty())
+        Imported_region = std::make_shared<const std::vector<std::uint8_t>>(std::move(region));
 }
 
 void drop_tables() {

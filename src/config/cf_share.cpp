@@ -1,15 +1,13 @@
-// The bytes of a shared table region: the name it goes by, the archive the
-// exporter writes and the reader that importers run over bytes written by
+// The bytes of a shared table region: the name it goes by, the layout the
+// exporter writes and the checker that importers run over bytes written by
 // another process, which they do not trust.
 #include "config/cf_share.h"
 
-#include "platform/archive.h"
-#include "platform/objects.h"
+#include "frame/orvchar_table.h"
 
 #include <climits>
 #include <cstring>
 #include <limits>
-#include <optional>
 #include <unordered_set>
 
 namespace cf {
@@ -17,13 +15,193 @@ namespace cf {
 namespace {
 
 bool fail(std::string *error, const char *reason) {
-    if (error) *error = reason;
+    if (error && error->empty()) *error = reason;
     return false;
 }
 
 bool name_character(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
            c == '.' || c == '_' || c == '-';
+}
+
+// Region content, after the length field (all numbers little-endian u32,
+// every block starting at a multiple of four bytes from the region's start):
+//   header:    magic "ORVF", version, group count, 0
+//   directory: per group: name offset, name size, table offset, table size
+//              (offsets from the start of the content)
+//   names:     each group name followed by a NUL, then zeros up to four
+//   tables:    one block per group, in directory order, one after the other
+// A table block (offsets from the block's start):
+//   tag "CFTB", group behavior, flags (kFilled, kHasBehaviors), behavior
+//   count, record count, size count, text size, 0; then the records
+//   (24 bytes each, as cf::Record), the value sizes, the behaviors (text
+//   offset, size, bits), the text, and zeros up to four.
+constexpr std::uint32_t kRegionMagic = 0x4656524F;  // "ORVF"
+constexpr std::uint32_t kRegionVersion = 2;
+constexpr std::uint32_t kTableTag = 0x42544643;  // "CFTB"
+constexpr std::uint32_t kFilled = 0x1;
+constexpr std::uint32_t kHasBehaviors = 0x2;
+constexpr std::size_t kHeaderWords = 4;
+constexpr std::size_t kTableHeader = 32;
+constexpr std::size_t kBehaviorSize = 12;
+
+std::uint32_t read32(const std::uint8_t *p) noexcept {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+void put32(std::vector<std::uint8_t> &out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void pad4(std::vector<std::uint8_t> &out) {
+    while (out.size() % 4) out.push_back(0);
+}
+
+std::uint64_t round4(std::uint64_t n) noexcept { return (n + 3) & ~std::uint64_t{3}; }
+
+bool zeros(const std::uint8_t *p, std::size_t n) noexcept {
+    for (std::size_t i = 0; i < n; ++i)
+        if (p[i]) return false;
+    return true;
+}
+
+// Where the parts of one checked table block lie.
+struct TableLayout {
+    std::uint32_t groupBehavior = 0;
+    std::uint32_t flags = 0;
+    std::uint32_t behaviorCount = 0;
+    std::uint32_t recordCount = 0;
+    std::uint32_t sizeCount = 0;
+    std::uint32_t textSize = 0;
+    const std::uint8_t *records = nullptr;
+    const std::uint8_t *sizes = nullptr;
+    const std::uint8_t *behaviors = nullptr;
+    const char *text = nullptr;
+};
+
+// True when the text holds nothing that upper-casing would change, as the
+// keys of a table are stored.
+bool upper_case(std::string_view text) noexcept {
+    for (char c : text)
+        if (orv::chars::kTables.upper[static_cast<unsigned char>(c)] != static_cast<unsigned char>(c))
+            return false;
+    return true;
+}
+
+// True for a key without a domain that reads as one with a domain.
+bool looks_like_domain_key(std::string_view key) noexcept {
+    return key.starts_with("SYS.") || key.starts_with("SITE.") || key.starts_with("USER.");
+}
+
+// True when a NUL ends the size bytes at offset in text.
+bool terminated(const TableLayout &t, std::uint64_t offset, std::uint64_t size) noexcept {
+    return offset + size < t.textSize && t.text[offset + size] == '\0';
+}
+
+// Checks one table block of exactly size bytes: every count against the
+// block, every offset and size against the text, every text terminated.
+bool check_table(const std::uint8_t *p, std::size_t size, TableLayout &t, std::string *error) {
+    if (size < kTableHeader || size % 4) return fail(error, "a table is cut short");
+    if (read32(p) != kTableTag) return fail(error, "a group is not a configuration table");
+    t.groupBehavior = read32(p + 4);
+    t.flags = read32(p + 8);
+    t.behaviorCount = read32(p + 12);
+    t.recordCount = read32(p + 16);
+    t.sizeCount = read32(p + 20);
+    t.textSize = read32(p + 24);
+    if (t.flags & ~(kFilled | kHasBehaviors) || read32(p + 28) != 0)
+        return fail(error, "a table has unknown flags");
+    if (!(t.flags & kHasBehaviors) && t.behaviorCount)
+        return fail(error, "a table without behaviors lists some");
+    const std::uint64_t records = kTableHeader;
+    const std::uint64_t sizes = records + std::uint64_t{t.recordCount} * sizeof(Record);
+    const std::uint64_t behaviors = sizes + std::uint64_t{t.sizeCount} * 4;
+    const std::uint64_t text = behaviors + std::uint64_t{t.behaviorCount} * kBehaviorSize;
+    const std::uint64_t end = text + t.textSize;
+    if (round4(end) != size) return fail(error, "a table's counts do not match its size");
+    if (!zeros(p + end, size - end)) return fail(error, "a table's padding is not zero");
+    t.records = p + records;
+    t.sizes = p + sizes;
+    t.behaviors = p + behaviors;
+    t.text = reinterpret_cast<const char *>(p + text);
+    if (t.textSize && t.text[t.textSize - 1] != '\0')
+        return fail(error, "a table's text does not end with a NUL");
+    if (!(t.flags & kFilled) && t.recordCount)
+        return fail(error, "an unfilled table holds records");
+
+    for (std::uint32_t i = 0; i < t.behaviorCount; ++i) {
+        const std::uint8_t *b = t.behaviors + i * kBehaviorSize;
+        if (!terminated(t, read32(b), read32(b + 4)))
+            return fail(error, "a behavior name lies outside the text");
+    }
+    for (std::uint32_t i = 0; i < t.recordCount; ++i) {
+        Record r;
+        std::memcpy(&r, t.records + i * sizeof(Record), sizeof r);
+        if (r.flags & ~Record::kKnownFlags || r.flags & Record::kDead || r.domain > kNoDomain ||
+            r.reserved)
+            return fail(error, "a record has unknown flags or domain");
+        if (!terminated(t, r.key, r.keySize)) return fail(error, "a record's key lies outside the text");
+        const std::string_view key(t.text + r.key, r.keySize);
+        if (!upper_case(key) || (r.domain == kNoDomain && looks_like_domain_key(key)))
+            return fail(error, "a record's key is not as tables store keys");
+        std::uint64_t at = std::uint64_t{r.key} + r.keySize + 1;
+        if (r.flags & Record::kWrittenName) {
+            if (at >= t.textSize) return fail(error, "a record's name lies outside the text");
+            const void *nul = std::memchr(t.text + at, '\0', t.textSize - at);
+            at = static_cast<std::uint64_t>(static_cast<const char *>(nul) - t.text) + 1;
+        }
+        if (r.flags & Record::kNoValues) {
+            if (r.valueCount) return fail(error, "a record without values counts some");
+            continue;
+        }
+        if (std::uint64_t{r.firstSize} + r.valueCount > t.sizeCount)
+            return fail(error, "a record's values lie outside the sizes");
+        for (std::uint32_t v = 0; v < r.valueCount; ++v) {
+            const std::uint32_t n = read32(t.sizes + (std::uint64_t{r.firstSize} + v) * 4);
+            if (!terminated(t, at, n)) return fail(error, "a record's value lies outside the text");
+            at += std::uint64_t{n} + 1;
+        }
+    }
+    return true;
+}
+
+// The table of a checked block; its storage is borrowed from the bytes that
+// keeper holds when they are aligned for it, else copied.
+orv::Ref<ORVConfigurationTable> make_table(const TableLayout &t,
+                                           std::shared_ptr<const void> keeper) {
+    BehaviorMap behaviors;
+    for (std::uint32_t i = 0; i < t.behaviorCount; ++i) {
+        const std::uint8_t *b = t.behaviors + i * kBehaviorSize;
+        behaviors[std::string(t.text + read32(b), read32(b + 4))] = read32(b + 8);
+    }
+    auto table = ORVConfigurationTable::create(t.groupBehavior,
+                                               (t.flags & kHasBehaviors) ? &behaviors : nullptr);
+    const bool aligned = reinterpret_cast<std::uintptr_t>(t.records) % alignof(Record) == 0 &&
+                         reinterpret_cast<std::uintptr_t>(t.sizes) % alignof(std::uint32_t) == 0;
+    if (keeper && aligned) {
+        table->borrowStorage(std::move(keeper), t.text, t.textSize,
+                             reinterpret_cast<const Record *>(t.records), t.recordCount,
+                             reinterpret_cast<const std::uint32_t *>(t.sizes), t.sizeCount,
+                             t.flags & kFilled);
+        return table;
+    }
+    // Owned copies, kept alive by the table itself.
+    struct Copy {
+        std::string text;
+        std::vector<Record> records;
+        std::vector<std::uint32_t> sizes;
+    };
+    auto copy = std::make_shared<Copy>();
+    copy->text.assign(t.text, t.textSize);
+    copy->records.resize(t.recordCount);
+    if (t.recordCount) std::memcpy(copy->records.data(), t.records, t.recordCount * sizeof(Record));
+    copy->sizes.resize(t.sizeCount);
+    if (t.sizeCount) std::memcpy(copy->sizes.data(), t.sizes, t.sizeCount * 4);
+    const Copy &c = *copy;
+    table->borrowStorage(std::move(copy), c.text.data(), c.text.size(), c.records.data(),
+                         c.records.size(), c.sizes.data(), c.sizes.size(), t.flags & kFilled);
+    return table;
 }
 
 }  // namespace
@@ -38,276 +216,68 @@ std::string share_region_name(std::string_view share_name) {
 
 bool encode_share_archive(const std::vector<NamedTable> &tables, std::vector<std::uint8_t> &out,
                           std::string *error) {
-    auto dictionary = orv::make<ORVDictionary>();
-    for (const auto &[name, table] : tables) {
-        if (!table) continue;
-        dictionary->setObject(table->archiveObject().get(), upper(name));
+    std::vector<std::pair<std::string, const ORVConfigurationTable *>> named;
+    for (const auto &[name, table] : tables)
+        if (table) named.emplace_back(upper(name), table.get());
+    out.clear();
+    put32(out, kRegionMagic);
+    put32(out, kRegionVersion);
+    put32(out, static_cast<std::uint32_t>(named.size()));
+    put32(out, 0);
+    const std::size_t directory = out.size();
+    out.resize(out.size() + named.size() * 16);
+    std::vector<std::uint32_t> fields;
+    for (const auto &entry : named) {
+        fields.push_back(static_cast<std::uint32_t>(out.size()));
+        fields.push_back(static_cast<std::uint32_t>(entry.first.size()));
+        out.insert(out.end(), entry.first.begin(), entry.first.end());
+        out.push_back(0);
     }
-    return orv::archive::encode(dictionary.get(), out, error);
+    pad4(out);
+    std::string text;
+    std::vector<Record> records;
+    std::vector<std::uint32_t> sizes;
+    for (std::size_t g = 0; g < named.size(); ++g) {
+        const ORVConfigurationTable &table = *named[g].second;
+        table.compactedStorage(text, records, sizes);
+        std::vector<std::uint32_t> behaviors;
+        if (const BehaviorMap *map = table.behaviorDictionary()) {
+            for (const auto &[name, bits] : *map) {
+                behaviors.push_back(static_cast<std::uint32_t>(text.size()));
+                behaviors.push_back(static_cast<std::uint32_t>(name.size()));
+                behaviors.push_back(bits);
+                text.append(name);
+                text += '\0';
+            }
+        }
+        const std::size_t start = out.size();
+        put32(out, kTableTag);
+        put32(out, table.groupBehavior());
+        put32(out, (table.hasVariables() ? kFilled : 0) |
+                       (table.behaviorDictionary() ? kHasBehaviors : 0));
+        put32(out, static_cast<std::uint32_t>(behaviors.size() / 3));
+        put32(out, static_cast<std::uint32_t>(records.size()));
+        put32(out, static_cast<std::uint32_t>(sizes.size()));
+        put32(out, static_cast<std::uint32_t>(text.size()));
+        put32(out, 0);
+        const auto *r = reinterpret_cast<const std::uint8_t *>(records.data());
+        out.insert(out.end(), r, r + records.size() * sizeof(Record));
+        for (std::uint32_t n : sizes) put32(out, n);
+        for (std::uint32_t n : behaviors) put32(out, n);
+        out.insert(out.end(), text.begin(), text.end());
+        pad4(out);
+        fields.push_back(static_cast<std::uint32_t>(start));
+        fields.push_back(static_cast<std::uint32_t>(out.size() - start));
+        if (out.size() > std::numeric_limits<std::uint32_t>::max() - kShareHeaderSize)
+            return fail(error, "the tables are too large to share");
+    }
+    for (std::size_t g = 0; g < named.size(); ++g) {
+        const std::uint32_t v[4] = {fields[2 * g], fields[2 * g + 1], fields[2 * named.size() + 2 * g],
+                                    fields[2 * named.size() + 2 * g + 1]};
+        std::memcpy(out.data() + directory + g * 16, v, sizeof v);
+    }
+    return true;
 }
-
-namespace {
-
-constexpr std::string_view kTableClass = "ORVConfigurationTable";
-constexpr std::int64_t kTableVersion = 1;
-
-// Reads the archive of a table dictionary without the intermediate object
-// graph of the general archive decoder: importing is the start-up path of
-// every process. The bytes are the ones the general encoder writes (see
-// platform/archive.h and the archived forms of the two configuration
-// classes); every tag, length, count and range is checked, and anything else
-// is refused.
-//
-// The reader runs in two ways over the same checks: without building
-// anything, over a whole archive, to tell whether it can be taken and where
-// each group's table lies; and over one table's bytes, already checked, to
-// build that table when the group is first asked for.
-class TableReader {
-public:
-    TableReader(const std::uint8_t *bytes, std::size_t size, std::string *error, bool build)
-        : begin_(bytes), p_(bytes), end_(bytes + size), error_(error), build_(build) {}
-
-    // Checks a whole archive; groups gets each table's byte range, relative
-    // to the start of the archive, in the archive's order.
-    bool check(std::vector<SharedGroup> &groups) {
-        std::uint32_t magic = 0, count = 0;
-        std::uint16_t version = 0, flags = 0;
-        if (!u32(magic) || magic != orv::archive::kMagic || !u16(version) ||
-            version != orv::archive::kVersion || !u16(flags) || flags != 0)
-            return fail("not an archive of this library");
-        if (!dictionary(count)) return false;
-        std::unordered_set<std::string_view> seen;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            std::string_view name;
-            if (!string(name)) return false;
-            // Group names are written upper case; anything else was not
-            // written by an exporter.
-            if (name.empty() || name.find('\0') != std::string_view::npos || upper(name) != name)
-                return fail("a group name is not an upper-case string");
-            if (!seen.insert(name).second) return fail("a group is there twice");
-            const std::size_t offset = static_cast<std::size_t>(p_ - begin_);
-            if (!table(nullptr)) return false;
-            const std::size_t length = static_cast<std::size_t>(p_ - begin_) - offset;
-            groups.push_back({std::string(name), offset, length});
-        }
-        if (p_ != end_) return fail("bytes after the archive");
-        return true;
-    }
-
-    // Builds the one table the bytes hold, or null.
-    orv::Ref<ORVConfigurationTable> build() {
-        orv::Ref<ORVConfigurationTable> result;
-        if (!table(&result) || p_ != end_) return nullptr;
-        return result;
-    }
-
-private:
-    bool fail(const char *reason) {
-        if (error_ && error_->empty()) *error_ = reason;
-        return false;
-    }
-    bool have(std::size_t n) const { return static_cast<std::size_t>(end_ - p_) >= n; }
-    bool u8(std::uint8_t &v) {
-        if (!have(1)) return fail("truncated archive");
-        v = *p_++;
-        return true;
-    }
-    bool u16(std::uint16_t &v) {
-        if (!have(2)) return fail("truncated archive");
-        v = static_cast<std::uint16_t>(p_[0] | p_[1] << 8);
-        p_ += 2;
-        return true;
-    }
-    bool u32(std::uint32_t &v) {
-        if (!have(4)) return fail("truncated archive");
-        v = static_cast<std::uint32_t>(p_[0]) | static_cast<std::uint32_t>(p_[1]) << 8 |
-            static_cast<std::uint32_t>(p_[2]) << 16 | static_cast<std::uint32_t>(p_[3]) << 24;
-        p_ += 4;
-        return true;
-    }
-    bool tag(char expected) {
-        std::uint8_t t = 0;
-        if (!u8(t)) return false;
-        if (t != static_cast<std::uint8_t>(expected)) return fail("unexpected object type");
-        return true;
-    }
-    bool string(std::string_view &out) {
-        std::uint32_t n = 0;
-        if (!tag('S') || !u32(n)) return false;
-        if (!have(n)) return fail("truncated string");
-        out = std::string_view(reinterpret_cast<const char *>(p_), n);
-        p_ += n;
-        return true;
-    }
-    bool integer(std::int64_t &out) {
-        if (!tag('I') || !have(8)) return fail("truncated integer");
-        std::uint64_t v = 0;
-        for (int i = 7; i >= 0; --i) v = v << 8 | p_[i];
-        p_ += 8;
-        out = static_cast<std::int64_t>(v);
-        return true;
-    }
-    bool boolean(bool &out) {
-        std::uint8_t b = 0;
-        if (!tag('B') || !u8(b)) return false;
-        if (b > 1) return fail("bad boolean value");
-        out = b == 1;
-        return true;
-    }
-    // A count of entries, each of which takes at least two bytes per item.
-    bool counted(char kind, std::uint32_t &count, std::size_t per_item) {
-        if (!tag(kind) || !u32(count)) return false;
-        if (count > static_cast<std::size_t>(end_ - p_) / per_item)
-            return fail("count exceeds the archive");
-        return true;
-    }
-    bool dictionary(std::uint32_t &count) { return counted('M', count, 2); }
-
-    bool behaviors(cf::BehaviorMap &map) {
-        std::uint32_t count = 0;
-        if (!dictionary(count)) return false;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            std::string_view name;
-            std::int64_t behavior = 0;
-            if (!string(name) || !integer(behavior)) return false;
-            if (behavior < 0 || behavior > static_cast<std::int64_t>(UINT_MAX))
-                return fail("a behavior is out of range");
-            if (build_) map[upper(name)] = static_cast<unsigned>(behavior);
-        }
-        return true;
-    }
-
-    // One variable; out, when given, gets it built.
-    bool variable(orv::Ref<ORVConfigurationVariable> *out) {
-        std::uint32_t count = 0;
-        if (!dictionary(count)) return false;
-        std::string_view field, name;
-        bool has_name = false, has_permission = false, has_values = false, has_flag = false;
-        std::int64_t permission = 0;
-        ORVConfigurationVariable::Values values;
-        bool is_new = false;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            if (!string(field)) return false;
-            bool ok;
-            if (field == "name" && !has_name) {
-                ok = has_name = string(name);
-            } else if (field == "permission" && !has_permission) {
-                ok = has_permission = integer(permission);
-                if (ok && (permission < INT_MIN || permission > INT_MAX))
-                    ok = fail("variable permission is out of range");
-            } else if (field == "values" && !has_values) {
-                std::uint32_t n = 0;
-                ok = has_values = counted('A', n, 5);
-                if (ok && out) values.reserve(n);
-                for (std::uint32_t v = 0; ok && v < n; ++v) {
-                    std::string_view value;
-                    ok = string(value);
-                    if (ok && out) values.emplace_back(value);
-                }
-            } else if (field == "isNew" && !has_flag) {
-                ok = has_flag = boolean(is_new);
-            } else {
-                ok = fail("variable has an unknown or repeated field");
-            }
-            if (!ok) return false;
-        }
-        if (!has_name) return fail("variable without a name");
-        if (!out) return true;
-        *out = ORVConfigurationVariable::variableWithName(
-            std::string(name),
-            has_permission ? std::optional<int>(static_cast<int>(permission)) : std::nullopt,
-            has_values ? std::optional<ORVConfigurationVariable::Values>(std::move(values))
-                       : std::nullopt);
-        (*out)->setIsNew(is_new);
-        return true;
-    }
-
-    // One table; out, when given, gets it built.
-    bool table(orv::Ref<ORVConfigurationTable> *out) {
-        std::uint32_t count = 0;
-        if (!dictionary(count)) return false;
-        enum Field { Class, Version, Values, Behaviors, Derived, Group, Wildcards, Save, kFields };
-        static constexpr std::string_view kNames[kFields] = {
-            "class", "version", "values", "behaviors", "derived",
-            "groupBehavior", "hasBehaviorWildcards", "isSaveAllowed"};
-        bool seen[kFields] = {};
-        std::vector<std::pair<std::string_view, orv::Ref<ORVConfigurationVariable>>> variables;
-        cf::BehaviorMap behavior_map, derived;
-        std::int64_t version = 0, group = 0;
-        bool flag = false;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            std::string_view key;
-            if (!string(key)) return false;
-            int field = 0;
-            while (field < kFields && kNames[field] != key) ++field;
-            if (field == kFields || seen[field])
-                return fail("table has an unknown or repeated field");
-            seen[field] = true;
-            bool ok = true;
-            switch (field) {
-            case Class: {
-                std::string_view name;
-                ok = string(name) && (name == kTableClass || fail("not a configuration table"));
-                break;
-            }
-            case Version:
-                ok = integer(version) && (version == kTableVersion || fail("unsupported table version"));
-                break;
-            case Values: {
-                std::uint32_t n = 0;
-                ok = dictionary(n);
-                if (ok && out) variables.reserve(n);
-                for (std::uint32_t v = 0; ok && v < n; ++v) {
-                    std::string_view name;
-                    ok = string(name);
-                    if (!ok) break;
-                    orv::Ref<ORVConfigurationVariable> var;
-                    ok = variable(out ? &var : nullptr);
-                    if (ok && out) variables.emplace_back(name, std::move(var));
-                }
-                break;
-            }
-            case Behaviors: ok = behaviors(behavior_map); break;
-            case Derived: ok = behaviors(derived); break;
-            case Group:
-                ok = integer(group) &&
-                     ((group >= 0 && group <= static_cast<std::int64_t>(UINT_MAX)) ||
-                      fail("group behavior is out of range"));
-                break;
-            default: ok = boolean(flag); break;
-            }
-            if (!ok) return false;
-        }
-        if (!seen[Class] || !seen[Version] || !seen[Group] || !seen[Wildcards] || !seen[Save])
-            return fail("table is missing a field");
-        if (!out) return true;
-        // The two flags follow from the behaviors, which the table works out
-        // again rather than take them on trust; the pattern-match cache
-        // ("derived") is checked and then built afresh as names are asked.
-        auto table = ORVConfigurationTable::create(static_cast<unsigned>(group),
-                                                   seen[Behaviors] ? &behavior_map : nullptr);
-        if (seen[Values]) {
-            // An empty list still marks the table as filled.
-            table->setVariable(nullptr, std::string_view());
-            for (auto &[key, var] : variables) table->setVariable(var.get(), key);
-        }
-        *out = std::move(table);
-        return true;
-    }
-
-    const std::uint8_t *begin_;
-    const std::uint8_t *p_;
-    const std::uint8_t *end_;
-    std::string *error_;
-    const bool build_;
-};
-
-std::uint32_t length_field(const std::uint8_t *bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-}  // namespace
 
 ShareRead check_share_region(const std::uint8_t *bytes, std::size_t size,
                              std::vector<SharedGroup> &groups, std::string *error) {
@@ -317,22 +287,87 @@ ShareRead check_share_region(const std::uint8_t *bytes, std::size_t size,
         fail(error, "the region is shorter than its length field");
         return ShareRead::BadLength;
     }
-    const std::uint32_t length = length_field(bytes);
+    const std::uint32_t length = read32(bytes);
     if (length == 0 || length != size - kShareHeaderSize) {
         fail(error, "the length field does not match the region's size");
         return ShareRead::BadLength;
     }
+    const std::uint8_t *p = bytes + kShareHeaderSize;
+    if (length < kHeaderWords * 4 || read32(p) != kRegionMagic || read32(p + 4) != kRegionVersion ||
+        read32(p + 12) != 0) {
+        fail(error, "not a region of this layout");
+        return ShareRead::BadArchive;
+    }
+    const std::uint64_t count = read32(p + 8);
+    // The directory, the names and the tables follow one another exactly.
+    std::uint64_t at = kHeaderWords * 4 + count * 16;
+    if (at > length) {
+        fail(error, "the directory exceeds the region");
+        return ShareRead::BadArchive;
+    }
     std::vector<SharedGroup> found;
-    TableReader reader(bytes + kShareHeaderSize, length, error, false);
-    if (!reader.check(found)) return ShareRead::BadArchive;
-    for (SharedGroup &group : found) group.offset += kShareHeaderSize;
+    std::unordered_set<std::string_view> seen;
+    for (std::uint64_t g = 0; g < count; ++g) {
+        const std::uint8_t *d = p + kHeaderWords * 4 + g * 16;
+        const std::uint32_t offset = read32(d), n = read32(d + 4);
+        if (offset != at || std::uint64_t{offset} + n >= length || p[offset + n] != 0) {
+            fail(error, "a group name lies outside its place");
+            return ShareRead::BadArchive;
+        }
+        const std::string_view name(reinterpret_cast<const char *>(p + offset), n);
+        // Group names are written upper case; anything else was not written
+        // by an exporter.
+        if (name.empty() || name.find('\0') != std::string_view::npos || upper(name) != name) {
+            fail(error, "a group name is not an upper-case string");
+            return ShareRead::BadArchive;
+        }
+        if (!seen.insert(name).second) {
+            fail(error, "a group is there twice");
+            return ShareRead::BadArchive;
+        }
+        found.push_back({std::string(name), 0, 0});
+        at += std::uint64_t{n} + 1;
+    }
+    const std::uint64_t names_end = round4(at);
+    if (names_end > length || !zeros(p + at, names_end - at)) {
+        fail(error, "the group names are not padded");
+        return ShareRead::BadArchive;
+    }
+    at = names_end;
+    for (std::uint64_t g = 0; g < count; ++g) {
+        const std::uint8_t *d = p + kHeaderWords * 4 + g * 16;
+        const std::uint32_t offset = read32(d + 8), n = read32(d + 12);
+        TableLayout layout;
+        if (offset != at || n > length - at) {
+            fail(error, "a table lies outside its place");
+            return ShareRead::BadArchive;
+        }
+        if (!check_table(p + offset, n, layout, error)) return ShareRead::BadArchive;
+        found[g].offset = kShareHeaderSize + offset;
+        found[g].size = n;
+        at += n;
+    }
+    if (at != length) {
+        fail(error, "bytes after the last table");
+        return ShareRead::BadArchive;
+    }
     groups = std::move(found);
     return ShareRead::Ok;
 }
 
 orv::Ref<ORVConfigurationTable> build_shared_table(const std::uint8_t *bytes, std::size_t size) {
-    if (!bytes) return nullptr;
-    return TableReader(bytes, size, nullptr, true).build();
+    TableLayout layout;
+    if (!bytes || !check_table(bytes, size, layout, nullptr)) return nullptr;
+    return make_table(layout, nullptr);
+}
+
+orv::Ref<ORVConfigurationTable> build_shared_table(
+    const std::shared_ptr<const std::vector<std::uint8_t>> &region, std::size_t offset,
+    std::size_t size) {
+    if (!region || offset > region->size() || size > region->size() - offset) return nullptr;
+    TableLayout layout;
+    if (!check_table(region->data() + offset, size, layout, nullptr)) return nullptr;
+    return make_table(layout, region);
 }
 
 ShareRead decode_share_region(const std::uint8_t *bytes, std::size_t size,

@@ -1,15 +1,19 @@
 // Sharing the table cache between processes: the region's name, its byte
 // layout, and the reader that turns untrusted region bytes into tables.
 //
-// Region layout: u32 N (little-endian), then N bytes of archive: a
-// dictionary from group name (upper case) to the archived form of the
-// group's ORVConfigurationTable. The region is exactly N + 4 bytes long.
+// Region layout: u32 N (little-endian), then N bytes holding every table in
+// the flat form the tables keep in memory (records, value sizes, text) with
+// offsets instead of pointers, behind a magic and a version number, so that
+// an importer checks the bytes once and its tables answer lookups from them
+// without building anything per entry. cf_share.cpp spells the layout out.
+// The region is exactly N + 4 bytes long.
 #pragma once
 
 #include "config/cf_share_cache.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +28,8 @@ inline constexpr std::size_t kShareHeaderSize = 4;
 // '_'.
 std::string share_region_name(std::string_view share_name);
 
-// The archive of tables (name to table), or false with a reason.
+// The region content (after the length field) for tables (name to table),
+// or false with a reason.
 bool encode_share_archive(const std::vector<NamedTable> &tables, std::vector<std::uint8_t> &out,
                           std::string *error = nullptr);
 
@@ -43,8 +48,15 @@ ShareRead check_share_region(const std::uint8_t *bytes, std::size_t size,
                              std::vector<SharedGroup> &groups, std::string *error = nullptr);
 
 // Builds the table held in the size bytes of one group's range of a region
-// that check_share_region accepted; null if the bytes are not one table.
+// that check_share_region accepted (checked again); null if the bytes are not
+// one table. The table copies what it needs.
 orv::Ref<ORVConfigurationTable> build_shared_table(const std::uint8_t *bytes, std::size_t size);
+// The same for the range at offset of a whole region kept in memory: the
+// table reads its variables from the region's bytes in place and keeps them
+// alive.
+orv::Ref<ORVConfigurationTable> build_shared_table(
+    const std::shared_ptr<const std::vector<std::uint8_t>> &region, std::size_t offset,
+    std::size_t size);
 
 // Checks a whole region and builds every table at once; on Ok, tables holds
 // every table with its group name (upper case), in the archive's order.
