@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (error.empty() || !groups.empty()) std::abort();
         return 0;
     }
-    const auto region = std::make_shared<const std::vector<std::uint8_t>>(data, data + size);
+    const auto region = std::make_shared<const cf::RegionBytes>(data, data + size);
     std::vector<cf::NamedTable> tables;
     for (const cf::SharedGroup &group : groups) {
         if (group.name.empty() || group.offset > size || group.size > size - group.offset)

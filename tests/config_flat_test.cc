@@ -35,9 +35,10 @@ std::string text_of(const ORVConfigurationVariable *v) {
 // domain key, against the model.
 void expect_model(ORVConfigurationTable &table, const Model &model) {
     Model seen;
-    for (const std::string &key : table.allValueKeys())
-        seen[key] = text_of(table.variableForKey(key));
+    const std::vector<std::string> keys = table.allValueKeys();
+    for (const std::string &key : keys) seen[key] = text_of(table.variableForKey(key));
     EXPECT_EQ(model, seen);
+    EXPECT_EQ(model.size(), keys.size());
     for (const auto &[key, text] : model) {
         const std::size_t dot = key.find('.');
         const int domain = key.starts_with("SYS.") ? 0 : key.starts_with("SITE.") ? 1 : 2;
@@ -162,8 +163,8 @@ TEST(FlatRegionTest, TablesReadTheRegionInPlaceAndCopyItBeforeAChange) {
                          cf_DOMAIN_SITE);
     cf::BehaviorMap behaviors = {{"PORT_*", 0x30}};
     auto empty = ORVConfigurationTable::create(0x20, &behaviors);
-    const auto region =
-        std::make_shared<const Bytes>(region_of({{"SITE", site}, {"EMPTY", empty}}));
+    const Bytes bytes = region_of({{"SITE", site}, {"EMPTY", empty}});
+    const auto region = std::make_shared<const cf::RegionBytes>(bytes.begin(), bytes.end());
     std::vector<cf::SharedGroup> groups;
     ASSERT_EQ(cf::ShareRead::Ok, cf::check_share_region(region->data(), region->size(), groups));
     ASSERT_EQ(2u, groups.size());

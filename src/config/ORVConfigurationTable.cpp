@@ -207,9 +207,15 @@ void NameIndex::clear() noexcept {
     std::fill(slots_.begin(), slots_.end(), 0u);
 }
 
+// The slots hold at most four names in five: probes stay short and a table
+// of a few dozen names keeps a small slot array.
+namespace {
+bool too_full(std::size_t names, std::size_t slots) noexcept { return names * 5 > slots * 4; }
+}  // namespace
+
 void NameIndex::reserve(std::size_t count) {
     std::size_t capacity = 16;
-    while (capacity < count * 2 + 2) capacity *= 2;
+    while (too_full(count + 1, capacity)) capacity *= 2;
     if (capacity > slots_.size()) {
         slots_.assign(capacity, 0);
         mask_ = capacity - 1;
@@ -240,7 +246,8 @@ IndexedName &NameIndex::entry(const char *text, std::uint32_t name, std::uint32_
     const std::string_view wanted(text + name, size);
     const std::uint64_t hash = hash_name(wanted);
     if (IndexedName *found = find(text, wanted, hash)) return *found;
-    if ((entries_.size() + 1) * 2 > slots_.size()) reserve(std::max<std::size_t>(entries_.size() * 2, 8));
+    if (too_full(entries_.size() + 1, slots_.size()))
+        reserve(std::max<std::size_t>(entries_.size() * 2, 8));
     std::size_t i = static_cast<std::uint32_t>(hash) & mask_;
     while (slots_[i]) i = (i + 1) & mask_;
     IndexedName &added = entries_.emplace_back();
@@ -339,7 +346,11 @@ orv::Ref<ORVConfigurationTable> ORVConfigurationTable::create(unsigned groupBeha
 
 // ---- Variables ----
 
-void ORVConfigurationTable::repoint() noexcept {
+void ORVConfigurationTable::repoint() {
+    // Readers of texts may load a few bytes beyond a text's NUL in one go:
+    // the last text keeps that much room after it.
+    if (!myText.empty() && myText.capacity() < myText.size() + cf::kTextSlack)
+        myText.reserve(myText.size() + cf::kTextSlack);
     myTextData = myText.c_str();
     myTextSize = myText.size();
     myRecordData = myRecords.data();
@@ -422,7 +433,12 @@ void ORVConfigurationTable::ensureIndex() const {
     // A table is read once and then only looked up in: the room reserved
     // for its reads is given back.
     if (!self->myBorrowed) {
-        if (self->myText.capacity() > myTextSize + myTextSize / 8 + 64) self->myText.shrink_to_fit();
+        if (self->myText.capacity() > myTextSize + myTextSize / 8 + 64) {
+            std::string fitted;
+            fitted.reserve(myTextSize + cf::kTextSlack);
+            fitted.assign(self->myText);
+            self->myText.swap(fitted);
+        }
         if (self->myRecords.capacity() > myRecordCount + myRecordCount / 8 + 4)
             self->myRecords.shrink_to_fit();
         if (self->mySizes.capacity() > mySizeCount + mySizeCount / 8 + 4) self->mySizes.shrink_to_fit();
@@ -673,10 +689,10 @@ cf::ValueList ORVConfigurationTable::entryValues() const noexcept {
 void ORVConfigurationTable::endEntry() noexcept {
     try {
         myRecords.push_back(myEntry);
+        repoint();
     } catch (...) {
         return;
     }
-    repoint();
     ++myChangeCount;
 }
 
@@ -693,7 +709,7 @@ void ORVConfigurationTable::resetVariables() noexcept {
     mySizes.clear();
     myDeadCount = 0;
     myFilled = false;
-    repoint();
+    repoint();  // empty: allocates nothing
     noteChange();
 }
 

@@ -123,6 +123,10 @@ private:
 // Hash of the names in a table's lookup index.
 std::uint64_t hash_name(std::string_view name) noexcept;
 
+// Bytes that stay addressable after the last text of a table's storage (and
+// of a shared region's copy): string readers may load a block at once.
+inline constexpr std::size_t kTextSlack = 16;
+
 // Domain number of a key that begins with no domain name ("OTHER.PORT"):
 // kept and listed like any other, never found by a lookup.
 inline constexpr std::uint8_t kNoDomain = 3;
@@ -398,7 +402,7 @@ private:
     explicit ORVConfigurationTable(ArchiveTag) noexcept : myBehaviorBits(0) {}
 
     // Points the views at the owned storage.
-    void repoint() noexcept;
+    void repoint();
     // Copies borrowed storage into owned storage (before a change).
     void own();
     // Counts a change: the index and the variable objects are out of date.

@@ -81,7 +81,7 @@ TableDict cfTableDict;
 // cfTableDict when the group is first asked for, reading its variables from
 // the copy in place; the module lets go of the copy once every group is
 // made, the tables keep it while they use it.
-std::shared_ptr<const std::vector<std::uint8_t>> Imported_region;
+std::shared_ptr<const cf::RegionBytes> Imported_region;
 std::unordered_map<std::string, std::pair<std::size_t, std::size_t>, NameHash, std::equal_to<>>
     Pending_groups;
 // Set when the tables came from a shared mapping.
@@ -433,7 +433,7 @@ void replace_tables(std::vector<NamedTable> tables) {
         if (table) cfTableDict[cf::upper(name)] = std::move(table);
 }
 
-void import_tables(std::vector<std::uint8_t> region, std::vector<SharedGroup> groups) {
+void import_tables(RegionBytes region, std::vector<SharedGroup> groups) {
     forget_last_group();
     forget_imported_region();
     cfTableDict.clear();
@@ -444,7 +444,7 @@ void import_tables(std::vector<std::uint8_t> region, std::vector<SharedGroup> gr
         Pending_groups.insert_or_assign(cf::upper(group.name),
                                         std::make_pair(group.offset, group.size));
     if (!Pending_groups.empty())
-        Imported_region = std::make_shared<const std::vector<std::uint8_t>>(std::move(region));
+        Imported_region = std::make_shared<const RegionBytes>(std::move(region));
 }
 
 void drop_tables() {

@@ -83,9 +83,20 @@ struct TableLayout {
 // True when the text holds nothing that upper-casing would change, as the
 // keys of a table are stored.
 bool upper_case(std::string_view text) noexcept {
-    for (char c : text)
-        if (orv::chars::kTables.upper[static_cast<unsigned char>(c)] != static_cast<unsigned char>(c))
-            return false;
+    // Eight bytes at a time while they are ASCII: none may lie in 'a'..'z'.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+        if (w & kHigh) break;
+        if ((w + (0x80 - 'a') * kOnes) & ~(w + (0x80 - 'z' - 1) * kOnes) & kHigh) return false;
+    }
+    for (; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (orv::chars::kTables.upper[c] != c) return false;
+    }
     return true;
 }
 
@@ -97,6 +108,21 @@ bool looks_like_domain_key(std::string_view key) noexcept {
 // True when a NUL ends the size bytes at offset in text.
 bool terminated(const TableLayout &t, std::uint64_t offset, std::uint64_t size) noexcept {
     return offset + size < t.textSize && t.text[offset + size] == '\0';
+}
+
+// Reads where the parts of a table block of at least kTableHeader bytes
+// lie, checking nothing.
+void locate_table(const std::uint8_t *p, TableLayout &t) noexcept {
+    t.groupBehavior = read32(p + 4);
+    t.flags = read32(p + 8);
+    t.behaviorCount = read32(p + 12);
+    t.recordCount = read32(p + 16);
+    t.sizeCount = read32(p + 20);
+    t.textSize = read32(p + 24);
+    t.records = p + kTableHeader;
+    t.sizes = t.records + std::uint64_t{t.recordCount} * sizeof(Record);
+    t.behaviors = t.sizes + std::uint64_t{t.sizeCount} * 4;
+    t.text = reinterpret_cast<const char *>(t.behaviors + std::uint64_t{t.behaviorCount} * kBehaviorSize);
 }
 
 // Checks one table block of exactly size bytes: every count against the
@@ -193,6 +219,7 @@ orv::Ref<ORVConfigurationTable> make_table(const TableLayout &t,
         std::vector<std::uint32_t> sizes;
     };
     auto copy = std::make_shared<Copy>();
+    copy->text.reserve(t.textSize + kTextSlack);
     copy->text.assign(t.text, t.textSize);
     copy->records.resize(t.recordCount);
     if (t.recordCount) std::memcpy(copy->records.data(), t.records, t.recordCount * sizeof(Record));
@@ -361,12 +388,13 @@ orv::Ref<ORVConfigurationTable> build_shared_table(const std::uint8_t *bytes, st
     return make_table(layout, nullptr);
 }
 
-orv::Ref<ORVConfigurationTable> build_shared_table(
-    const std::shared_ptr<const std::vector<std::uint8_t>> &region, std::size_t offset,
-    std::size_t size) {
-    if (!region || offset > region->size() || size > region->size() - offset) return nullptr;
+orv::Ref<ORVConfigurationTable> build_shared_table(const std::shared_ptr<const RegionBytes> &region,
+                                                   std::size_t offset, std::size_t size) {
+    if (!region || offset > region->size() || size < kTableHeader ||
+        size > region->size() - offset)
+        return nullptr;
     TableLayout layout;
-    if (!check_table(region->data() + offset, size, layout, nullptr)) return nullptr;
+    locate_table(region->data() + offset, layout);
     return make_table(layout, region);
 }
 

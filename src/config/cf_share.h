@@ -54,9 +54,10 @@ orv::Ref<ORVConfigurationTable> build_shared_table(const std::uint8_t *bytes, st
 // The same for the range at offset of a whole region kept in memory: the
 // table reads its variables from the region's bytes in place and keeps them
 // alive.
-orv::Ref<ORVConfigurationTable> build_shared_table(
-    const std::shared_ptr<const std::vector<std::uint8_t>> &region, std::size_t offset,
-    std::size_t size);
+// The range is not checked again: the region must be the one that
+// check_share_region accepted, kept unchanged.
+orv::Ref<ORVConfigurationTable> build_shared_table(const std::shared_ptr<const RegionBytes> &region,
+                                                   std::size_t offset, std::size_t size);
 
 // Checks a whole region and builds every table at once; on Ok, tables holds
 // every table with its group name (upper case), in the archive's order.

@@ -180,7 +180,7 @@ bool read_fully(int fd, std::uint8_t *buffer, std::size_t size, off_t offset) {
 // The whole region behind fd, checked against its own length field.
 enum class Copy { Ok, ReadFailed, BadBlob };
 
-Copy copy_region(int fd, std::vector<std::uint8_t> &bytes) {
+Copy copy_region(int fd, cf::RegionBytes &bytes) {
     struct stat st {};
     if (sys_fstat(fd, &st) != 0) return Copy::ReadFailed;
     const auto size = static_cast<std::uint64_t>(st.st_size);
@@ -197,6 +197,8 @@ Copy copy_region(int fd, std::vector<std::uint8_t> &bytes) {
                                  static_cast<std::uint32_t>(header[3]) << 24;
     if (length == 0 || length != size - cf::kShareHeaderSize) return Copy::BadBlob;
     try {
+        // Room after the last text, which string readers may load past.
+        bytes.reserve(static_cast<std::size_t>(size) + cf::kTextSlack);
         bytes.resize(static_cast<std::size_t>(size));
     } catch (const std::bad_alloc &) {
         return Copy::BadBlob;
@@ -319,7 +321,7 @@ ORV_API int cf_import_config_tables_from_file_mapping(const char *share_name) {
         return cf_SHARE_FAILED;
     }
 
-    std::vector<std::uint8_t> bytes;
+    cf::RegionBytes bytes;
     switch (copy_region(fd, bytes)) {
     case Copy::Ok: break;
     case Copy::ReadFailed:

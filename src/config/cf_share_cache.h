@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,10 +28,31 @@ struct SharedGroup {
     std::size_t offset = 0;
     std::size_t size = 0;
 };
+// The bytes of a copied region. Sizing them leaves them as they are, since
+// they are read over at once.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    UninitializedAllocator() = default;
+    template <typename U>
+    UninitializedAllocator(const UninitializedAllocator<U> &) noexcept {}
+    template <typename U>
+    void construct(U *p) noexcept {
+        ::new (static_cast<void *>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U *p, Args &&...args) {
+        ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using RegionBytes = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
 // Replaces the whole cache with the groups of a checked region, whose bytes
-// the cache keeps; each group's table is built from its bytes when the group
-// is first asked for.
-void import_tables(std::vector<std::uint8_t> region, std::vector<SharedGroup> groups);
+// the cache keeps; each group's table is made when the group is first asked
+// for, reading its variables from those bytes.
+void import_tables(RegionBytes region, std::vector<SharedGroup> groups);
 // Drops the cache after an import that failed: until the module ends no
 // table is kept, so every access reads the group's files again.
 void drop_tables();
