@@ -394,8 +394,7 @@ void ORVConfigurationTable::borrowStorage(std::shared_ptr<const void> keeper, co
     noteChange();
 }
 
-void ORVConfigurationTable::ensureIndex() const {
-    if (myIndexedCount == myChangeCount) return;
+void ORVConfigurationTable::buildIndex() const {
     auto *self = const_cast<ORVConfigurationTable *>(this);
     self->myNameIndex.clear();
     self->myNameIndex.reserve(myRecordCount);
@@ -408,8 +407,7 @@ void ORVConfigurationTable::ensureIndex() const {
         // A later entry of the same key replaced an earlier one.
         if (self->myBorrowed) {
             self->own();
-            self->myIndexedCount = 0;
-            ensureIndex();
+            buildIndex();
             return;
         }
         self->myRecords[static_cast<std::size_t>(replaced)].flags |= cf::Record::kDead;
@@ -445,12 +443,6 @@ void ORVConfigurationTable::ensureIndex() const {
         self->repoint();
     }
     myIndexedCount = myChangeCount;
-}
-
-cf::IndexedName *ORVConfigurationTable::indexedName(std::string_view upperName,
-                                                    std::uint64_t hash) {
-    ensureIndex();
-    return myNameIndex.find(myTextData, upperName, hash);
 }
 
 std::int32_t ORVConfigurationTable::findRecord(int domain, std::string_view upperName) const {

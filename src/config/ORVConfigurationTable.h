@@ -333,7 +333,10 @@ struct ORVConfigurationTable : ORVObject {
     // and its hash_name, or null when no stored key ends in it. The index is
     // rebuilt here first when the variables changed since it was built; an
     // entry stays valid until the next change.
-    cf::IndexedName *indexedName(std::string_view upperName, std::uint64_t hash);
+    cf::IndexedName *indexedName(std::string_view upperName, std::uint64_t hash) {
+        ensureIndex();
+        return myNameIndex.find(myTextData, upperName, hash);
+    }
     // True when the index is built and matches the variables: lookups then
     // change nothing in the table but the behaviors they note in it.
     bool indexCurrent() const noexcept { return myIndexedCount == myChangeCount; }
@@ -410,7 +413,10 @@ private:
     // Builds the index when it is out of date (marking replaced records
     // dead). Never runs while lookups run beside each other: they only run
     // on tables whose index is current.
-    void ensureIndex() const;
+    void ensureIndex() const {
+        if (myIndexedCount != myChangeCount) buildIndex();
+    }
+    void buildIndex() const;
     // The live record of a domain and an upper-case name, or -1.
     std::int32_t findRecord(int domain, std::string_view upperName) const;
     // Appends a record copied from the fields of a variable.
