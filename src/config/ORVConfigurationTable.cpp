@@ -207,10 +207,13 @@ void NameIndex::clear() noexcept {
     std::fill(slots_.begin(), slots_.end(), 0u);
 }
 
-// The slots hold at most four names in five: probes stay short and a table
-// of a few dozen names keeps a small slot array.
+// Small tables fill their slots up to four names in five, so that a group of
+// a few dozen names keeps a small slot array; large ones up to one in two,
+// so that probes stay short.
 namespace {
-bool too_full(std::size_t names, std::size_t slots) noexcept { return names * 5 > slots * 4; }
+bool too_full(std::size_t names, std::size_t slots) noexcept {
+    return slots < 1024 ? names * 5 > slots * 4 : names * 2 > slots;
+}
 }  // namespace
 
 void NameIndex::reserve(std::size_t count) {
@@ -470,13 +473,6 @@ std::int32_t ORVConfigurationTable::findUpperKey(std::string_view upperKey) cons
 std::string_view ORVConfigurationTable::writtenName(const cf::Record &r) const noexcept {
     if (!(r.flags & cf::Record::kWrittenName)) return keyName(r);
     return std::string_view(myTextData + r.key + r.keySize + 1);
-}
-
-cf::ValueList ORVConfigurationTable::values(const cf::Record &r) const noexcept {
-    if (r.flags & cf::Record::kNoValues) return {};
-    const char *first = myTextData + r.key + r.keySize + 1;
-    if (r.flags & cf::Record::kWrittenName) first += std::strlen(first) + 1;
-    return cf::ValueList(first, mySizeData + r.firstSize, r.valueCount);
 }
 
 std::string ORVConfigurationTable::key(const cf::Record &r) const {

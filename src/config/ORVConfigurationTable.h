@@ -20,6 +20,7 @@
 #include "platform/object.h"
 
 #include <atomic>
+#include <cstring>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -50,34 +51,27 @@ using BehaviorMap = std::map<std::string, unsigned, std::less<>>;
 
 using StringList = std::vector<std::string>;
 
-// The values of one variable as lookups read them, without copying: either
-// the values of a table's flat storage (consecutive texts, each followed by
-// a NUL, with their sizes in a separate array) or the strings of a list. A
+// The values of one variable as lookups read them, without copying: texts
+// one after the other, each followed by a NUL, with their sizes in a
+// separate array (a table's flat storage, or a FlatValues list). A
 // default-constructed list is absent (a variable without a value list).
 class ValueList {
 public:
     ValueList() = default;
     ValueList(const char *first, const std::uint32_t *sizes, std::size_t count) noexcept
         : text_(first), sizes_(sizes), count_(count), present_(true) {}
-    explicit ValueList(const StringList &list) noexcept
-        : strings_(list.data()), count_(list.size()), present_(true) {}
 
     class iterator {
     public:
         using value_type = std::string_view;
         using difference_type = std::ptrdiff_t;
         iterator() = default;
-        iterator(const char *text, const std::uint32_t *sizes, const std::string *strings) noexcept
-            : text_(text), sizes_(sizes), strings_(strings) {}
+        iterator(const char *text, const std::uint32_t *sizes) noexcept
+            : text_(text), sizes_(sizes) {}
         // The value, followed by a NUL in memory.
-        std::string_view operator*() const noexcept {
-            return strings_ ? std::string_view(*strings_) : std::string_view(text_, *sizes_);
-        }
+        std::string_view operator*() const noexcept { return std::string_view(text_, *sizes_); }
         iterator &operator++() noexcept {
-            if (strings_)
-                ++strings_;
-            else
-                text_ += *sizes_++ + 1;
+            text_ += *sizes_++ + 1;
             return *this;
         }
         iterator operator++(int) noexcept {
@@ -85,39 +79,51 @@ public:
             ++*this;
             return before;
         }
-        bool operator==(const iterator &other) const noexcept {
-            return strings_ ? strings_ == other.strings_ : sizes_ == other.sizes_;
-        }
+        bool operator==(const iterator &other) const noexcept { return sizes_ == other.sizes_; }
 
     private:
         const char *text_ = nullptr;
         const std::uint32_t *sizes_ = nullptr;
-        const std::string *strings_ = nullptr;
     };
 
     bool present() const noexcept { return present_; }
     std::size_t size() const noexcept { return count_; }
     bool empty() const noexcept { return count_ == 0; }
-    iterator begin() const noexcept { return iterator(text_, sizes_, strings_); }
-    iterator end() const noexcept {
-        return strings_ ? iterator(nullptr, nullptr, strings_ + count_)
-                        : iterator(nullptr, sizes_ + count_, nullptr);
-    }
+    iterator begin() const noexcept { return iterator(text_, sizes_); }
+    iterator end() const noexcept { return iterator(nullptr, sizes_ + count_); }
     // The first value (the list must not be empty), NUL-terminated.
-    std::string_view front() const noexcept { return *begin(); }
+    std::string_view front() const noexcept { return std::string_view(text_, *sizes_); }
     // True when both lists are the same values in the same memory.
     bool sameAs(const ValueList &other) const noexcept {
         return present_ == other.present_ && count_ == other.count_ && text_ == other.text_ &&
-               sizes_ == other.sizes_ && strings_ == other.strings_;
+               sizes_ == other.sizes_;
     }
     StringList strings() const { return StringList(begin(), end()); }
 
 private:
     const char *text_ = nullptr;
     const std::uint32_t *sizes_ = nullptr;
-    const std::string *strings_ = nullptr;
     std::size_t count_ = 0;
     bool present_ = false;
+};
+
+// Values held in the form ValueList reads, for lists made at lookup time
+// (expanded values).
+struct FlatValues {
+    std::string text;
+    std::vector<std::uint32_t> sizes;
+    void assign(const StringList &values) {
+        text.clear();
+        sizes.clear();
+        for (const std::string &value : values) {
+            text.append(value.c_str());
+            text += '\0';
+            sizes.push_back(static_cast<std::uint32_t>(std::strlen(value.c_str())));
+        }
+        // Readers may load a few bytes past the last NUL.
+        text.reserve(text.size() + 16);
+    }
+    ValueList view() const noexcept { return ValueList(text.data(), sizes.data(), sizes.size()); }
 };
 
 // Hash of the names in a table's lookup index.
@@ -294,7 +300,14 @@ struct ORVConfigurationTable : ORVObject {
         return std::string_view(myTextData + r.key, r.keySize);
     }
     std::string_view writtenName(const cf::Record &r) const noexcept;
-    cf::ValueList values(const cf::Record &r) const noexcept;
+    cf::ValueList values(const cf::Record &r) const noexcept {
+        if (r.flags & cf::Record::kNoValues) [[unlikely]]
+            return {};
+        const char *first = myTextData + r.key + r.keySize + 1;
+        if (r.flags & cf::Record::kWrittenName) [[unlikely]]
+            first += std::strlen(first) + 1;
+        return cf::ValueList(first, mySizeData + r.firstSize, r.valueCount);
+    }
     // "DOMAIN.NAME" of a record.
     std::string key(const cf::Record &r) const;
     // Calls visit(record number, record) for every live record in storage

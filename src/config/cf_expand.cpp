@@ -181,7 +181,7 @@ std::string expansion_reverse_lookup_description() {
     return describe(ExpansionReverseLookupDict.get());
 }
 
-int expand_values(ValueList values, unsigned behavior, StringList &expanded, ValueList *out) {
+int expand_values(ValueList values, unsigned behavior, FlatValues &expanded, ValueList *out) {
     const unsigned bits = cf_BEHAVIOR_EXPAND_SUFFIXED | cf_BEHAVIOR_EXPAND_LIST;
     if (!values.present() || (behavior & bits) == 0) {
         if (out) *out = values;
@@ -229,18 +229,27 @@ int expand_values(ValueList values, unsigned behavior, StringList &expanded, Val
             return cf_EXPAND;
         }
     }
-    expanded = std::move(result);
-    if (out) *out = ValueList(expanded);
+    expanded.assign(result);
+    if (out) *out = expanded.view();
     return 0;
 }
 
 int expand_values(const StringList *values, unsigned behavior, StringList &expanded,
                   const StringList **out) {
-    ValueList given = values ? ValueList(*values) : ValueList();
+    FlatValues flat;
+    if (values) flat.assign(*values);
+    const ValueList given = values ? flat.view() : ValueList();
+    FlatValues made;
     ValueList result;
-    const int status = expand_values(given, behavior, expanded, &result);
-    if (status == 0 && out) *out = result.sameAs(given) ? values : &expanded;
-    return status;
+    const int status = expand_values(given, behavior, made, &result);
+    if (status != 0) return status;
+    if (result.sameAs(given)) {
+        if (out) *out = values;
+    } else {
+        expanded = result.strings();
+        if (out) *out = &expanded;
+    }
+    return 0;
 }
 
 }  // namespace cf

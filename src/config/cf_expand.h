@@ -46,7 +46,7 @@ std::string expansion_reverse_lookup_description();
 // values themselves, not copied; otherwise *out lists expanded, the new
 // list. "$$X" stands for the literal "$X". 0, or the failure's status
 // (reported; *out not set).
-int expand_values(ValueList values, unsigned behavior, StringList &expanded, ValueList *out);
+int expand_values(ValueList values, unsigned behavior, FlatValues &expanded, ValueList *out);
 // The same over a list of strings (null: absent); *out is values itself or
 // &expanded.
 int expand_values(const StringList *values, unsigned behavior, StringList &expanded,

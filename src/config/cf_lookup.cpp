@@ -283,17 +283,17 @@ int deliver(const ORVConfigurationTable &table, std::int32_t found, const char *
     result.level = record.level;
 
     const cf::ValueList stored = table.values(record);
-    cf::ValueList values;
     // Most variables expand nothing: their stored values are the answer.
     constexpr unsigned kExpands = cf_BEHAVIOR_EXPAND_SUFFIXED | cf_BEHAVIOR_EXPAND_LIST;
     const int expanded = behavior & kExpands
-                             ? cf::expand_values(stored, behavior, result.expanded, &values)
-                             : (values = stored, 0);
-    if (expanded != 0 || !values.present()) {
+                             ? cf::expand_values(stored, behavior, result.expanded, &result.values)
+                             : (result.values = stored, 0);
+    const cf::ValueList &values = result.values;
+    if (expanded != 0 || !values.present()) [[unlikely]] {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "", "cf", "Could not get values.");
         return cf_FAILURE;
     }
-    if (traced) {
+    if (traced) [[unlikely]] {
         tr_trace(__FILE__, __LINE__, tr_LOW, "Parameter: %s (as %s)", name,
                  table.key(record).c_str());
         if (values.sameAs(stored))
@@ -302,7 +302,6 @@ int deliver(const ORVConfigurationTable &table, std::int32_t found, const char *
             tr_trace(__FILE__, __LINE__, tr_LOW, "Value: %s, expanded from %s",
                      describe(values).c_str(), describe(stored).c_str());
     }
-    result.values = values;
     if (values.empty()) return cf_NO_VALUES;
     if (values.size() > cf_MAX_VALUES) {
         tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "NVALUE_OVL", "cf",

@@ -16,7 +16,7 @@ namespace cf {
 struct LookupResult {
     ValueList values;
     int level = 0;
-    StringList expanded;  // storage for values when they were expanded
+    FlatValues expanded;  // storage for values when they were expanded
     LookupResult() = default;
     LookupResult(const LookupResult &) = delete;
     LookupResult &operator=(const LookupResult &) = delete;
