@@ -115,24 +115,6 @@ TEST_F(DomainTextTest, EntriesFromTextInEveryShape) {
     EXPECT_EQ(var("SITE.A"), "A 0 [x]");
 }
 
-// ---- File names ----
-
-TEST(DomainFileNameTest, ExtensionsAndUserSuffixes) {
-    const struct {
-        int domain;
-        const char *group, *user, *user_domain, *name;
-    } cases[] = {
-        {cf_DOMAIN_SYS, "viewer", "jdoe", "RAD", "viewer.base"},
-        {cf_DOMAIN_SITE, "viewer", "jdoe", nullptr, "viewer.site"},
-        {cf_DOMAIN_USER, "viewer", "jdoe", "RADIOLOGY", "viewer.user.jdoe.RADIOLOGY"},
-        {cf_DOMAIN_USER, "viewer", "jdoe", nullptr, "viewer.user.jdoe"},
-        {cf_DOMAIN_USER, "Viewer", nullptr, "RAD", "Viewer.user"},
-    };
-    for (const auto &c : cases) EXPECT_STREQ(c.name, orv_cftest_domain_file_name(c.domain, c.group, c.user, c.user_domain));
-    const std::string group(300, 'g');
-    EXPECT_EQ(std::string(255, 'g'), orv_cftest_domain_file_name(cf_DOMAIN_SITE, group.c_str(), nullptr, nullptr));
-}
-
 // ---- Reading real files through the module ----
 
 class DomainFileTest : public DomainTextTest {

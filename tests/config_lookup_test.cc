@@ -10,7 +10,6 @@
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/orvobjects.h>
 #include <ORVCommonKit/orvstr.h>
-#include <ORVCommonKit/tr.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -410,57 +409,7 @@ TEST_F(ConfigLookupTest, SearchesAndListingsOfATable) {
     EXPECT_EQ(expected, trace_.errors());
 }
 
-// ---- The lookup index: derived from the variables, never stale ----
-
-std::vector<std::string> Traces;
-
-void capture_traces(const char *text, int kind) {
-    if (kind == tr_KIND_MESSAGE) Traces.emplace_back(text);
-}
-
-TEST_F(ConfigLookupTest, TracedLookupNamesEveryKeyTriedInOrder) {
-    site("ws12.PORT USER 4104\n");
-    sys("PORT USER 4\n");
-    start();
-    ASSERT_EQ("4104", get("PORT"));  // the table is read before tracing
-    tr_set_message_tag_display(0);
-    tr_init_with_call_back(capture_traces);
-    tr_ignore_traces_below_level_quietly(tr_LOW);
-    Traces.clear();
-    EXPECT_EQ("4", get("PORT", cf_DOMAIN_ALL, "ws13"));
-    std::vector<std::string> searches;
-    for (const std::string &line : Traces)
-        if (line.find("Searching") != std::string::npos || line.find("(as ") != std::string::npos)
-            searches.push_back(line.substr(0, line.find_last_not_of('\n') + 1));
-    const std::vector<std::string> expected = {
-        "Searching domain USER for \"PORT\" ...", "Searching for key \"USER.WS13.PORT\"",
-        "Searching for key \"USER.PORT\"",        "Searching domain SITE for \"PORT\" ...",
-        "Searching for key \"SITE.WS13.PORT\"",   "Searching for key \"SITE.PORT\"",
-        "Searching domain SYS for \"PORT\" ...",  "Searching for key \"SYS.WS13.PORT\"",
-        "Searching for key \"SYS.PORT\"",         "Parameter: PORT (as SYS.PORT)"};
-    EXPECT_EQ(expected, searches);
-}
-
-TEST_F(ConfigLookupTest, StoresAndRemovalsAfterALookupAreSeenByTheNext) {
-    site("PORT USER 104\n");
-    start();
-    ASSERT_EQ("104", get("PORT"));
-    const char *const host_value[] = {"4104"};
-    orv_cftest_set_variable(table(), "site.ws12.port", "ws12.PORT", 0, host_value, 1, 0);
-    EXPECT_EQ("4104", get("PORT"));
-    EXPECT_EQ("104", get("PORT", cf_DOMAIN_ALL, "ws13"));
-    const char *const user_value[] = {"204", "205"};
-    orv_cftest_set_variable(table(), "USER.PORT", "PORT", 0, user_value, 2, 0);
-    EXPECT_EQ("204|205", get("PORT"));
-    orv_cftest_set_variable(table(), "USER.MODE", "MODE", 0, user_value, 1, 0);
-    EXPECT_EQ("204", get("MODE"));
-
-    EXPECT_EQ(1, orv_cftest_remove_variable(table(), "USER.PORT"));
-    EXPECT_EQ("4104", get("PORT"));
-    EXPECT_EQ(1, orv_cftest_remove_variable(table(), "SITE.WS12.PORT"));
-    EXPECT_EQ("104", get("PORT"));
-    EXPECT_EQ("204", get("MODE"));
-}
+// ---- Refreshing: the table holds the new entries only ----
 
 TEST_F(ConfigLookupTest, RefreshedGroupHoldsExactlyTheNewEntries) {
     site("PORT USER 1 2 3\nMODE USER a b c\nSPEED USER x y z\nws12.HOST USER h i j\n");
@@ -471,8 +420,13 @@ TEST_F(ConfigLookupTest, RefreshedGroupHoldsExactlyTheNewEntries) {
     // Entries change name spelling, level and value count (every old entry
     // had more values than any new one); one is written twice, one loses its
     // values, one goes, one comes.
+    ORVConfigurationTable *held = nullptr;
+    ASSERT_EQ(0, cf_read_entire_file(cf_DOMAIN_SITE, "viewer", &held));
     site("Port ADMIN 9\nport INSTALL 10 11\nSPEED USER\nNEW USER n \\\n  m\n");
     ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    // A holder of the table sees the new entries too.
+    EXPECT_EQ(held, table());
+    cf_free_table(&held);
     EXPECT_EQ("10|11", get("PORT"));
     EXPECT_STREQ("port 2 [10|11]", orv_cftest_variable_text(table(), "SITE.PORT"));
     EXPECT_EQ("status -5000", get("MODE"));

@@ -27,30 +27,31 @@
 namespace {
 
 std::string share_error(const std::string &message) {
-    return "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR: " + message;
+    return "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': " + message;
 }
-const char *const Unreadable_blob = "Failed to create the data blob from the File Mapping object for the config tables";
-const char *const Refused_tables = "Failed to create the config tables from the shared memory";
+const char *const Unreadable_blob =
+    "ERROR: Failed to create the data blob from the File Mapping object for the config tables";
+const char *const Refused_tables = "ERROR: Failed to create the config tables from the shared memory";
 
-using Bytes = std::vector<std::uint8_t>;
-
-// The bytes of a region, or nothing when the name does not exist.
-Bytes region_bytes(const std::string &share, bool *exists = nullptr) {
+// The bytes of a region, or "(none)" when the name does not exist.
+std::string region_bytes(const std::string &share) {
     const int fd = shm_open(("/" + share).c_str(), O_RDONLY, 0);
-    if (exists) *exists = fd >= 0;
-    if (fd < 0) return {};
+    if (fd < 0) return "(none)";
     struct stat st {};
     fstat(fd, &st);
-    Bytes bytes(static_cast<std::size_t>(st.st_size));
-    if (!bytes.empty() && pread(fd, bytes.data(), bytes.size(), 0) != st.st_size) bytes.clear();
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    if (pread(fd, bytes.data(), bytes.size(), 0) != st.st_size) bytes = "(unreadable)";
     close(fd);
     return bytes;
 }
 
-bool region_exists(const std::string &share) {
-    bool exists = false;
-    region_bytes(share, &exists);
-    return exists;
+// Creates a region holding exactly bytes, as a foreign or broken exporter would.
+void write_region(const std::string &share, const std::string &bytes) {
+    const int fd = shm_open(("/" + share).c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
+    ASSERT_GE(fd, 0) << share;
+    ASSERT_EQ(0, ftruncate(fd, static_cast<off_t>(bytes.size())));
+    ASSERT_EQ(static_cast<ssize_t>(bytes.size()), bytes.empty() ? 0 : pwrite(fd, bytes.data(), bytes.size(), 0));
+    close(fd);
 }
 
 // Descriptors this process has open: a failed export or import closes all of its own.
@@ -60,29 +61,11 @@ int open_descriptors() {
     return count;
 }
 
-// Creates a region holding exactly bytes, as a foreign or broken exporter would.
-void write_region(const std::string &share, const Bytes &bytes) {
-    const int fd = shm_open(("/" + share).c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
-    ASSERT_GE(fd, 0) << share;
-    ASSERT_EQ(0, ftruncate(fd, static_cast<off_t>(bytes.size())));
-    ASSERT_EQ(static_cast<ssize_t>(bytes.size()), bytes.empty() ? 0 : pwrite(fd, bytes.data(), bytes.size(), 0));
-    close(fd);
+// A 32-bit length field; a region is the length, then the archive.
+std::string le32(std::uint32_t n) {
+    return {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16), static_cast<char>(n >> 24)};
 }
-
-Bytes le32(std::uint32_t n) {
-    return {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n >> 16),
-            static_cast<std::uint8_t>(n >> 24)};
-}
-
-Bytes operator+(Bytes a, const Bytes &b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-Bytes text_bytes(const std::string &s) { return Bytes(s.begin(), s.end()); }
-
-// A region: the length, then the archive.
-Bytes region_of(const Bytes &archive) { return le32(static_cast<std::uint32_t>(archive.size())) + archive; }
+std::string region_of(const std::string &archive) { return le32(static_cast<std::uint32_t>(archive.size())) + archive; }
 
 // Groups viewer and reading in the site domain, a list in the system domain.
 class ConfigShareTest : public orvtest::ConfigTest {
@@ -106,91 +89,42 @@ protected:
         shares_.push_back("orvcfshare-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
         return shares_.back();
     }
-    // The joined value of a variable, or the status.
     static std::string get(const char *group, const char *name) { return orvtest::cf_values(group, name); }
-
     void remove_domain_files() {
         for (const char *file : {"site/config/viewer.site", "sys/config/viewer.base", "site/config/reading.site"})
             std::remove((dir_ / file).c_str());
     }
-    static int export_groups(const std::string &share) {
-        const char *groups[] = {"viewer", "reading"};
-        return cf_export_config_tables_to_file_mapping(share.c_str(), groups, 2);
+    static int export_groups(const std::string &share, std::vector<const char *> groups = {"viewer", "reading"}) {
+        return cf_export_config_tables_to_file_mapping(share.c_str(), groups.data(), static_cast<unsigned>(groups.size()));
     }
-    // The region an export of groups viewer and reading writes.
-    Bytes exported_region() {
+    // The region an export writes, given up again.
+    std::string exported_region(std::vector<const char *> groups = {"viewer", "reading"}) {
         const std::string name = share();
-        EXPECT_EQ(0, export_groups(name));
-        const Bytes bytes = region_bytes(name);
+        EXPECT_EQ(0, export_groups(name, groups));
+        const std::string bytes = region_bytes(name);
         cf_close_file_mapping();
         return bytes;
+    }
+    // A region exported now, under a name of its own as another process would leave it.
+    std::string region_from_elsewhere(std::vector<const char *> groups = {"viewer", "reading"}) {
+        const std::string name = share();
+        write_region(name, exported_region(groups));
+        return name;
     }
 
     std::vector<std::string> shares_;
 };
 
-// A child process that starts the module, exports and holds the region until
-// the parent writes to the pipe; its exit status tells how the export went.
-class Exporter {
-public:
-    explicit Exporter(const std::string &share, std::vector<const char *> groups = {"viewer", "reading"}) {
-        int ready[2], done[2];
-        if (pipe(ready) != 0 || pipe(done) != 0) std::abort();
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(ready[0]);
-            close(done[1]);
-            int status = cf_init(nullptr);
-            if (status == 0)
-                status = cf_export_config_tables_to_file_mapping(share.c_str(), groups.data(),
-                                                                 static_cast<unsigned>(groups.size()));
-            const char answer = status == 0 ? 'y' : 'n';
-            if (write(ready[1], &answer, 1) != 1) _exit(3);
-            char go;
-            if (read(done[0], &go, 1) != 1) _exit(4);
-            if (go == 'c') cf_close_file_mapping();
-            _exit(status == 0 ? 0 : 1);
-        }
-        close(ready[1]);
-        close(done[0]);
-        done_ = done[1];
-        char answer = 0;
-        exported_ = read(ready[0], &answer, 1) == 1 && answer == 'y';
-        close(ready[0]);
-    }
-    ~Exporter() {
-        if (pid_ > 0) finish(true);
-    }
-
-    bool exported() const { return exported_; }
-
-    // Ends the child, closing the region first or leaving it behind as a
-    // crashed exporter would; the child's exit status.
-    int finish(bool close_region) {
-        const char go = close_region ? 'c' : 'k';
-        if (write(done_, &go, 1) != 1) return -1;
-        close(done_);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int done_ = -1;
-    bool exported_ = false;
-};
-
 // ---- Between processes ----
 
 TEST_F(ConfigShareTest, ImporterAnswersFromTheExportersTablesWithoutItsFiles) {
-    const std::string name = share();
-    Exporter exporter(name);
-    ASSERT_TRUE(exporter.exported());
-    ASSERT_TRUE(region_exists(name));
-
+    dir_.write("sys/data/cf/behavior.plist",
+               "{ viewer = { default = 0x20; }; idle = { variables = { \"PORT_*\" = 0x10; }; }; }");
+    ASSERT_EQ(0, cf_init(nullptr));
+    const std::string name = region_from_elsewhere();
+    cf_term();
     remove_domain_files();
+    write("sys/data/cf/behavior.plist", "{ }");
     ASSERT_EQ(0, cf_init(nullptr));
     orv_cfmodule_testing_set_local_host("ws13");
     // A table cached before the import goes with the old cache.
@@ -201,10 +135,11 @@ TEST_F(ConfigShareTest, ImporterAnswersFromTheExportersTablesWithoutItsFiles) {
     EXPECT_EQ("after", get("local", "X"));
     EXPECT_TRUE(trace_.traced("cf_import_config_tables_from_file_mapping() is finished"));
     EXPECT_FALSE(orv_cfshare_testing_holds_region());
-
+    // Asked for by any spelling, a group is built once and then kept.
+    ORVConfigurationTable *viewer = orv_cfmodule_testing_table("Viewer");
+    ASSERT_NE(nullptr, viewer);
+    EXPECT_EQ(viewer, orv_cfmodule_testing_table("VIEWER"));
     EXPECT_EQ("104", get("viewer", "PORT"));
-    EXPECT_EQ("srv1|srv2", get("viewer", "SERVERS"));
-    EXPECT_EQ("fast", get("reading", "MODE"));
     EXPECT_EQ("4104", orvtest::cf_values("viewer", "PORT", cf_DOMAIN_ALL, "ws12"));
     // Refreshing keeps to the imported table too: no file is there to read.
     EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
@@ -212,71 +147,103 @@ TEST_F(ConfigShareTest, ImporterAnswersFromTheExportersTablesWithoutItsFiles) {
     // A group the exporter did not have is still read from files.
     write("site/config/other.site", "X\tUSER\t1\n");
     EXPECT_EQ("1", get("other", "X"));
-    EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
 
-    EXPECT_EQ(0, exporter.finish(true));
-    EXPECT_FALSE(region_exists(name));
+    // Exporting again carries the groups nobody asked for yet, behaviors too:
+    // host-group behaviors make a group read-only.
+    const std::string again = region_from_elsewhere();
+    cf_term();
+    ASSERT_EQ(0, cf_init(nullptr));
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(again.c_str()));
+    EXPECT_EQ("srv1|srv2", get("viewer", "SERVERS"));
+    EXPECT_EQ("fast", get("reading", "MODE"));
+    EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
+    EXPECT_EQ(cf_READ_ONLY, cf_set_string(cf_DOMAIN_SITE, "idle", "PORT_A", 0, "1"));
+    trace_.clear();
+
+    // Groups never asked for go with the module: the next start reads its files.
+    site("PORT\tUSER\t777\n");
+    write("site/config/reading.site", "MODE\tADMIN\tslow\n");
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    cf_term();
+    ASSERT_EQ(0, cf_init(nullptr));
+    EXPECT_EQ("777", get("viewer", "PORT"));
+    EXPECT_EQ("slow", get("reading", "MODE"));
+    // A second import replaces groups not built yet as well as built ones.
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+    EXPECT_EQ("104", get("viewer", "PORT"));
+    EXPECT_EQ("fast", get("reading", "MODE"));
+    EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
 }
 
-TEST_F(ConfigShareTest, BehaviorsAndExpansionTermsTravelWithTheTables) {
+TEST_F(ConfigShareTest, ExpansionTermsTravelWithTheTables) {
     // The exporter's installation expands SERVERS through the term READING
-    // and looks PORT up through host groups; group idle has behaviors only.
-    write("sys/data/cf/behavior.plist",
-          "{ viewer = { variables = { SERVERS = 0x02; PORT = 0x10; }; }; idle = { variables = { \"P_*\" = 0x10; }; }; }");
+    // and looks PORT up through host groups.
+    write("sys/data/cf/behavior.plist", "{ viewer = { variables = { SERVERS = 0x02; PORT = 0x10; }; }; }");
     write("site/config/group.site", "LIST_OF_GROUPS USER READING\nREADING USER ws12 ws13\n");
     site("SERVERS USER $READING srv9\n$READING.PORT USER 7104\nPORT USER 104\n");
-    const std::string name = share();
-    Exporter exporter(name, {"viewer", "group"});
-    ASSERT_TRUE(exporter.exported());
-
+    ASSERT_EQ(0, cf_init(nullptr));
+    const std::string name = region_from_elsewhere({"viewer", "group"});
+    cf_term();
     // The importer's own installation has neither the behaviors nor the terms.
     write("sys/data/cf/behavior.plist", "{ }");
     std::remove((dir_ / "site/config/group.site").c_str());
+    remove_domain_files();
     ASSERT_EQ(0, cf_init(nullptr));
     orv_cfmodule_testing_set_local_host("ws13");
     ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
-    remove_domain_files();
     EXPECT_EQ("ws12|ws13|srv9", get("viewer", "SERVERS"));
     EXPECT_EQ("7104", get("viewer", "PORT"));
     EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
-    // Host-group behaviors make a group read-only, in the importer too.
-    EXPECT_EQ(cf_READ_ONLY, cf_set_string(cf_DOMAIN_SITE, "idle", "P_A", 0, "1"));
-    EXPECT_EQ(0, exporter.finish(true));
 }
 
-TEST_F(ConfigShareTest, SecondExporterUnderAHeldNameIsRefusedAndWritesNothing) {
+// A child process holds an export until the parent writes to the pipe, then
+// ends, closing the region first or leaving it behind as a crashed exporter would.
+TEST_F(ConfigShareTest, HeldNameIsRefusedAndANameLeftBehindIsTakenOver) {
     const std::string name = share();
-    Exporter exporter(name);
-    ASSERT_TRUE(exporter.exported());
-    const Bytes before = region_bytes(name);
-
-    site("PORT\tUSER\t999\n");
-    ASSERT_EQ(0, cf_init(nullptr));
-    const int descriptors = open_descriptors();
-    EXPECT_EQ(cf_SHARE_FAILED, export_groups(name));
-    EXPECT_EQ(descriptors, open_descriptors());
-    EXPECT_EQ(std::vector<std::string>{"IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': CreateFileMapping reports that "
-                                       "the share name '" + name + "' already exists."},
-              trace_.errors());
-    EXPECT_FALSE(orv_cfshare_testing_holds_region());
-    EXPECT_EQ(before, region_bytes(name));
-
-    // The holder's tables are still the ones to import.
-    EXPECT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
-    EXPECT_EQ("104", get("viewer", "PORT"));
-    EXPECT_EQ(0, exporter.finish(true));
-}
-
-TEST_F(ConfigShareTest, NameLeftByAnExporterThatEndedIsTakenOver) {
-    const std::string name = share();
-    {
-        Exporter exporter(name);
-        ASSERT_TRUE(exporter.exported());
-        EXPECT_EQ(0, exporter.finish(false));
+    for (const bool close_region : {true, false}) {
+        int ready[2], done[2];
+        ASSERT_EQ(0, pipe(ready));
+        ASSERT_EQ(0, pipe(done));
+        const pid_t child = fork();
+        if (child == 0) {
+            const char answer = cf_init(nullptr) == 0 && export_groups(name) == 0 ? 'y' : 'n';
+            char go;
+            if (::write(ready[1], &answer, 1) != 1 || read(done[0], &go, 1) != 1) _exit(4);
+            if (close_region) cf_close_file_mapping();
+            _exit(0);
+        }
+        char answer = 0;
+        ASSERT_EQ(1, read(ready[0], &answer, 1));
+        ASSERT_EQ('y', answer);
+        const std::string held = region_bytes(name);
+        if (close_region) {
+            // A second exporter under the held name is refused and writes nothing.
+            site("PORT\tUSER\t999\n");
+            ASSERT_EQ(0, cf_init(nullptr));
+            const int descriptors = open_descriptors();
+            EXPECT_EQ(cf_SHARE_FAILED, export_groups(name));
+            EXPECT_EQ(descriptors, open_descriptors());
+            EXPECT_EQ(std::vector<std::string>{share_error("CreateFileMapping reports that the share name '" + name +
+                                                           "' already exists.")},
+                      take_errors());
+            EXPECT_FALSE(orv_cfshare_testing_holds_region());
+            EXPECT_EQ(held, region_bytes(name));
+            // The holder's tables are still the ones to import.
+            EXPECT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
+            EXPECT_EQ("104", get("viewer", "PORT"));
+            cf_term();
+            site("PORT\tUSER\t104\n");
+        }
+        const char go = 'g';
+        ASSERT_EQ(1, ::write(done[1], &go, 1));
+        int status = -1;
+        waitpid(child, &status, 0);
+        EXPECT_EQ(0, status);
+        for (const int fd : {ready[0], ready[1], done[0], done[1]}) close(fd);
+        EXPECT_EQ(close_region ? "(none)" : held, region_bytes(name));
     }
-    const Bytes left = region_bytes(name);
-    ASSERT_FALSE(left.empty());
-
+    // The name left by the exporter that ended is taken over.
     site("PORT\tUSER\t999\n");
     ASSERT_EQ(0, cf_init(nullptr));
     const int descriptors = open_descriptors();
@@ -284,12 +251,9 @@ TEST_F(ConfigShareTest, NameLeftByAnExporterThatEndedIsTakenOver) {
     EXPECT_EQ(descriptors + 1, open_descriptors());  // the held region only
     EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
     EXPECT_TRUE(trace_.traced("The share name '" + name + "' was left by a process that ended"));
-    const Bytes now = region_bytes(name);
-    EXPECT_NE(left, now);
-    EXPECT_NE(std::string::npos, std::string(now.begin(), now.end()).find("999"));
-
+    EXPECT_NE(std::string::npos, region_bytes(name).find("999"));
     cf_close_file_mapping();
-    EXPECT_FALSE(region_exists(name));
+    EXPECT_EQ("(none)", region_bytes(name));
 }
 
 // ---- The region ----
@@ -301,13 +265,11 @@ TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
     ASSERT_EQ(0, cf_init(nullptr));
     ASSERT_EQ(0, export_groups(name.substr(0, name.size() - 6) + " a/b:c"));
     EXPECT_TRUE(orv_cfshare_testing_holds_region());
-
-    const Bytes bytes = region_bytes(name);
+    const std::string bytes = region_bytes(name);
     ASSERT_GT(bytes.size(), 8u);
-    const std::uint32_t length = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    EXPECT_EQ(bytes.size(), length + 4u);
+    EXPECT_EQ(bytes.substr(0, 4), le32(static_cast<std::uint32_t>(bytes.size() - 4)));
     EXPECT_TRUE(trace_.traced("Successfully write the config table blob to the File Mapping object (Bytes=" +
-                              std::to_string(length) + ")"));
+                              std::to_string(bytes.size() - 4) + ")"));
 
     // A forked child that closes does not remove its parent's region.
     const pid_t child = fork();
@@ -315,16 +277,15 @@ TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
         cf_close_file_mapping();
         _exit(0);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
+    waitpid(child, nullptr, 0);
     EXPECT_TRUE(orv_cfshare_testing_holds_region());
     // Ending the module does not give up the region; closing does, and
     // closing twice is harmless.
     cf_term();
-    EXPECT_TRUE(region_exists(name));
+    EXPECT_EQ(bytes, region_bytes(name));
     cf_close_file_mapping();
     cf_close_file_mapping();
-    EXPECT_FALSE(region_exists(name));
+    EXPECT_EQ("(none)", region_bytes(name));
 }
 
 // ---- Failures ----
@@ -334,9 +295,8 @@ TEST_F(ConfigShareTest, ArgumentsAndStartAreCheckedFirst) {
     EXPECT_EQ(cf_SHARE_FAILED, cf_export_config_tables_to_file_mapping(nullptr, nullptr, 0));
     EXPECT_EQ(cf_NOT_INIT, cf_export_config_tables_to_file_mapping("x", nullptr, 0));
     EXPECT_EQ(cf_NOT_INIT, cf_import_config_tables_from_file_mapping("x"));
-    const std::string invalid = "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': Invalid Share Name";
     const std::vector<std::string> expected = {
-        invalid, invalid,
+        share_error("Invalid Share Name"), share_error("Invalid Share Name"),
         orvtest::cf_report("programmer", "NOT_INIT", "Attempt to use function cf_share_config_table() prior to init"),
         orvtest::cf_report("programmer", "NOT_INIT",
                            "Attempt to use function cf_import_config_tables_from_file_mapping() prior to init")};
@@ -362,17 +322,17 @@ TEST_F(ConfigShareTest, FailedSystemCallsLeaveNoRegionAndNoDescriptorBehind) {
         bool import;
         const char *message;
     } cases[] = {
-        {"shm_open", false, "Failed to create the File Mapping object"},
-        {"fcntl", false, "Failed to create the File Mapping object"},
-        {"ftruncate", false, "Failed to create the File Mapping object"},
-        {"mmap", false, "Failed to map the File Mapping object to the virtual address"},
-        {"fstat", true, "Failed to map the File Mapping object to the virtual address"},
+        {"shm_open", false, "ERROR: Failed to create the File Mapping object"},
+        {"fcntl", false, "ERROR: Failed to create the File Mapping object"},
+        {"ftruncate", false, "ERROR: Failed to create the File Mapping object"},
+        {"mmap", false, "ERROR: Failed to map the File Mapping object to the virtual address"},
+        {"fstat", true, "ERROR: Failed to map the File Mapping object to the virtual address"},
         {"pread", true, Unreadable_blob},
     };
     // Importing gives up a region this process holds, so the region imported
     // comes from elsewhere.
     const std::string foreign = share();
-    write_region(foreign, region_of(text_bytes("x")));
+    write_region(foreign, region_of("x"));
     ASSERT_EQ(0, cf_init(nullptr));
     for (const auto &c : cases) {
         SCOPED_TRACE(c.call);
@@ -380,42 +340,36 @@ TEST_F(ConfigShareTest, FailedSystemCallsLeaveNoRegionAndNoDescriptorBehind) {
         const std::string name = c.import ? foreign : share();
         const int descriptors = open_descriptors();
         orv_cfshare_testing_fail_call(c.call, c.import ? EIO : ENOSPC);
-        EXPECT_EQ(cf_SHARE_FAILED, c.import ? cf_import_config_tables_from_file_mapping(name.c_str())
-                                            : export_groups(name));
+        EXPECT_EQ(cf_SHARE_FAILED, c.import ? cf_import_config_tables_from_file_mapping(name.c_str()) : export_groups(name));
         orv_cfshare_testing_reset();
         EXPECT_EQ(descriptors, open_descriptors());
         EXPECT_EQ(std::vector<std::string>{share_error(c.message)}, trace_.errors());
-        EXPECT_EQ(c.import, region_exists(name));
+        EXPECT_EQ(c.import, region_bytes(name) != "(none)");
         EXPECT_FALSE(orv_cfshare_testing_holds_region());
     }
 }
 
-// One group whose table is an archived string: an object of the archive
-// format, but no table.
-Bytes one_group(const char *name) {
-    return region_of(text_bytes("ORVA") + Bytes{1, 0, 0, 0} + text_bytes("M") + le32(1) + text_bytes("S") + le32(6) +
-                     text_bytes(name) + text_bytes("S") + le32(2) + text_bytes("hi"));
-}
-
 TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
     ASSERT_EQ(0, cf_init(nullptr));
-    const Bytes good = exported_region();
-    const Bytes archive(good.begin() + 4, good.end());
+    const std::string good = exported_region(), archive = good.substr(4);
+    // One group whose table is an archived string: an object of the archive format, but no table.
+    const std::string not_a_table = std::string("ORVA\1\0\0\0M", 9) + le32(1) + "S" + le32(6) + "VIEWER" + "S" +
+                                    le32(2) + "hi";
     const struct {
         const char *what;
-        Bytes bytes;
+        std::string bytes;
         const char *message;
     } cases[] = {
-        {"empty region", {}, Unreadable_blob},
-        {"shorter than the length", {1, 0}, Unreadable_blob},
+        {"empty region", "", Unreadable_blob},
+        {"shorter than the length", std::string("\1\0", 2), Unreadable_blob},
         {"length zero", le32(0), Unreadable_blob},
-        {"truncated archive", Bytes(good.begin(), good.end() - 7), Unreadable_blob},
+        {"truncated archive", good.substr(0, good.size() - 7), Unreadable_blob},
         {"length larger than the region", le32(static_cast<std::uint32_t>(archive.size() + 1)) + archive, Unreadable_blob},
-        {"region longer than the length", good + Bytes{0, 0, 0}, Unreadable_blob},
+        {"region longer than the length", good + std::string(3, '\0'), Unreadable_blob},
         {"length near 4 GiB", le32(0xfffffff0u) + archive, Unreadable_blob},
-        {"garbage archive", region_of(text_bytes("this is not an archive at all")), Refused_tables},
-        {"bytes after the archive", region_of(archive + Bytes{0}), Refused_tables},
-        {"group that is not a table", one_group("VIEWER"), Refused_tables},
+        {"garbage archive", region_of("this is not an archive at all"), Refused_tables},
+        {"bytes after the archive", region_of(archive + std::string(1, '\0')), Refused_tables},
+        {"group that is not a table", region_of(not_a_table), Refused_tables},
     };
     // The files differ from the region, so answers show where they came from.
     write("site/config/reading.site", "MODE\tADMIN\tslow\n");
@@ -437,13 +391,13 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
         EXPECT_EQ("999", get("viewer", "PORT"));
         site("PORT\tUSER\t104\n");
         EXPECT_EQ(c.message == Unreadable_blob ? "999" : "104", get("viewer", "PORT"));
-        EXPECT_TRUE(region_exists(name));
+        EXPECT_EQ(c.bytes, region_bytes(name));
     }
     // Every archive cut short anywhere is refused whole.
     for (std::size_t length = 1; length < archive.size(); ++length) {
         trace_.clear();
         const std::string name = share();
-        write_region(name, region_of(Bytes(archive.begin(), archive.begin() + static_cast<long>(length))));
+        write_region(name, region_of(archive.substr(0, length)));
         ASSERT_EQ(cf_SHARE_FAILED, cf_import_config_tables_from_file_mapping(name.c_str())) << length;
         ASSERT_EQ(std::vector<std::string>{share_error(Refused_tables)}, trace_.errors()) << length;
         shm_unlink(("/" + name).c_str());
@@ -456,52 +410,6 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
     EXPECT_EQ("104", get("viewer", "PORT"));
     EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
     EXPECT_EQ("999", get("viewer", "PORT"));
-}
-
-// ---- Tables built on first use ----
-
-TEST_F(ConfigShareTest, GroupsNotAskedForTravelOnAndAreReplacedByTheNextImport) {
-    write("sys/data/cf/behavior.plist",
-          "{ viewer = { default = 0x20; }; idle = { variables = { \"PORT_*\" = 0x10; }; }; }");
-    ASSERT_EQ(0, cf_init(nullptr));
-    const std::string name = share();
-    write_region(name, exported_region());
-    cf_term();
-    remove_domain_files();
-    write("sys/data/cf/behavior.plist", "{ }");
-    ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
-    // Asked for by any spelling, a group is built once and then kept.
-    ORVConfigurationTable *viewer = orv_cfmodule_testing_table("Viewer");
-    ASSERT_NE(nullptr, viewer);
-    EXPECT_EQ(viewer, orv_cfmodule_testing_table("VIEWER"));
-    EXPECT_EQ("104", get("viewer", "PORT"));
-
-    // Exporting again carries the groups nobody asked for yet, behaviors too.
-    const std::string again = share();
-    write_region(again, exported_region());
-    cf_term();
-    ASSERT_EQ(0, cf_init(nullptr));
-    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(again.c_str()));
-    EXPECT_EQ("srv1|srv2", get("viewer", "SERVERS"));
-    EXPECT_EQ("fast", get("reading", "MODE"));
-    EXPECT_EQ(cf_READ_ONLY, cf_set_string(cf_DOMAIN_SITE, "idle", "PORT_A", 0, "1"));
-    trace_.clear();
-
-    // Groups never asked for go with the module: the next start reads its files.
-    site("PORT\tUSER\t777\n");
-    write("site/config/reading.site", "MODE\tADMIN\tslow\n");
-    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
-    cf_term();
-    ASSERT_EQ(0, cf_init(nullptr));
-    EXPECT_EQ("777", get("viewer", "PORT"));
-    EXPECT_EQ("slow", get("reading", "MODE"));
-    // A second import replaces groups not built yet as well as built ones.
-    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
-    ASSERT_EQ(0, cf_import_config_tables_from_file_mapping(name.c_str()));
-    EXPECT_EQ("104", get("viewer", "PORT"));
-    EXPECT_EQ("fast", get("reading", "MODE"));
-    EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
 }
 
 // ---- Validation lists ----
