@@ -1,6 +1,7 @@
 // Sharing configuration tables between processes through a named shared
-// memory region, and validation lists. Exporters and importers run in real
-// processes (fork); every test uses share names of its own and removes them.
+// memory region, imported only from this user with no access for others, and
+// validation lists. Exporters and importers run in real processes (fork);
+// every test uses share names of its own and removes them.
 #include "support/config_helpers.h"
 
 #include "config/cf_module_testing.h"
@@ -12,6 +13,7 @@
 #include <ORVCommonKit/orvstr.h>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -410,6 +412,43 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
     EXPECT_EQ("104", get("viewer", "PORT"));
     EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
     EXPECT_EQ("999", get("viewer", "PORT"));
+}
+
+// A region given to another account, or opened to group or others, is never
+// imported: the cache stays as it was and the report names owner and mode.
+TEST_F(ConfigShareTest, ImportRefusesARegionOfAnotherOwnerOrWithOpenMode) {
+    ASSERT_EQ(0, cf_init(nullptr));
+    const std::string bytes = exported_region({"viewer"});
+    const struct {
+        mode_t mode;
+        bool foreign;
+        const char *report;
+    } cases[] = {
+        {0600, false, nullptr},          {0666, false, "with mode 0666"}, {0640, false, "with mode 0640"},
+        {0604, false, "with mode 0604"}, {0620, false, "with mode 0620"}, {0600, true, "owned by nobody"},
+    };
+    for (const auto &c : cases) {
+        if (c.foreign && geteuid() != 0) continue;
+        SCOPED_TRACE(c.report ? c.report : "mode 0600");
+        const std::string planted = share();
+        write_region(planted, bytes);
+        const int fd = shm_open(("/" + planted).c_str(), O_RDWR, 0);
+        ASSERT_EQ(0, fchmod(fd, c.mode));
+        const struct passwd *nobody = getpwnam("nobody");
+        ASSERT_TRUE(!c.foreign || fchown(fd, nobody->pw_uid, nobody->pw_gid) == 0);
+        close(fd);
+        trace_.clear();
+        site("PORT\tUSER\t105\n");
+        cf_term();
+        ASSERT_EQ(0, cf_init(nullptr));
+        EXPECT_EQ(c.report ? cf_SHARE_FAILED : 0, cf_import_config_tables_from_file_mapping(planted.c_str()));
+        const std::string errors = ::testing::PrintToString(trace_.errors());
+        EXPECT_EQ(c.report != nullptr, errors.find("Refused the File Mapping object '/" + planted + "'") != std::string::npos);
+        EXPECT_EQ(c.report != nullptr, c.report && errors.find(c.report) != std::string::npos);
+        // Refused: the process reads its own files (105); imported: the exported table (104).
+        EXPECT_EQ(c.report ? "105" : "104", get("viewer", "PORT"));
+        site("PORT\tUSER\t104\n");
+    }
 }
 
 // ---- Validation lists ----

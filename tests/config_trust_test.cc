@@ -1,19 +1,14 @@
 // What the configuration trusts from its neighbours: group, user and
 // user-domain names never take a domain file out of its configuration
-// directory, a missing (null) group reads like any other missing group, a
-// shared region is imported only from this user with no access for others,
-// and world-writable configuration files are reported when the module starts.
+// directory, a missing (null) group reads like any other missing group, and
+// world-writable configuration files are reported when the module starts.
 #include "support/config_helpers.h"
 
 #include <ORVCommonKit/cfset.h>
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tr.h>
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -93,57 +88,6 @@ TEST_F(ConfigTrustTest, UserNamesThatLeaveTheDirectoryAreRefused) {
     EXPECT_EQ(std::string(), read_file(dir_ / "user/viewer.user.jdoe"));
 }
 
-// A region given to another account, or opened to group or others, is never
-// imported: the cache stays as it was and the report names owner and mode.
-TEST_F(ConfigTrustTest, ImportRefusesARegionOfAnotherOwnerOrWithOpenMode) {
-    ASSERT_EQ(0, cf_init(nullptr));
-    const std::string prefix = "orvcftrust-" + std::to_string(getpid()) + "-";
-    const char *groups[] = {"viewer"};
-    ASSERT_EQ(0, cf_export_config_tables_to_file_mapping((prefix + "x").c_str(), groups, 1));
-    const int source = shm_open(("/" + prefix + "x").c_str(), O_RDONLY, 0);
-    ASSERT_GE(source, 0);
-    struct stat st {};
-    ASSERT_EQ(0, fstat(source, &st));
-    std::string bytes(static_cast<size_t>(st.st_size), '\0');
-    ASSERT_EQ(st.st_size, pread(source, bytes.data(), bytes.size(), 0));
-    close(source);
-    cf_close_file_mapping();
-
-    const struct {
-        mode_t mode;
-        bool foreign;
-        const char *report;
-    } cases[] = {
-        {0600, false, nullptr},        {0666, false, "with mode 0666"}, {0640, false, "with mode 0640"},
-        {0604, false, "with mode 0604"}, {0620, false, "with mode 0620"}, {0600, true, "owned by nobody"},
-    };
-    int n = 0;
-    for (const auto &c : cases) {
-        if (c.foreign && geteuid() != 0) continue;
-        SCOPED_TRACE(c.report ? c.report : "mode 0600");
-        const std::string planted = prefix + std::to_string(++n);
-        const int fd = shm_open(("/" + planted).c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(static_cast<ssize_t>(bytes.size()), pwrite(fd, bytes.data(), bytes.size(), 0));
-        ASSERT_EQ(0, fchmod(fd, c.mode));
-        const struct passwd *nobody = getpwnam("nobody");
-        ASSERT_TRUE(!c.foreign || fchown(fd, nobody->pw_uid, nobody->pw_gid) == 0);
-        close(fd);
-        trace_.clear();
-        site("PORT\tUSER\t105\n");
-        cf_term();
-        ASSERT_EQ(0, cf_init(nullptr));
-        EXPECT_EQ(c.report ? cf_SHARE_FAILED : 0, cf_import_config_tables_from_file_mapping(planted.c_str()));
-        shm_unlink(("/" + planted).c_str());
-        EXPECT_EQ(c.report != nullptr, reported("Refused the File Mapping object '/" + planted + "'"));
-        EXPECT_EQ(c.report != nullptr, c.report && reported(c.report));
-        // Refused: the process reads its own files (105); imported: the exported table (104).
-        EXPECT_EQ(c.report ? "105" : "104", orvtest::cf_values("viewer", "PORT"));
-        site("PORT\tUSER\t104\n");
-    }
-    shm_unlink(("/" + prefix + "x").c_str());
-}
-
 TEST_F(ConfigTrustTest, WorldWritableConfigurationFilesAreReportedOnceAtStart) {
     const std::string open_site = write("site/config/open.site", "A\tUSER\t1\n"),
                       open_user = write("user/config/open.user.jdoe", "A\tUSER\t1\n"),
@@ -158,6 +102,13 @@ TEST_F(ConfigTrustTest, WorldWritableConfigurationFilesAreReportedOnceAtStart) {
     EXPECT_EQ(0, warned(other));
     // Read as usual.
     EXPECT_EQ("1", orvtest::cf_values("open", "A"));
+    // A directory that serves two domains is looked through once.
+    cf_term();
+    trace_.clear();
+    const orvtest::ScopedEnv same("ORV_USER_CONFIG_PATH", dir_ / "site/config");
+    ASSERT_EQ(0, cf_init("jdoe"));
+    EXPECT_EQ(1, warned("\"" + open_site + "\""));
+    EXPECT_EQ(0, warned(open_user));
 }
 
 }  // namespace
