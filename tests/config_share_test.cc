@@ -5,6 +5,7 @@
 #include "support/config_helpers.h"
 
 #include "config/cf_module_testing.h"
+#include "config/cf_share.h"
 #include "config/cf_share_testing.h"
 
 #include <ORVCommonKit/cfset.h>
@@ -395,6 +396,13 @@ TEST_F(ConfigShareTest, CorruptRegionsAreRefusedAndFilesReadInstead) {
         EXPECT_EQ(c.message == Unreadable_blob ? "999" : "104", get("viewer", "PORT"));
         EXPECT_EQ(c.bytes, region_bytes(name));
     }
+    // Read directly, as the fuzz target does, a region too short for its
+    // length field is told so, not read past its end.
+    std::vector<cf::SharedGroup> groups;
+    std::string reason;
+    const std::uint8_t two[] = {1, 0};
+    EXPECT_EQ(cf::ShareRead::BadLength, cf::check_share_region(two, sizeof two, groups, &reason));
+    EXPECT_EQ("the region is shorter than its length field", reason);
     // Every archive cut short anywhere is refused whole.
     for (std::size_t length = 1; length < archive.size(); ++length) {
         trace_.clear();
