@@ -149,6 +149,11 @@ TEST_F(ConfigWritersTest, AWriterKilledHoldingTheLockStopsNobody) {
     EXPECT_EQ(0, cf_rm(cf_DOMAIN_SITE, "held", "A"));
     // The appended entry follows an empty line.
     EXPECT_EQ("\nB\tUSER\t2\n", read_file(site_of("held")));
+    // The lock of a file that is not there yet is readable by all, writable by the group.
+    EXPECT_EQ(0, cf::DomainFileLock(site_of("fresh")).status());
+    struct stat st {};
+    ASSERT_EQ(0, stat((site_of("fresh") + ".lock").c_str(), &st));
+    EXPECT_EQ(0664u, st.st_mode & 07777);
 }
 
 // Links planted under the names a rewrite creates (its temporary copy, the
