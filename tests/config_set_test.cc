@@ -375,4 +375,15 @@ TEST_F(ConfigSetTest, EntireTableSaveGoesOnAfterAFailureAndReturnsTheLowest) {
     cf_free_table(&table);
 }
 
+TEST_F(ConfigSaveTest, EntireTableSaveOfEveryDomainReturnsZero) {
+    site("PORT USER 1\n");
+    start();
+    ORVConfigurationTable *table = read_site();
+    ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_USER, "port", 0, "2"));
+    EXPECT_EQ(0, cf_save_entire_table(table, cf_DOMAIN_ALL, "viewer"));
+    EXPECT_EQ("PORT\tUSER\t2\n", read_file(user_path()));
+    EXPECT_EQ("PORT\tUSER\t1\n", site_text());
+    cf_free_table(&table);
+}
+
 }  // namespace

@@ -326,7 +326,9 @@ TEST(ConsoleMenu, ActionsRunAroundTheChosenEntry) {
 TEST(ConsoleMenu, DirectivesChangeColumnsAndVisibilityAndEntriesCanMove) {
     auto run = run_in_child("!col zz\n2\n!hide\nnope\n?\n!hide\n!col 0\nb\n", [] {
         menu_t *menu = menu_init("Dirs", nullptr);
-        menu_add_entry(menu, "a", "first", nullptr, nullptr, 0, nullptr, 0);
+        char description[] = "first";  // the menu keeps its own copy
+        menu_add_entry(menu, "a", description, nullptr, nullptr, 0, nullptr, 0);
+        description[0] = 'X';
         menu_add_entry(menu, "c", "third", nullptr, nullptr, 0, nullptr, 0);
         menu_add_entry_before_choice(menu, "c", "b", "second", menu_return, reinterpret_cast<void *>(4), 0, nullptr, 0);
         menu_add_entry_after_choice(menu, "c", "d", "fourth", nullptr, nullptr, 0, nullptr, 0);

@@ -194,6 +194,33 @@ TEST_F(RemoveTest, EmptyDirKeepsDirectoryAndTriesEveryEntry) {
     EXPECT_THAT(errors().back(), HasSubstr("Cannot cannot empty the NULL directory."));
 }
 
+struct dirent *failing_readdir(DIR *) {
+    errno = EIO;
+    return nullptr;
+}
+
+TEST_F(RemoveTest, AFailedDirectoryReadIsReportedByEveryWalk) {
+    dir_.write("t/a", "1");
+    orv::files::SysCalls calls = orv::files::real_sys();
+    calls.readdir = failing_readdir;
+    orv::files::ScopedSysCalls seam(calls);
+    unsigned char empty = 0;
+    const std::string t = dir_ / "t";
+    const struct {
+        const char *walk;
+        int status, expected;
+    } cases[] = {
+        {"remove", ut_remove_path_ex(t.c_str()), EIO},
+        {"empty", ut_empty_dir(t.c_str()), -9998},
+        {"copy", ut_dir_copy(t.c_str(), (dir_ / "c").c_str()), -1},
+        {"count", ut_file_count_for_dir(t.c_str(), 1), -1},
+        {"writeable", ut_dir_set_writeable(t.c_str()), -1},
+        {"is empty", ut_dir_is_empty(t.c_str(), &empty), -1},
+    };
+    for (const auto &c : cases) EXPECT_EQ(c.status, c.expected) << c.walk;
+    EXPECT_TRUE(exists(dir_ / "t/a"));
+}
+
 // ---- Temporary directories and creation -----------------------------------------------
 
 TEST_F(DirOpsTest, TempDirsAreUniqueBelowTheTemporaryDirectory) {

@@ -203,7 +203,8 @@ TEST_F(PathTest, ExtractionsSplitNameExtensionAndParent) {
         {ut_file_extract_name_sans_ext, "a/b.tar.gz", 255, "b.tar"},
         {ut_file_extract_name, "c:\\dir\\file.txt", 255, "file.txt"}, {ut_file_extract_name, "a/b/", 255, "b"},
         {ut_file_extract_parent_dir, "a/b/c.txt", 255, "a/b"}, {ut_file_extract_parent_dir, "/top", 255, "/"},
-        {ut_file_extract_name, "abcdef", 3, "abc"},
+        {ut_file_extract_name, "abcdef", 3, "abc"}, {ut_file_extract_name, "abcdef", 1, "a"},
+        {ut_file_extract_name, "abcdef", 0, ""}, {ut_file_extract_name, "abcdef", -1, ""},
     };
     for (const auto &c : cases) {
         char buf[256];

@@ -6,8 +6,10 @@
 
 #include <gmock/gmock.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -272,6 +274,22 @@ TEST_F(AttributeListTest, AnUnknownTypeIsRefusedWithBothReports) {
     EXPECT_THAT(trace_.errors(), ElementsAre(HasSubstr("Attribute cannot be created."),
                                              HasSubstr("failed to allocate memory for new "
                                                        "attribute.")));
+}
+
+TEST_F(HandlesTest, NumbersReadFromTextsStopAtTheLimitsOfInt) {
+    const struct {
+        const char *text;
+        int value;
+    } cases[] = {
+        {"2147483647", INT_MAX},     {"2147483648", INT_MAX},     {"-2147483648", INT_MIN},
+        {"-2147483649", INT_MIN},    {"-21474836470", INT_MIN},   {"99999999999999999999", INT_MAX},
+        {" \t+5x", 5},              {"-", 0},                    {"x1", 0},
+    };
+    ORVArray *array = orv_array_create_with_capacity(0);
+    for (const auto &c : cases) orv_array_add_str(array, c.text);
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i)
+        EXPECT_EQ(orv_array_int_at_index(array, i), cases[i].value) << cases[i].text;
+    orv_array_free(array);
 }
 
 }  // namespace

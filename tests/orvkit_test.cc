@@ -118,6 +118,11 @@ TEST_F(OrvkitTest, JsonDocumentsOfEveryDataCommand) {
                                          {"values", {"1104"}}, {"file", site}}));
     EXPECT_EQ(list["entries"][4]["level"], "SYSTEM");
     EXPECT_EQ(list["entries"][4]["file"], base);
+
+    // A process's first UID carries counter 0: the second is the first with "10" for its "0".
+    const json uids = run_json("uid study --count 2");
+    const std::string first = uids["values"][0], second = uids["values"][1];
+    EXPECT_EQ(second, first.substr(0, first.size() - 1) + "10");
 }
 
 TEST_F(OrvkitTest, ErrorsStayOnStandardErrorWithTheirStatus) {

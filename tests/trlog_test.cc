@@ -9,10 +9,14 @@
 #include "support/orv_child.h"
 #include "support/orv_test_support.h"
 #include "support/orv_trace_capture.h"
+#include "trace/tr_log.h"
 #include "trace/tr_testing.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -61,6 +65,19 @@ TEST_F(LogTest, LinesAppendWithoutPrefixAndDateLinesFollowTheInterval) {
     tr_close_log(log);
     EXPECT_EQ(read_file(path_),
               "old\nabcdef 1\nghi\n** Time of this message: Sat Mar 04 2017 13:45:12\njkl\nmno\n");
+}
+
+TEST_F(LogTest, AClosedStandardInputStaysClosed) {
+    // Programs started without standard input: the size check of a write may
+    // be given descriptor 0 and must give it back.
+    const auto run = orvtest::run_in_child("", [&] {
+        tr_log_t *log = tr_open_log(path_.c_str(), 0);
+        ::close(0);
+        for (unsigned i = 0; i < orvtrace::kLogSizeCheckInterval; ++i) tr_log(log, "line");
+        tr_close_log(log);
+        _exit(::fcntl(0, F_GETFD) == -1 ? 0 : 3);
+    });
+    EXPECT_EQ(run.status, 0);
 }
 
 int refuse_rename(const char *, const char *) {
