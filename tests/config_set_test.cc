@@ -375,7 +375,7 @@ TEST_F(ConfigSetTest, EntireTableSaveGoesOnAfterAFailureAndReturnsTheLowest) {
     cf_free_table(&table);
 }
 
-TEST_F(ConfigSaveTest, EntireTableSaveOfEveryDomainReturnsZero) {
+TEST_F(ConfigSetTest, EntireTableSaveOfEveryDomainReturnsZero) {
     site("PORT USER 1\n");
     start();
     ORVConfigurationTable *table = read_site();
