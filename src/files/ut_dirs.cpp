@@ -96,6 +96,12 @@ const char *cstring_for(const char *key) {
 
 }  // namespace
 
+std::optional<std::string> orv::files::standard_path(const char *key) {
+    ORVDictionary *map = path_dictionary();
+    if (!map || !key) return std::nullopt;
+    return resolve(map, key, 0);
+}
+
 void orv::files::forget_path_dictionary() {
     std::lock_guard<std::mutex> lock(Path_dictionary_mutex);
     if (ORVDictionary *dict = ourPathDictionary.exchange(nullptr)) dict->release();
@@ -104,9 +110,7 @@ void orv::files::forget_path_dictionary() {
 extern "C" {
 
 ORVString *ut_orv_path_with_name(const char *key) {
-    ORVDictionary *map = path_dictionary();
-    if (!map || !key) return nullptr;
-    std::optional<std::string> path = resolve(map, key, 0);
+    std::optional<std::string> path = orv::files::standard_path(key);
     if (!path) return nullptr;
     return ORVString::temporary(*path);
 }
