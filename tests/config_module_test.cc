@@ -4,8 +4,10 @@
 #include "support/config_helpers.h"
 
 #include <ORVCommonKit/cftable.h>
+#include <ORVCommonKit/tr.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -114,6 +116,50 @@ TEST_F(ConfigModuleTest, BehaviorFileThatIsMissingOrCannotBeReadFailsTheStart) {
     write("sys/data/cf/behavior.plist", behaviors_);
     EXPECT_EQ(0, cf_init("jdoe"));
     EXPECT_EQ(1, cf_is_init());
+}
+
+// Every start takes the behavior file as it is then: the same text again
+// gives the same tables and the same traces, a changed text (even one of the
+// same length) its own tables, a broken one its report.
+TEST_F(ConfigModuleTest, EveryStartTakesTheBehaviorFileAsItIsThen) {
+    struct Start {
+        const char *behaviors;
+        int status;
+        const char *described;
+    };
+    const Start starts[] = {
+        {"{ viewer = { default = 0x01; }; }", 0, "groupBehavior = 0x21;"},
+        {"{ viewer = { default = 0x01; }; }", 0, "groupBehavior = 0x21;"},
+        {"{ viewer = { default = 0x02; }; }", 0, "groupBehavior = 0x22;"},
+        {"{ viewer = { default = 0x02; variables = { PORT = 0x01; }; }; }", 0, "PORT = 0x21;"},
+        {"{ viewer = { default = 0x02; variables = { PORT = 0x01; }; }; }", 0, "PORT = 0x21;"},
+        {"{ viewer = { default = zz; }; }", cf_BEHAVIOR_FILE, nullptr},
+        {"{ viewer = { default = zz; }; }", cf_BEHAVIOR_FILE, nullptr},
+        // Tables made, but a report too: every start reports it.
+        {"{ viewer = { default = 0x04; }; }", cf_BEHAVIOR_FILE, nullptr},
+        {"{ viewer = { default = 0x04; }; }", cf_BEHAVIOR_FILE, nullptr},
+        {"{ viewer = { default = 0x01; }; }", 0, "groupBehavior = 0x21;"},
+    };
+    // The traces with the time left out: "[file,line date time] text".
+    auto untimed = [](std::vector<std::string> lines) {
+        for (std::string &line : lines) line.erase(line.find(' '), line.find(']') - line.find(' '));
+        return lines;
+    };
+    tr_ignore_traces_below_level_quietly(tr_LOW);
+    std::map<std::string, std::vector<std::string>> traces_of;
+    for (const Start &start : starts) {
+        SCOPED_TRACE(start.behaviors);
+        write("sys/data/cf/behavior.plist", start.behaviors);
+        trace_.clear();
+        ASSERT_EQ(start.status, cf_init(nullptr));
+        const auto [first, added] = traces_of.try_emplace(start.behaviors, untimed(trace_.traces()));
+        EXPECT_EQ(first->second, untimed(trace_.traces()));
+        if (start.described) {
+            EXPECT_NE(std::string(describe_cf_table()).find(start.described), std::string::npos);
+        }
+        cf_term();
+    }
+    EXPECT_TRUE(trace_.traced("loadBehaviors() creating table for group: VIEWER"));
 }
 
 TEST_F(ConfigModuleTest, PrivilegeLevelsAreCheckedAndNamed) {

@@ -2,6 +2,8 @@
 // folded comparison, copying, case mapping, truth words and shaping.
 #include <ORVCommonKit/orvstr.h>
 
+#include "frame/orvstr_testing.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/mman.h>
@@ -222,22 +224,78 @@ TEST(FoldedCompare, LongTextsDecideAtTheFirstDifferenceWherever) {
                           "0123456789ABCDEFSTRASSE0123456789ABCDEF"), 0);
 }
 
-// orvstr_nicmp with an unreachable limit shares the folding rules of
-// orvstr_icmp but never takes the block-wise fast path: both must agree.
-TEST(FoldedCompare, FastPathAgreesWithCharacterLoop) {
-    std::mt19937 random(20240611u);
-    const std::string alphabet = "aAsSzZ09 .-_\xDF\xE9\xC9\xA9\xFF\x9F\xDE\xFE";
-    auto text = [&](std::size_t len) {
-        std::string t;
-        for (std::size_t i = 0; i < len; ++i) t += alphabet[random() % alphabet.size()];
-        return t;
+// The folding rules one character at a time, as plainly as they can be put,
+// for the block-wise comparisons to be checked against. n < 0: no limit.
+int reference_compare(const char *sa, const char *sb, long n) {
+    auto fold = [](unsigned char c) { return orvchar_sort_order(orvchar_to_upper(static_cast<char>(c))); };
+    const auto *a = reinterpret_cast<const unsigned char *>(sa);
+    const auto *b = reinterpret_cast<const unsigned char *>(sb);
+    for (long done = 0;; done = reinterpret_cast<const char *>(a) - sa) {
+        if (n >= 0 && done >= n) return 0;
+        if (!*a) return *b ? -1 : 0;
+        if (!*b) return 1;
+        int d = fold(*a) - fold(*b), stepa = 1, stepb = 1;
+        if (*a == 0xDF && *b != 0xDF && fold(*b) == 'S') {
+            d = fold(b[1]) == 'S' ? 0 : 1;
+            stepb = 2;
+        } else if (*b == 0xDF && *a != 0xDF && fold(*a) == 'S') {
+            d = fold(a[1]) == 'S' ? 0 : -1;
+            stepa = 2;
+        }
+        if (d != 0) return d;
+        a += stepa;
+        b += stepb;
+    }
+}
+
+// Texts of every length up to 40 from several alphabets; the second text is
+// the first with its case changed at random and one change at each position
+// in turn: another byte, the case bit alone, the end, or "SS" for a sharp s. orvstr_icmp and
+// orvstr_nicmp, and the comparison with each width of block this processor
+// offers, must give exactly the reference's result, in both orders.
+TEST(FoldedCompare, BlockwiseComparisonsMatchTheCharacterRules) {
+    struct Alphabet {
+        const char *name;
+        std::string bytes;
     };
-    for (int round = 0; round < 4000; ++round) {
-        std::string a = text(random() % 40);
-        std::string b = round % 2 ? text(random() % 40) : a;
-        if (round % 4 == 0 && !b.empty()) b[random() % b.size()] ^= 0x20;
-        EXPECT_EQ(orvstr_icmp(a.c_str(), b.c_str()), orvstr_nicmp(a.c_str(), b.c_str(), INT_MAX))
-            << '"' << a << "\" vs \"" << b << '"';
+    std::string every;
+    for (int c = 1; c < 256; ++c) every += ch(c);
+    const Alphabet alphabets[] = {
+        {"letters", "azAZ@[`{09 -\x7F"},
+        {"upper half", "aAsSeE\xDF\xE9\xC9\xA9\xFF\x9F\xDE\xFE\x8A\x9A\xA0 .\x7F"},
+        {"every byte", every},
+    };
+    std::mt19937 random(20240611u);
+    auto pick = [&](const std::string &from) { return from[random() % from.size()]; };
+    for (const Alphabet &alphabet : alphabets) {
+        for (int len = 0; len <= 40; ++len) {
+            std::string a;
+            for (int i = 0; i < len; ++i) a += pick(alphabet.bytes);
+            for (int at = 0; at <= len; ++at) {
+                std::string b = a;
+                for (char &c : b) c = random() % 2 ? orvchar_to_upper(c) : orvchar_to_lower(c);
+                const auto i = static_cast<std::size_t>(at);
+                switch (random() % 4) {
+                    case 0: if (at < len) b[i] = pick(alphabet.bytes); break;
+                    case 1: if (at < len) b[i] = ch(a[i] ^ 0x20); break;  // the case bit alone
+                    case 2: b.resize(i); break;
+                    default: if (at < len && b[i] == '\xDF') b.replace(i, 1, "sS");
+                }
+                SCOPED_TRACE(std::string(alphabet.name) + " \"" + a + "\" / \"" + b + "\"");
+                EXPECT_EQ(orvstr_icmp(a.c_str(), b.c_str()), reference_compare(a.c_str(), b.c_str(), -1));
+                EXPECT_EQ(orvstr_icmp(b.c_str(), a.c_str()), reference_compare(b.c_str(), a.c_str(), -1));
+                for (int n : {at, at + 1, len, INT_MAX})
+                    EXPECT_EQ(orvstr_nicmp(a.c_str(), b.c_str(), n), reference_compare(a.c_str(), b.c_str(), n)) << n;
+                for (int width : {0, 16, 32}) {
+                    for (long n : {-1L, long{at}, long{at} + 1}) {
+                        int got = 0;
+                        if (orv::strings::testing::folded_compare_with_blocks(width, b.c_str(), a.c_str(), n, &got)) {
+                            EXPECT_EQ(got, reference_compare(b.c_str(), a.c_str(), n)) << width << " " << n;
+                        }
+                    }
+                }
+            }
+        }
     }
 }
 
