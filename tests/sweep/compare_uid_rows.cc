@@ -3,11 +3,6 @@
 // are missing, too small or end against an unreadable page.
 #include "sweep.h"
 
-#include <ORVCommonKit/ut.h>
-
-#include <cstring>
-#include <string>
-
 namespace {
 
 void on_poll() {}
@@ -22,7 +17,7 @@ SWEEP_ROWS(compare_uid) {
         const char *ext[] = {t, nullptr};
         return long(ut_binary_diff(sweep::existing_dir(), sweep::existing_dir(), 1, ext));
     }, {0, 0});
-    rows.integer("ut_binary_diff", [](int n) { return long(ut_binary_diff(sweep::existing_dir(), sweep::existing_dir(), n, nullptr)); }, 0);
+    rows.integers(0, {SWEEP_INT(ut_binary_diff, sweep::existing_dir(), sweep::existing_dir(), v, nullptr)});
     rows.add("ut_binary_diff", "file against directory", [] { return long(ut_binary_diff(sweep::existing_file(), sweep::existing_dir(), 0, nullptr)); }, 2);
     rows.text2("ut_binary_diff_array", [](const char *a, const char *b) {
         const char *files[] = {"x", nullptr};
@@ -51,7 +46,7 @@ SWEEP_ROWS(compare_uid) {
 
     // UIDs and GUIDs.
     rows.add("ut_dicom_uid_root", "no arguments", [] { return long(std::strlen(ut_dicom_uid_root()) > 0); }, 1);
-    rows.integer("ut_dicom_uid_nsstr", [](int kind) { ut_dicom_uid_nsstr(static_cast<unsigned>(kind)); return 0L; });
+    rows.integers(std::nullopt, {SWEEP_INT(ut_dicom_uid_nsstr, static_cast<unsigned>(v))});
     const std::pair<const char *, const char *(*)()> kinds[] = {
         {"ut_generate_dicom_study_uid", ut_generate_dicom_study_uid},
         {"ut_generate_dicom_series_uid", ut_generate_dicom_series_uid},

@@ -3,19 +3,6 @@
 // absent or read from the installation, before and after cf_init.
 #include "sweep.h"
 
-#include <ORVCommonKit/cf.h>
-#include <ORVCommonKit/cfset.h>
-#include <ORVCommonKit/cfshare.h>
-#include <ORVCommonKit/cftable.h>
-#include <ORVCommonKit/cfvalidate.h>
-#include <ORVCommonKit/orvobjects.h>
-
-#include <unistd.h>
-
-#include <climits>
-#include <cstring>
-#include <string>
-
 namespace {
 
 // The group read from the installation (its site and system files exist).
@@ -56,8 +43,7 @@ SWEEP_ROWS(config) {
     rows.add("describe_cf_table", "before init", [] { describe_cf_table(); return 0L; });
     rows.add("cf_import_config_tables_from_file_mapping", "before init", [] { return long(cf_import_config_tables_from_file_mapping("x")); }, cf_NOT_INIT);
     rows.add("cf_close_file_mapping", "nothing mapped", [] { cf_close_file_mapping(); cf_close_file_mapping(); return 0L; });
-    rows.integer("cf_set_config_caching_in_table", [](int v) { cf_set_config_caching_in_table(v); return 0L; });
-    rows.integer("cf_get_perm_description", [](int v) { return long(cf_get_perm_description(v) != nullptr); });
+    rows.integers(std::nullopt, {SWEEP_INT(cf_set_config_caching_in_table, v), SWEEP_INT(cf_get_perm_description, v)});
     rows.text("cf_init", [](const char *t) { const long r = cf_init(t); cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, nullptr, 0, nullptr); return r; });
     rows.text("cf_init_ex", [](const char *t) { const long r = cf_init_ex(t, t); char *v[cf_MAX_VALUES]; int n = 0; get_values(cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &n, v), n, v); return r; });
     rows.text("cf_set_user_name", [](const char *t) { return long(cf_set_user_name(t)); }, {-1, {}});
@@ -135,7 +121,7 @@ SWEEP_ROWS(config) {
     rows.text("cf_get_string_list_for_string_value_from_table", [](const char *t) { char **l = nullptr; int n = 0; string_list(cf_get_string_list_for_string_value_from_table(nullptr, t, &l, &n), l, n); cf_get_string_list_for_string_value_from_table(viewer(), t, nullptr, nullptr); return string_list(cf_get_string_list_for_string_value_from_table(viewer(), t, &l, &n), l, n) > 0; }, {0, 0});
     rows.text("cfvalidate_get_string_list_with_key_from_table", [](const char *t) { char **l = nullptr; int n = 0; string_list(cfvalidate_get_string_list_with_key_from_table(nullptr, t, &l, &n), l, n); cfvalidate_get_string_list_with_key_from_table(viewer(), t, nullptr, nullptr); return string_list(cfvalidate_get_string_list_with_key_from_table(viewer(), t, &l, &n), l, n) > 0; }, {0, 0});
     rows.add("cf_variable_names_for_table", "null table and outputs", [] { ORVArray *a = nullptr; int n = 0; cf_variable_names_for_table(nullptr, &a, &n); return long(cf_variable_names_for_table(viewer(), nullptr, nullptr) == 0); }, 0);
-    rows.add("cf_variable_names_for_table", "a read table", [] { ORVArray *a = nullptr; int n = 0; const long r = cf_variable_names_for_table(viewer(), &a, &n); orv_object_release(reinterpret_cast<ORVObject *>(a)); return r; }, 0);
+    rows.add("cf_variable_names_for_table", "a read table", [] { ORVArray *a = nullptr; int n = 0; const long r = cf_variable_names_for_table(viewer(), &a, &n); orv_object_release(ORV_OBJECT(a)); return r; }, 0);
 
     // Tables from files.
     rows.text("cf_read_domain_with_table", [](const char *t) { ORVConfigurationTable *table = nullptr; const long r = cf_read_domain_with_table(&table, cf_DOMAIN_SITE, t); cf_free_table(&table); return r; }, {cf_FILE_NACCESS, cf_FILE_NACCESS});

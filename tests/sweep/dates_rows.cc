@@ -4,15 +4,15 @@
 // texts and formats).
 #include "sweep.h"
 
-#include <ORVCommonKit/dt.h>
-#include <ORVCommonKit/dtlocale.h>
-#include <ORVCommonKit/orvtime.h>
-
-#include <string>
-
 namespace {
 
 long parsed(int code, int date) { return code == 0 ? date : code; }
+
+// Whether a time handle was made; it is released.
+long made(orv_time_t t) {
+    orv_time_free(t);
+    return t != nullptr;
+}
 
 // A parser called with the hostile text and the other arguments: the date it
 // gives, or its error code.
@@ -23,14 +23,14 @@ long parsed(int code, int date) { return code == 0 ? date : code; }
 
 SWEEP_ROWS(dates) {
     // ---- Date values and arithmetic: never fail, never check ----
-    rows.integer("dt_create", [](int v) { return long(dt_create(v, v, v)); });
+    rows.integers(std::nullopt, {SWEEP_INT(dt_create, v, v, v)});
     for (auto [name, part] : {std::pair{"dt_year", &dt_year}, {"dt_month", &dt_month}, {"dt_day", &dt_day}})
         rows.integer(name, [part](int v) { return long(part(v)); });
     rows.add("dt_get_components", "null outputs", [] { dt_get_components(20170506, nullptr, nullptr, nullptr); return 0L; });
     rows.integer("validate_date", [](int v) {
         return long(validate_date(static_cast<int16_t>(v), static_cast<uint8_t>(v), static_cast<uint8_t>(v)));
     });
-    rows.integer("get_month_days", [](int v) { return long(get_month_days(v, v)); });
+    rows.integers(std::nullopt, {SWEEP_INT(get_month_days, v, v)});
     rows.add("get_month_days", "month 13", [] { return long(get_month_days(13, 2017)); }, 0);
     rows.add("dt_cmp", "null dates", [] { return long(dt_cmp(nullptr, nullptr)); });
     rows.add("dt_days_diff", "null dates", [] { return long(dt_days_diff(nullptr, nullptr)); }, 0);
@@ -46,19 +46,15 @@ SWEEP_ROWS(dates) {
     }
     for (auto [name, day] : {std::pair{"dt_today", &dt_today}, {"dt_yesterday", &dt_yesterday}, {"dt_tomorrow", &dt_tomorrow}})
         rows.add(name, "no arguments", [day] { return long(day() > 0); }, 1);
-    rows.integer("dt_from_unix", [](int v) { return long(dt_from_unix(v)); });
-    rows.integer("dt_to_unix", [](int v) { dt_to_unix(v); return 0L; });
-    rows.integer("dt_calendar_date_time", [](int v) { dt_calendar_date_time(v, v); return 0L; });
+    rows.integers(std::nullopt, {SWEEP_INT(dt_from_unix, v), SWEEP_INT(dt_to_unix, v), SWEEP_INT(dt_calendar_date_time, v, v)});
     rows.add("dt_calendar_date_time", "date 0", [] { return long(dt_calendar_date_time(0, 0) != nullptr); }, 0);
 
     // ---- Settings ----
-    rows.integer("dt_set_str_fmt", [](int v) { return long(dt_set_str_fmt(v)); });
+    rows.integers(std::nullopt, {SWEEP_INT(dt_set_str_fmt, v), SWEEP_INT(dt_set_str_time_fmt, v), SWEEP_INT(dt_set_language, v)});
     rows.add("dt_set_str_fmt", "format 16", [] { return long(dt_set_str_fmt(16)); }, -5);
-    rows.integer("dt_set_str_time_fmt", [](int v) { return long(dt_set_str_time_fmt(v)); });
     rows.add("dt_set_str_time_fmt", "time format 5", [] { return long(dt_set_str_time_fmt(5)); }, -5);
     rows.add("dt_set_str_sep", "NUL separator", [] { return long(dt_set_str_sep('\0')); }, 0);
     rows.each("null output", std::nullopt, {SWEEP_CALL(dt_get_str_fmt, nullptr), SWEEP_CALL(dt_get_str_sep, nullptr), SWEEP_CALL(dt_get_str_time_fmt, nullptr)});
-    rows.integer("dt_set_language", [](int v) { return long(dt_set_language(v)); });
 
     // ---- Parsing: a null output gives -5; hostile texts never fault ----
     rows.add("dt_str_to_date", "null output", [] { return long(dt_str_to_date(nullptr, "5/6/2017")); }, -5);
@@ -75,8 +71,7 @@ SWEEP_ROWS(dates) {
         return parsed(dt_str_to_date_format_language_tense(&d, "5/6/2017", v, v, v), d);
     });
     rows.text("find_date_pieces", [](const char *t) {
-        char a[19], b[19], c[19];
-        char *pieces[3] = {a, b, c};
+        char a[19], b[19], c[19], *pieces[3] = {a, b, c};
         int count = 0, numeric = 0, flags[3];
         find_date_pieces(t, &count, &numeric, pieces, flags);
         find_date_pieces(t, nullptr, nullptr, nullptr, nullptr);
@@ -93,7 +88,8 @@ SWEEP_ROWS(dates) {
 
     // ---- Printing into a buffer that ends against an unreadable page ----
     rows.add("dt_date_to_str", "null buffer", [] { return long(dt_date_to_str(nullptr, 20170506)); }, -5);
-    rows.integer("dt_date_to_str", [](int v) { return long(dt_date_to_str(sweep::guarded_buffer(40), v)); });
+    rows.integers(std::nullopt, {SWEEP_INT(dt_date_to_str, sweep::guarded_buffer(40), v), SWEEP_INT(dt_time_to_str, sweep::guarded_buffer(20), v),
+                                 SWEEP_INT(dt_fmt_to_unix_str, v, 'x'), SWEEP_INT(dt_fmt_to_dtp_str, v, 'x'), SWEEP_INT(dt_time_fmt_to_unix_str, v)});
     rows.integer("dt_date_to_str_format", [](int v) {
         return long(dt_date_to_str_format(sweep::guarded_buffer(40), 20170506, v, static_cast<char>(v)));
     });
@@ -101,11 +97,7 @@ SWEEP_ROWS(dates) {
         return long(dt_date_to_str_format_language(sweep::guarded_buffer(40), v, 15, '-', v));
     });
     rows.add("dt_get_date", "buffer of 40", [] { dt_get_date(sweep::guarded_buffer(40)); return 0L; });
-    rows.integer("dt_time_to_str", [](int v) { dt_time_to_str(sweep::guarded_buffer(20), v); return 0L; });
     rows.add("dt_time_to_str", "null buffer", [] { return long(dt_time_to_str(nullptr, 20170506)); }, -5);
-    rows.integer("dt_fmt_to_unix_str", [](int v) { return long(dt_fmt_to_unix_str(v, 'x') != nullptr); });
-    rows.integer("dt_fmt_to_dtp_str", [](int v) { return long(dt_fmt_to_dtp_str(v, 'x') != nullptr); });
-    rows.integer("dt_time_fmt_to_unix_str", [](int v) { return long(dt_time_fmt_to_unix_str(v) != nullptr); });
     rows.add("dt_fmt_to_unix_str", "format 16", [] { return long(dt_fmt_to_unix_str(16, '-') != nullptr); }, 0);
 
     // ---- The user's words ----
@@ -118,7 +110,7 @@ SWEEP_ROWS(dates) {
     });
     rows.add("dtlocale_dt_str_to_date_format_keys_tense", "null record",
              [] { int d = -1; return long(dtlocale_dt_str_to_date_format_keys_tense(&d, "x", 4, nullptr, 0)); }, -5);
-    rows.integer("dtlocale_date_to_str", [](int v) { return long(dtlocale_date_to_str(sweep::guarded_buffer(40), v)); });
+    rows.integers(std::nullopt, {SWEEP_INT(dtlocale_date_to_str, sweep::guarded_buffer(40), v)});
     rows.integer("dtlocale_date_to_str_format", [](int v) {
         return long(dtlocale_date_to_str_format(sweep::guarded_buffer(40), 19990131, v, static_cast<char>(v)));
     });
@@ -138,30 +130,21 @@ SWEEP_ROWS(dates) {
         rows.integer(name, [text](int v) { return long(text(v, static_cast<char>(v)) != nullptr); }, 1);
 
     // ---- Time handles ----
-    rows.add("orv_time_now", "no arguments", [] { orv_time_t t = orv_time_now(); orv_time_free(t); return long(t != nullptr); }, 1);
+    rows.add("orv_time_now", "no arguments", [] { return made(orv_time_now()); }, 1);
     for (int at = 0; at < 6; ++at) {
         rows.integer("orv_time_create", [at](int v) {
             int a[6] = {2017, 5, 6, 7, 8, 9};
             a[at] = v;
-            orv_time_t t = orv_time_create(a[0], a[1], a[2], a[3], a[4], a[5]);
-            orv_time_free(t);
-            return 0L;
+            return made(orv_time_create(a[0], a[1], a[2], a[3], a[4], a[5])) * 0;
         });
     }
-    rows.integer("orv_time_create_from_date", [](int v) { orv_time_free(orv_time_create_from_date(v)); return 0L; });
-    rows.text("orv_time_create_from_string", [](const char *t) {
-        orv_time_t h = orv_time_create_from_string(t);
-        orv_time_free(h);
-        return long(h != nullptr);
-    }, {0, 0});
-    rows.add("orv_time_create_from_reference", "null reference",
-             [] { return long(orv_time_create_from_reference(nullptr, 1, 1, 1, 1, 1, 1) != nullptr); }, 0);
+    rows.integer("orv_time_create_from_date", [](int v) { return made(orv_time_create_from_date(v)) * 0; });
+    rows.text("orv_time_create_from_string", [](const char *t) { return made(orv_time_create_from_string(t)); }, {0, 0});
+    rows.add("orv_time_create_from_reference", "null reference", [] { return made(orv_time_create_from_reference(nullptr, 1, 1, 1, 1, 1, 1)); }, 0);
     rows.integer("orv_time_create_from_reference", [](int v) {
         orv_time_t base = orv_time_create(2017, 1, 31, 0, 0, 0);
-        orv_time_t moved = orv_time_create_from_reference(base, v, v, v, v, v, v);
-        orv_time_free(moved);
-        orv_time_free(base);
-        return 0L;
+        made(orv_time_create_from_reference(base, v, v, v, v, v, v));
+        return made(base) * 0;
     });
     rows.add("orv_time_free", "null handle", [] { orv_time_free(nullptr); return 0L; });
     rows.each("null handles", 0, {SWEEP_CALL(orv_time_create_from_object, nullptr), SWEEP_CALL(orv_time_object, nullptr), SWEEP_CALL(orv_time_copy, nullptr),
@@ -169,20 +152,12 @@ SWEEP_ROWS(dates) {
                                   SWEEP_CALL(orv_time_day_of_week, nullptr), SWEEP_CALL(orv_time_hour, nullptr), SWEEP_CALL(orv_time_minutes, nullptr),
                                   SWEEP_CALL(orv_time_seconds, nullptr), SWEEP_CALL(orv_time_date, nullptr), SWEEP_CALL(orv_time_compare, nullptr, nullptr),
                                   SWEEP_CALL(orv_time_string, nullptr)});
-    rows.add("orv_time_reverse_compare", "null and a handle", [] {
-        orv_time_t t = orv_time_create(2017, 1, 1, 0, 0, 0);
-        long r = orv_time_reverse_compare(nullptr, t);
-        orv_time_free(t);
-        return r;
-    }, 1);
-    rows.add("orv_time_diff", "null handles and outputs", [] {
-        orv_time_diff(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-        return 0L;
-    });
+    rows.add("orv_time_diff", "null handles and outputs", [] { orv_time_diff(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); return 0L; });
+    rows.add("orv_time_reverse_compare", "null and a handle", [] { orv_time_t t = orv_time_create(2017, 1, 1, 0, 0, 0); const long r = orv_time_reverse_compare(nullptr, t); made(t); return r; }, 1);
     rows.text("orv_time_string_format", [](const char *t) {
         orv_time_t h = orv_time_create(2017, 5, 6, 7, 8, 9);
-        const char *s = orv_time_string_format(h, t);
-        orv_time_free(h);
-        return long(s != nullptr);
+        const long printed = orv_time_string_format(h, t) != nullptr;
+        made(h);
+        return printed;
     }, {1, 1});
 }

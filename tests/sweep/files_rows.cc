@@ -3,18 +3,6 @@
 // unreadable page, hostile descriptors, sizes and permission bits.
 #include "sweep.h"
 
-#include <ORVCommonKit/orvobjects.h>
-#include <ORVCommonKit/orvstd.h>
-#include <ORVCommonKit/ut.h>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <climits>
-#include <optional>
-#include <cstring>
-#include <string>
-
 namespace {
 
 void on_copy(const char *) {}
@@ -27,8 +15,7 @@ using Extract = void (*)(char *, const char *, int);
 SWEEP_ROWS(files) {
     using sweep::Expect;
     // Standard directories.
-    rows.text("ut_orv_path_with_name", [](const char *t) { return long(ut_orv_path_with_name(t) != nullptr); }, {0, 0});
-    rows.text("ut_orv_path_cstring_with_name", [](const char *t) { return long(ut_orv_path_cstring_with_name(t) != nullptr); }, {0, 0});
+    rows.texts({0, 0}, {SWEEP_TEXT(ut_orv_path_with_name, t), SWEEP_TEXT(ut_orv_path_cstring_with_name, t)});
     const std::pair<const char *, const char *(*)()> dirs[] = {
         {"ut_orv_log_dir", ut_orv_log_dir}, {"ut_orv_temp_dir", ut_orv_temp_dir},
         {"ut_orv_site_config_dir", ut_orv_site_config_dir}, {"ut_orv_site_data_dir", ut_orv_site_data_dir},
@@ -83,9 +70,9 @@ SWEEP_ROWS(files) {
         rows.add(name, "null buffer", [fn = fn] { fn(nullptr, "/a/b.c", 10); return 0L; });
     rows.add("ut_file_build_full_path", "null buffer", [] { ut_file_build_full_path(nullptr, "/a", "b", 10); return 0L; });
     rows.add("ut_file_add_separator", "null buffer", [] { ut_file_add_separator(nullptr, 10); return 0L; });
-    rows.paths({0, {}}, {SWEEP_ON_TEXT(ut_last_path_component), SWEEP_ON_TEXT(ut_delete_last_path_component)});
+    rows.paths({0, {}}, {SWEEP_TEXT(ut_last_path_component, t), SWEEP_TEXT(ut_delete_last_path_component, t)});
     rows.text2("ut_append_path_component", [](const char *a, const char *b) { ut_append_path_component(a, b); return 0L; }, "/base");
-    rows.path("ut_is_root_directory", [](const char *t) { return long(ut_is_root_directory(t)); }, {1, 1});
+    rows.paths({1, 1}, {SWEEP_TEXT(ut_is_root_directory, t)});
 
     // File operations.
     rows.text2("ut_file_copy", [](const char *a, const char *b) { return long(ut_file_copy(a, b)); }, sweep::missing_path(), {-1, -1});
@@ -125,11 +112,11 @@ SWEEP_ROWS(files) {
                                           SWEEP_CALL(ut_file_last_modified_time, existing_file(), nullptr)});
 
     // Directory operations.
-    rows.paths({-9998, -9998}, {SWEEP_ON_TEXT(ut_remove_path), SWEEP_ON_TEXT(ut_remove_path_ex), SWEEP_ON_TEXT(ut_empty_dir), SWEEP_ON_TEXT(ut_remove_temp_path),
-                                SWEEP_ON_TEXT(ut_force_dir), SWEEP_ON_TEXT(ut_force_dir_with_perm, 0xFFFF), SWEEP_ON_TEXT(ut_force_dir_with_native)});
-    rows.paths({0, 0}, {SWEEP_ON_TEXT(ut_create_directory_with_native), SWEEP_ON_TEXT(ut_create_directory_with_native_with_option, 0),
-                        SWEEP_ON_TEXT(ut_does_dir_exist), SWEEP_ON_TEXT(ut_does_file_exist)});
-    rows.paths({-1, -1}, {SWEEP_ON_TEXT(ut_create_empty_file), SWEEP_ON_TEXT(ut_dir_set_writeable), SWEEP_ON_TEXT(ut_file_extract_image_number)});
+    rows.paths({-9998, -9998}, {SWEEP_TEXT(ut_remove_path, t), SWEEP_TEXT(ut_remove_path_ex, t), SWEEP_TEXT(ut_empty_dir, t), SWEEP_TEXT(ut_remove_temp_path, t),
+                                SWEEP_TEXT(ut_force_dir, t), SWEEP_TEXT(ut_force_dir_with_perm, t, 0xFFFF), SWEEP_TEXT(ut_force_dir_with_native, t)});
+    rows.paths({0, 0}, {SWEEP_TEXT(ut_create_directory_with_native, t), SWEEP_TEXT(ut_create_directory_with_native_with_option, t, 0),
+                        SWEEP_TEXT(ut_does_dir_exist, t), SWEEP_TEXT(ut_does_file_exist, t)});
+    rows.paths({-1, -1}, {SWEEP_TEXT(ut_create_empty_file, t), SWEEP_TEXT(ut_dir_set_writeable, t), SWEEP_TEXT(ut_file_extract_image_number, t)});
     rows.path("ut_remove_path_ex_with_handler", [](const char *t) { orvstd_init(); return long(ut_remove_path_ex_with_handler(t, orv_std_handler_create(__FILE__, __LINE__, "remove"))); }, {-9998, -9998});
     rows.text("ut_make_temp_dir", [](const char *t) { char *b = sweep::guarded_buffer(256); return long(ut_make_temp_dir(b, t) == 0 && std::strlen(b) > 255); }, {0, 0});
     rows.add("ut_make_temp_dir", "null buffer", [] { return long(ut_make_temp_dir(nullptr, "x")); }, -1);
@@ -152,7 +139,7 @@ SWEEP_ROWS(files) {
         ORVArray *names = nullptr;
         int count = 0;
         ut_native_list_entries(d, &names, &count);
-        orv_object_release(reinterpret_cast<ORVObject *>(names));
+        orv_object_release(ORV_OBJECT(names));
         ut_native_closedir(d);
         return long(d != nullptr);
     }, {0, 0});

@@ -2,10 +2,6 @@
 // counts, hostile option texts and specification lists.
 #include "sweep.h"
 
-#include <ORVCommonKit/orvopt.h>
-
-#include <climits>
-
 namespace {
 
 // A vector of hostile arguments: program name, options, values.
@@ -119,7 +115,5 @@ SWEEP_ROWS(options) {
     rows.add("orvopt_arg", "before any option", [] { return long(orvopt_arg() != nullptr); }, 0);
     rows.add("orvopt_ind", "before any option", [] { return long(orvopt_ind()); }, 1);
     rows.add("orvopt_opt", "before any option", [] { orvopt_opt(); return 0L; });
-    rows.text("orvopt_is_int", [](const char *t) { return long(orvopt_is_int(t)); }, {0, 0});
-    rows.text("orvopt_is_unsigned", [](const char *t) { return long(orvopt_is_unsigned(t)); }, {0, 0});
-    rows.text("orvopt_is_float", [](const char *t) { return long(orvopt_is_float(t)); }, {0, 0});
+    rows.texts({0, 0}, {SWEEP_TEXT(orvopt_is_int, t), SWEEP_TEXT(orvopt_is_unsigned, t), SWEEP_TEXT(orvopt_is_float, t)});
 }

@@ -22,12 +22,27 @@
 // that has no row, so a new function cannot be left out.
 #pragma once
 
+#include <ORVCommonKit/ORVCommonKit.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
+
+// Rows hand hostile formats, null ones included, to the formatting calls.
+#pragma GCC diagnostic ignored "-Wformat-security"
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
 
 namespace sweep {
 
@@ -63,11 +78,16 @@ struct Call {
     std::function<long()> call;
 };
 
-// One function called with a hostile text (or path) first, for tables of
-// functions that share their expected results (see SWEEP_ON_TEXT).
+// One function called with a hostile text (or path), or with a hostile
+// integer, for tables of functions that share their expected results (see
+// SWEEP_TEXT and SWEEP_INT).
 struct TextCall {
     const char *function;
     std::function<long(const char *)> call;
+};
+struct IntCall {
+    const char *function;
+    std::function<long(int)> call;
 };
 
 // The result of call as a row's number: a pointer gives 1 for non-null and 0
@@ -84,6 +104,11 @@ long result_of(F call) {
         return static_cast<long>(call());
     }
 }
+
+// A format argument that is null, and the text printed for a hostile text
+// handed to a "%s" directive.
+inline constexpr const char *NoFormat = nullptr;
+inline const char *shown(const char *t) { return t ? t : "-"; }
 
 // One hostile text: a label for reports and the text itself (null included).
 struct Text {
@@ -128,16 +153,27 @@ public:
     void each(const std::string &args, std::optional<long> expect, std::initializer_list<Call> calls) {
         for (const Call &c : calls) add(c.function, args, c.call, expect);
     }
-    // Rows::path for each call, all with the same expected results.
+    // Rows::text, Rows::path or Rows::integer for each call, all with the
+    // same expected results.
+    void texts(Expect expect, std::initializer_list<TextCall> calls) {
+        for (const TextCall &c : calls) text(c.function, c.call, expect);
+    }
     void paths(Expect expect, std::initializer_list<TextCall> calls) {
         for (const TextCall &c : calls) path(c.function, c.call, expect);
     }
+    void integers(std::optional<long> expect, std::initializer_list<IntCall> calls) {
+        for (const IntCall &c : calls) integer(c.function, c.call, expect);
+    }
     // One row per hostile text.
     void text(const std::string &function, std::function<long(const char *)> call,
-              Expect expect = {});
+              Expect expect = {}) {
+        over(sweep::texts(), "", function, std::move(call), expect);
+    }
     // One row per hostile path.
     void path(const std::string &function, std::function<long(const char *)> call,
-              Expect expect = {});
+              Expect expect = {}) {
+        over(sweep::path_texts(), "path: ", function, std::move(call), expect);
+    }
     // Two texts: each hostile text in either place with `other` in the other
     // place, and both null (checked against expect.null).
     void text2(const std::string &function, std::function<long(const char *, const char *)> call,
@@ -153,6 +189,9 @@ public:
     std::vector<Row> &all() { return rows_; }
 
 private:
+    void over(const std::vector<Text> &values, const std::string &prefix,
+              const std::string &function, std::function<long(const char *)> call, Expect expect);
+
     std::vector<Row> rows_;
     Start start_ = Start::Bare;
     int exit_status_ = 0;
@@ -172,12 +211,14 @@ std::vector<std::pair<std::string, Family>> &families();
 #define SWEEP_CALL(function, ...) \
     sweep::Call{#function, [] { return sweep::result_of([] { return function(__VA_ARGS__); }); }}
 
-// A table entry for Rows::paths: the function, called with the hostile text
-// and then the other arguments, e.g. SWEEP_ON_TEXT(ut_force_dir_with_perm, 0777).
-#define SWEEP_ON_TEXT(function, ...)                                                       \
-    sweep::TextCall{#function, [](const char *t) {                                         \
-        return sweep::result_of([t] { return function(t __VA_OPT__(, ) __VA_ARGS__); }); \
-    }}
+// Table entries for Rows::texts and Rows::paths, and for Rows::integers: the
+// function and its arguments, in which t names the hostile text and v the
+// hostile integer, e.g. SWEEP_TEXT(ut_force_dir_with_perm, t, 0777) and
+// SWEEP_INT(dt_from_unix, v).
+#define SWEEP_TEXT(function, ...) \
+    sweep::TextCall{#function, [](const char *t) { return sweep::result_of([t] { return function(__VA_ARGS__); }); }}
+#define SWEEP_INT(function, ...) \
+    sweep::IntCall{#function, [](int v) { return sweep::result_of([v] { return function(__VA_ARGS__); }); }}
 
 #define SWEEP_ROWS(family)                                                       \
     static void sweep_rows_##family(sweep::Rows &rows);                          \
