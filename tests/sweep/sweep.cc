@@ -118,13 +118,8 @@ void Rows::over(const std::vector<Text> &values, const std::string &prefix,
 void Rows::text2(const std::string &function,
                  std::function<long(const char *, const char *)> call, const char *other,
                  Expect expect) {
-    for (const Text &t : sweep::texts()) {
-        const std::optional<long> want = expected(expect, t);
-        add(function, std::string("first ") + t.label,
-            [call, t, other] { return call(t.value, other); }, want);
-        add(function, std::string("second ") + t.label,
-            [call, t, other] { return call(other, t.value); }, want);
-    }
+    over(sweep::texts(), "first ", function, [call, other](const char *t) { return call(t, other); }, expect);
+    over(sweep::texts(), "second ", function, [call, other](const char *t) { return call(other, t); }, expect);
     add(function, "all null", [call] { return call(nullptr, nullptr); }, expect.null);
 }
 
