@@ -74,19 +74,9 @@ SWEEP_ROWS(config) {
         rows.add("cf_get_simple", "type " + std::to_string(type) + ", null storage", [type] { return long(cf_get_simple(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, nullptr, type, 0)); }, cf_BAD_PARAM);
     }
     rows.text("cf_get_simple", [](const char *t) { alignas(16) char storage[64] = {}; cf_get_simple(cf_DOMAIN_ALL, t, t, nullptr, storage, cf_TYPE_RECT, -1e30f); return 0L; });
-    for (int size : {INT_MIN, -1, 0, 1, 2, 8}) {
-        rows.add("cf_get_string", "size " + std::to_string(size) + ", buffer against an unreadable page", [size] {
-            char *b = sweep::guarded_buffer(size >= 0 && size < 100 ? size + 1 : 1);
-            cf_get_string(cf_DOMAIN_ALL, "viewer", "SERVERS", nullptr, b, size, "a long default value");
-            cf_get_string(cf_DOMAIN_ALL, "viewer", "MISSING", nullptr, b, size, "a long default value");
-            return 0L;
-        });
-        rows.add("cf_get_string_for_host", "size " + std::to_string(size) + ", buffer against an unreadable page", [size] {
-            char *b = sweep::guarded_buffer(size >= 0 && size < 100 ? size + 1 : 1);
-            cf_get_string_for_host(cf_DOMAIN_ALL, "viewer", "SERVERS", "ws12", nullptr, b, size, "a long default value");
-            return 0L;
-        });
-    }
+    const auto sizes = {INT_MIN, -1, 0, 1, 2, 8};
+    rows.buffers("cf_get_string", sizes, [](char *b, int size) { cf_get_string(cf_DOMAIN_ALL, "viewer", "SERVERS", nullptr, b, size, "a long default value"); return long(cf_get_string(cf_DOMAIN_ALL, "viewer", "MISSING", nullptr, b, size, "a long default value")); });
+    rows.buffers("cf_get_string_for_host", sizes, [](char *b, int size) { return long(cf_get_string_for_host(cf_DOMAIN_ALL, "viewer", "SERVERS", "ws12", nullptr, b, size, "a long default value")); });
     rows.text("cf_get_string", [](const char *t) { char b[32]; cf_get_string(cf_DOMAIN_ALL, t, "PORT", nullptr, b, 31, t); cf_get_string(cf_DOMAIN_ALL, "viewer", t, nullptr, b, 31, t); return 0L; });
     rows.add("cf_get_string", "null buffer", [] { return long(cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, nullptr, 10, "x")); }, cf_BAD_PARAM);
     rows.text("cf_get_string_for_host", [](const char *t) { char b[32]; cf_get_string_for_host(cf_DOMAIN_ALL, t, t, t, nullptr, b, 31, t); cf_get_string_for_host(cf_DOMAIN_ALL, "viewer", "PORT", t, nullptr, b, 31, t); return 0L; });
@@ -103,20 +93,9 @@ SWEEP_ROWS(config) {
     rows.integer("cf_get_from_domain_with_table", [](int d) { char *v[cf_MAX_VALUES]; int n = 0; get_values(cf_get_from_domain_with_table(viewer(), d, "PORT", nullptr, &n, v), n, v); return 0L; });
     rows.text("cf_get_simple_from_table", [](const char *t) { alignas(16) char s[64] = {}; cf_get_simple_from_table(nullptr, cf_DOMAIN_ALL, t, nullptr, s, cf_TYPE_INT, 0); cf_get_simple_from_table(viewer(), cf_DOMAIN_ALL, t, nullptr, s, cf_TYPE_RECT, 0); return 0L; });
     rows.add("cf_get_simple_from_table", "unknown type", [] { alignas(16) char s[64] = {}; cf_get_simple_from_table(viewer(), cf_DOMAIN_ALL, "PORT", nullptr, s, 99, 0); return 0L; });
-    for (int size : {INT_MIN, -1, 0, 1, 3})
-        rows.add("cf_get_string_from_table", "size " + std::to_string(size) + ", buffer against an unreadable page", [size] {
-            char *b = sweep::guarded_buffer(size >= 0 && size < 100 ? size + 1 : 1);
-            cf_get_string_from_table(viewer(), cf_DOMAIN_ALL, "SERVERS", nullptr, b, size, "long default");
-            return 0L;
-        });
+    rows.buffers("cf_get_string_from_table", sizes, [](char *b, int size) { return long(cf_get_string_from_table(viewer(), cf_DOMAIN_ALL, "SERVERS", nullptr, b, size, "long default")); });
     rows.text("cf_get_string_from_table", [](const char *t) { char b[16]; cf_get_string_from_table(nullptr, cf_DOMAIN_ALL, t, nullptr, b, 15, t); cf_get_string_from_table(viewer(), cf_DOMAIN_ALL, t, nullptr, b, 15, t); return 0L; });
-    for (int size : {INT_MIN, -1, 0, 1, 3})
-        rows.add("cf_find_string_value_in_table_for_host", "name size " + std::to_string(size) + ", buffer against an unreadable page", [size] {
-            char *b = sweep::guarded_buffer(size >= 0 && size < 100 ? size + 1 : 1);
-            unsigned char found = 0;
-            cf_find_string_value_in_table_for_host(viewer(), "104", nullptr, &found, b, size);
-            return 0L;
-        });
+    rows.buffers("cf_find_string_value_in_table_for_host", sizes, [](char *b, int size) { unsigned char found = 0; return long(cf_find_string_value_in_table_for_host(viewer(), "104", nullptr, &found, b, size)); });
     rows.text("cf_find_string_value_in_table_for_host", [](const char *t) { char b[16]; unsigned char f = 0; cf_find_string_value_in_table_for_host(nullptr, t, t, &f, b, 15); cf_find_string_value_in_table_for_host(viewer(), t, t, nullptr, nullptr, 15); return long(cf_find_string_value_in_table_for_host(viewer(), t, t, &f, b, 15) == 0 && f > 1); }, {0, 0});
     rows.text("cf_get_string_list_for_string_value_from_table", [](const char *t) { char **l = nullptr; int n = 0; string_list(cf_get_string_list_for_string_value_from_table(nullptr, t, &l, &n), l, n); cf_get_string_list_for_string_value_from_table(viewer(), t, nullptr, nullptr); return string_list(cf_get_string_list_for_string_value_from_table(viewer(), t, &l, &n), l, n) > 0; }, {0, 0});
     rows.text("cfvalidate_get_string_list_with_key_from_table", [](const char *t) { char **l = nullptr; int n = 0; string_list(cfvalidate_get_string_list_with_key_from_table(nullptr, t, &l, &n), l, n); cfvalidate_get_string_list_with_key_from_table(viewer(), t, nullptr, nullptr); return string_list(cfvalidate_get_string_list_with_key_from_table(viewer(), t, &l, &n), l, n) > 0; }, {0, 0});

@@ -89,23 +89,12 @@ SWEEP_ROWS(frame) {
     rows.in_place("orvstr_lastchar", [](char *s) { return long(orvstr_lastchar(s) != nullptr); }, {0, 0});
     rows.in_place("orvstr_leftjust", [](char *s) { return long(orvstr_leftjust(s) == s); });
     rows.in_place("orvstr_rightjust", [](char *s) { return long(orvstr_rightjust(s) == s); });
-    for (int n : sweep::ints()) {
-        // The fill and pad widths are the buffer's length: n characters.
-        rows.add("orvstr_fill", "width " + std::to_string(n), [n] {
-            const int size = n > 0 && n < (1 << 20) ? n + 1 : 1;
-            char *s = sweep::guarded_buffer(size);
-            s[size - 1] = '\0';
-            return long(orvstr_fill(s, 'x', n > 0 && n < (1 << 20) ? n : 0) < 0);
-        }, 0);
-        rows.add("orvstr_pad", "width " + std::to_string(n), [n] {
-            const int w = n > 0 && n < (1 << 20) ? n : 0;
-            char *s = sweep::guarded_buffer(w + 1);
-            std::memcpy(s, "", 1);
-            return long(orvstr_pad(s, w) == s);
-        }, 1);
-        rows.add("orvstr_pad", "negative or huge width on a short text, " + std::to_string(n),
-                 [n] { char s[8] = "abc"; return long(n < 0 ? orvstr_pad(s, n) != nullptr : 0); });
-    }
+    // The fill and pad widths are the buffer's length: n characters.
+    const auto widths = {INT_MIN, -1, 0, 8, INT_MAX};
+    rows.buffers("orvstr_fill", widths, [](char *s, int n) { return long(orvstr_fill(s, 'x', n > 0 && n < (1 << 20) ? n : 0) < 0); }, 0);
+    rows.buffers("orvstr_pad", widths, [](char *s, int n) { return long(orvstr_pad(s, n > 0 && n < (1 << 20) ? n : 0) == s); }, 1);
+    for (int n : sweep::ints())
+        rows.add("orvstr_pad", "negative or huge width on a short text, " + std::to_string(n), [n] { char s[8] = "abc"; return long(n < 0 ? orvstr_pad(s, n) != nullptr : 0); });
     rows.in_place("orvstr_pad", [](char *s) { return long(orvstr_pad(s, s ? int(std::strlen(s)) : 0) == s); });
     rows.in_place("orvstr_fill", [](char *s) { return long(orvstr_fill(s, 'x', s ? int(std::strlen(s)) : 0) < 0); });
 

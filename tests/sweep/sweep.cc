@@ -132,6 +132,16 @@ void Rows::in_place(const std::string &function, std::function<long(char *)> cal
     }, expect);
 }
 
+void Rows::buffers(const std::string &function, std::initializer_list<int> sizes,
+                   std::function<long(char *, int)> call, std::optional<long> expect) {
+    for (int size : sizes)
+        add(function, "size " + std::to_string(size) + ", buffer against an unreadable page", [call, size] {
+            char *buffer = guarded_buffer(size >= 0 && size < (1 << 20) ? size + 1 : 1);
+            *buffer = '\0';
+            return call(buffer, size);
+        }, expect);
+}
+
 void Rows::integer(const std::string &function, std::function<long(int)> call,
                    std::optional<long> expect) {
     for (int v : ints())

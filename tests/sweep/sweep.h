@@ -182,6 +182,11 @@ public:
     // terminator is the last byte before an unreadable page (null stays null).
     void in_place(const std::string &function, std::function<long(char *)> call,
                   Expect expect = {});
+    // One row per size: call gets a buffer of size + 1 bytes (1 byte for a
+    // negative or huge size), empty, ending against an unreadable page, and
+    // the size itself.
+    void buffers(const std::string &function, std::initializer_list<int> sizes,
+                 std::function<long(char *, int)> call, std::optional<long> expect = std::nullopt);
     // One row per hostile integer.
     void integer(const std::string &function, std::function<long(int)> call,
                  std::optional<long> expect = std::nullopt);
