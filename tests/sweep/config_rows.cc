@@ -32,16 +32,11 @@ SWEEP_ROWS(config) {
     // Before cf_init: the group operations refuse with NOT_INIT.
     rows.add("cf_get", "before init", [] { char *v[cf_MAX_VALUES]; int n = 0; return long(cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &n, v)); }, cf_NOT_INIT);
     rows.add("cf_set", "before init", [] { const char *v[] = {"1"}; return long(cf_set(cf_DOMAIN_SITE, "viewer", "PORT", 0, 1, v)); }, cf_NOT_INIT);
-    rows.add("cf_rm", "before init", [] { return long(cf_rm(cf_DOMAIN_SITE, "viewer", "PORT")); }, cf_NOT_INIT);
-    rows.add("cf_set_path", "before init", [] { return long(cf_set_path(cf_DOMAIN_SITE, "/tmp")); }, cf_NOT_INIT);
-    rows.add("cf_path", "before init", [] { return long(cf_path(cf_DOMAIN_SITE) != nullptr); }, 0);
-    rows.add("cf_set_perm", "before init", [] { return long(cf_set_perm(0)); }, cf_NOT_INIT);
+    rows.each("before init", cf_NOT_INIT, {SWEEP_CALL(cf_rm, cf_DOMAIN_SITE, "viewer", "PORT"), SWEEP_CALL(cf_set_path, cf_DOMAIN_SITE, "/tmp"),
+                                           SWEEP_CALL(cf_set_perm, 0), SWEEP_CALL(cf_import_config_tables_from_file_mapping, "x")});
+    rows.each("before init", 0, {SWEEP_CALL(cf_path, cf_DOMAIN_SITE), SWEEP_CALL(cf_is_init), SWEEP_CALL(cf_user_name), SWEEP_CALL(cf_user_domain)});
     rows.add("cf_term", "before init, twice", [] { return long(cf_term() + cf_term()); }, 0);
-    rows.add("cf_is_init", "before init", [] { return long(cf_is_init()); }, 0);
-    rows.add("cf_user_name", "before init", [] { return long(cf_user_name() != nullptr); }, 0);
-    rows.add("cf_user_domain", "before init", [] { return long(cf_user_domain() != nullptr); }, 0);
     rows.add("describe_cf_table", "before init", [] { describe_cf_table(); return 0L; });
-    rows.add("cf_import_config_tables_from_file_mapping", "before init", [] { return long(cf_import_config_tables_from_file_mapping("x")); }, cf_NOT_INIT);
     rows.add("cf_close_file_mapping", "nothing mapped", [] { cf_close_file_mapping(); cf_close_file_mapping(); return 0L; });
     rows.integers(std::nullopt, {SWEEP_INT(cf_set_config_caching_in_table, v), SWEEP_INT(cf_get_perm_description, v)});
     rows.text("cf_init", [](const char *t) { const long r = cf_init(t); cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, nullptr, 0, nullptr); return r; });
@@ -57,8 +52,7 @@ SWEEP_ROWS(config) {
     rows.text("cf_refresh_config_table_for_group", [](const char *t) { return long(cf_refresh_config_table_for_group(t)); }, {cf_BAD_PARAM, {}});
     rows.add("cf_term", "after init, then a lookup", [] { cf_term(); char b[8]; return long(cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, b, 7, "d")); }, cf_NOT_INIT);
     rows.add("cf_is_init", "after init", [] { return long(cf_is_init()); }, 1);
-    rows.add("cf_user_name", "after init without user", [] { return long(cf_user_name() != nullptr); }, 0);
-    rows.add("cf_user_domain", "after init without user", [] { return long(cf_user_domain() != nullptr); }, 0);
+    rows.each("after init without user", 0, {SWEEP_CALL(cf_user_name), SWEEP_CALL(cf_user_domain)});
     rows.add("describe_cf_table", "after reading a group", [] { viewer(); return long(describe_cf_table() != nullptr); });
 
     // Lookups by group: the group, the name and the host hostile in turn.
@@ -105,10 +99,10 @@ SWEEP_ROWS(config) {
     // Tables from files.
     rows.text("cf_read_domain_with_table", [](const char *t) { ORVConfigurationTable *table = nullptr; const long r = cf_read_domain_with_table(&table, cf_DOMAIN_SITE, t); cf_free_table(&table); return r; }, {cf_FILE_NACCESS, cf_FILE_NACCESS});
     rows.integer("cf_read_domain_with_table", [](int d) { ORVConfigurationTable *table = nullptr; cf_read_domain_with_table(&table, d, "viewer"); cf_free_table(&table); return 0L; });
-    rows.add("cf_read_domain_with_table", "null table address", [] { cf_read_domain_with_table(nullptr, cf_DOMAIN_SITE, "viewer"); return 0L; });
+    rows.each("null table address", std::nullopt, {SWEEP_CALL(cf_read_domain_with_table, nullptr, cf_DOMAIN_SITE, "viewer"),
+                                                   SWEEP_CALL(cf_read_entire_file, cf_DOMAIN_ALL, "viewer", nullptr)});
     rows.text("cf_read_entire_file", [](const char *t) { ORVConfigurationTable *table = nullptr; const long r = cf_read_entire_file(cf_DOMAIN_ALL, t, &table); cf_free_table(&table); return r; }, {-1, -1});
     rows.integer("cf_read_entire_file", [](int d) { ORVConfigurationTable *table = nullptr; cf_read_entire_file(d, "viewer", &table); cf_free_table(&table); return 0L; });
-    rows.add("cf_read_entire_file", "null table address", [] { cf_read_entire_file(cf_DOMAIN_ALL, "viewer", nullptr); return 0L; });
     rows.text("cf_read_entire_file_with_user", [](const char *t) { ORVConfigurationTable *table = nullptr; cf_read_entire_file_with_user(t, t, cf_DOMAIN_ALL, "viewer", &table); cf_free_table(&table); cf_read_entire_file_with_user("u", "d", cf_DOMAIN_ALL, t, &table); cf_free_table(&table); return 0L; });
     rows.add("cf_free_table", "null address and null table", [] { ORVConfigurationTable *table = nullptr; cf_free_table(nullptr); cf_free_table(&table); return 0L; });
     rows.add("cf_free_table", "twice", [] { ORVConfigurationTable *table = viewer(); cf_free_table(&table); cf_free_table(&table); return 0L; });

@@ -87,7 +87,7 @@ SWEEP_ROWS(dates) {
     rows.integer("parse_two_pieces", [](int v) { int d = -1; return parsed(parse_two_pieces(&d, "May", "0517", v, v), d); });
 
     // ---- Printing into a buffer that ends against an unreadable page ----
-    rows.add("dt_date_to_str", "null buffer", [] { return long(dt_date_to_str(nullptr, 20170506)); }, -5);
+    rows.each("null buffer", -5, {SWEEP_CALL(dt_date_to_str, nullptr, 20170506), SWEEP_CALL(dt_time_to_str, nullptr, 20170506)});
     rows.integers(std::nullopt, {SWEEP_INT(dt_date_to_str, sweep::guarded_buffer(40), v), SWEEP_INT(dt_time_to_str, sweep::guarded_buffer(20), v),
                                  SWEEP_INT(dt_fmt_to_unix_str, v, 'x'), SWEEP_INT(dt_fmt_to_dtp_str, v, 'x'), SWEEP_INT(dt_time_fmt_to_unix_str, v)});
     rows.integer("dt_date_to_str_format", [](int v) {
@@ -97,7 +97,6 @@ SWEEP_ROWS(dates) {
         return long(dt_date_to_str_format_language(sweep::guarded_buffer(40), v, 15, '-', v));
     });
     rows.add("dt_get_date", "buffer of 40", [] { dt_get_date(sweep::guarded_buffer(40)); return 0L; });
-    rows.add("dt_time_to_str", "null buffer", [] { return long(dt_time_to_str(nullptr, 20170506)); }, -5);
     rows.add("dt_fmt_to_unix_str", "format 16", [] { return long(dt_fmt_to_unix_str(16, '-') != nullptr); }, 0);
 
     // ---- The user's words ----
@@ -122,8 +121,7 @@ SWEEP_ROWS(dates) {
     });
     rows.add("dtlocale_dt_date_to_str_format_keys", "null record and buffer",
              [] { return long(dtlocale_dt_date_to_str_format_keys(nullptr, 20170101, 4, '-', nullptr)); }, -5);
-    rows.add("dtlocale_hint_str", "no arguments", [] { return long(dtlocale_hint_str() != nullptr); }, 1);
-    rows.add("dtlocale_example_str", "no arguments", [] { return long(dtlocale_example_str() != nullptr); }, 1);
+    rows.each("no arguments", 1, {SWEEP_CALL(dtlocale_hint_str), SWEEP_CALL(dtlocale_example_str)});
     for (auto [name, text] : {std::pair{"dtlocale_hint_str_for_fmt", &dtlocale_hint_str_for_fmt}, {"dtlocale_example_str_for_fmt", &dtlocale_example_str_for_fmt}})
         rows.integer(name, [text](int v) { return long(text(v) != nullptr); }, 1);
     for (auto [name, text] : {std::pair{"dtlocale_hint_str_for_fmt_sep", &dtlocale_hint_str_for_fmt_sep}, {"dtlocale_example_str_for_fmt_sep", &dtlocale_example_str_for_fmt_sep}})

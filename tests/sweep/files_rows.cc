@@ -68,8 +68,7 @@ SWEEP_ROWS(files) {
     }
     for (const auto &[name, fn] : extracts)
         rows.add(name, "null buffer", [fn = fn] { fn(nullptr, "/a/b.c", 10); return 0L; });
-    rows.add("ut_file_build_full_path", "null buffer", [] { ut_file_build_full_path(nullptr, "/a", "b", 10); return 0L; });
-    rows.add("ut_file_add_separator", "null buffer", [] { ut_file_add_separator(nullptr, 10); return 0L; });
+    rows.each("null buffer", std::nullopt, {SWEEP_CALL(ut_file_build_full_path, nullptr, "/a", "b", 10), SWEEP_CALL(ut_file_add_separator, nullptr, 10)});
     rows.paths({0, {}}, {SWEEP_TEXT(ut_last_path_component, t), SWEEP_TEXT(ut_delete_last_path_component, t)});
     rows.text2("ut_append_path_component", [](const char *a, const char *b) { ut_append_path_component(a, b); return 0L; }, "/base");
     rows.paths({1, 1}, {SWEEP_TEXT(ut_is_root_directory, t)});

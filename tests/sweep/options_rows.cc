@@ -37,17 +37,11 @@ long walk(orvopt_p h) {
 
 SWEEP_ROWS(options) {
     // Null handles give the documented answers.
-    rows.add("orvopt_extract", "null handle", [] { return long(orvopt_extract(nullptr, 0)); }, orvopt_INVALID_HANDLE);
-    rows.add("orvopt_extract_table", "null handle", [] { return long(orvopt_extract_table(nullptr, nullptr)); }, orvopt_INVALID_HANDLE);
-    rows.add("orvopt_error_count", "null handle", [] { return long(orvopt_error_count(nullptr)); }, -1);
-    rows.add("orvopt_reset", "null handle", [] { return long(orvopt_reset(nullptr)); }, orvopt_INVALID_HANDLE);
-    rows.add("orvopt_remaining_count", "null handle", [] { return long(orvopt_remaining_count(nullptr)); }, -1);
-    rows.add("orvopt_curr_index", "null handle", [] { return long(orvopt_curr_index(nullptr)); }, -1);
-    rows.add("orvopt_first_arg", "null handle", [] { return long(orvopt_first_arg(nullptr) != nullptr); }, 0);
-    rows.add("orvopt_next_arg", "null handle", [] { return long(orvopt_next_arg(nullptr) != nullptr); }, 0);
-    rows.add("orvopt_prev_arg", "null handle", [] { return long(orvopt_prev_arg(nullptr) != nullptr); }, 0);
-    rows.add("orvopt_curr_arg", "null handle", [] { return long(orvopt_curr_arg(nullptr) != nullptr); }, 0);
-    rows.add("orvopt_term", "null handle", [] { return long(orvopt_term(nullptr)); }, 0);
+    rows.each("null handle", orvopt_INVALID_HANDLE, {SWEEP_CALL(orvopt_extract, nullptr, 0), SWEEP_CALL(orvopt_extract_table, nullptr, nullptr),
+                                                     SWEEP_CALL(orvopt_reset, nullptr)});
+    rows.each("null handle", -1, {SWEEP_CALL(orvopt_error_count, nullptr), SWEEP_CALL(orvopt_remaining_count, nullptr), SWEEP_CALL(orvopt_curr_index, nullptr)});
+    rows.each("null handle", 0, {SWEEP_CALL(orvopt_first_arg, nullptr), SWEEP_CALL(orvopt_next_arg, nullptr), SWEEP_CALL(orvopt_prev_arg, nullptr),
+                                 SWEEP_CALL(orvopt_curr_arg, nullptr), SWEEP_CALL(orvopt_term, nullptr)});
     rows.add("orvopt_debug", "null handle", [] { orvopt_debug(nullptr); return 0L; });
     rows.add("orvopt_program", "before any parser", [] { return long(orvopt_program() != nullptr); }, 0);
 
