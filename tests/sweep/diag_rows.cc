@@ -92,7 +92,6 @@ SWEEP_ROWS(diag) {
     // Result records: hostile texts as file, title, module and description,
     // written, printed and freed; trace in place on for half of them.
     for (unsigned char in_place : {0, 1}) {
-        const std::string mode = in_place ? "in place" : "";
         rows.text("orv_result_create", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_create(t, 1, 2, nullptr, "%s", sweep::shown(t))); }, {1, 1});
         rows.text("orv_result_error", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_error(t, -1, 999, t, t, 0, orv_result_create(t, 0, 0, nullptr, sweep::NoFormat), "%s", sweep::shown(t))); }, {1, 1});
         rows.text("orv_result_warning", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_warning(t, 1, 5, 0, nullptr, "%s", sweep::shown(t))); }, {1, 1});
