@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <ctime>
 
 namespace {
@@ -99,22 +98,6 @@ TEST_F(CalendarTest, ArithmeticAgreesWithDayNumbers) {
         ASSERT_EQ(dt_plus_years(date, years), want);
         date = dt_plus_days(next, 53);
         if (date > 23000101) date = dt_plus_days(18991225, i % 28);
-    }
-}
-
-TEST_F(CalendarTest, HostileCountsStayInRange) {
-    for (int count : {INT_MAX, INT_MIN, INT_MAX / 2}) {
-        for (int date : {0, -5, INT_MAX, INT_MIN}) {  // garbage in: no fault, no check
-            dt_plus_days(date, count), dt_plus_months(date, count), dt_minus_years(date, count);
-        }
-        for (int date : {20170101, 20161231}) {
-            for (int r : {dt_plus_days(date, count), dt_minus_days(date, count),
-                          dt_plus_months(date, count), dt_minus_months(date, count),
-                          dt_plus_years(date, count), dt_minus_years(date, count)}) {
-                EXPECT_GE(r, 10101);
-                EXPECT_LE(r, 327671231);
-            }
-        }
     }
 }
 
