@@ -63,12 +63,15 @@ struct Row {
     int exit_status = 0;  // a documented exit the child may also take
 };
 
-// Results a text helper checks, written {for null, for empty}: the value for a
-// null text and for an empty one, {} for no check (pointer results are given
-// as 1 for non-null, 0 for null).
+// Results a text helper checks, written {for null, for empty, for the
+// others}: the value for a null text, for an empty one and for every other
+// hostile text, {} for no check (pointer results are given as 1 for
+// non-null, 0 for null).
 struct Expect {
-    std::optional<long> null;
-    std::optional<long> empty;
+    Expect() = default;
+    Expect(std::optional<long> null, std::optional<long> empty, std::optional<long> rest = {})
+        : null(null), empty(empty), rest(rest) {}
+    std::optional<long> null, empty, rest;
 };
 
 // One function called one way, for tables of functions that share their
@@ -168,6 +171,11 @@ public:
     void text(const std::string &function, std::function<long(const char *)> call,
               Expect expect = {}) {
         over(sweep::texts(), "", function, std::move(call), expect);
+    }
+    // The same, the row's arguments named "<what>, <hostile text>".
+    void text(const std::string &function, const std::string &what,
+              std::function<long(const char *)> call, Expect expect = {}) {
+        over(sweep::texts(), what + ", ", function, std::move(call), expect);
     }
     // One row per hostile path.
     void path(const std::string &function, std::function<long(const char *)> call,
