@@ -43,7 +43,7 @@ SWEEP_ROWS(console) {
     // ---- Settings and texts of the input engine ----
     rows.text("input_set_prompt", [](const char *t) { input_set_prompt(t); return long(std::string(input_get_prompt()).size() <= 160); });
     rows.add("input_get_prompt", "before any setting", [] { return long(input_get_prompt() != nullptr); }, 1);
-    rows.texts({-1, -1}, {SWEEP_TEXT(input_set_language, t)});
+    rows.texts({-1, -1, -1}, {SWEEP_TEXT(input_set_language, t)});
     for (const auto &[name, call] : {SWEEP_TEXT(input_is_empty, t), SWEEP_TEXT(input_is_blank, t)}) rows.text(name, call, {1, 1});
     rows.text("input_duplicate_string", [](const char *t) { char *copy = input_duplicate_string(t); std::free(copy); return long(copy != nullptr); }, {1, 1});
     rows.path("input_record_to_file", [](const char *p) { input_record_to_file(p); input_record_to_file(nullptr); return long(input(nullptr)); });
@@ -72,7 +72,7 @@ SWEEP_ROWS(console) {
     rows.may_exit(0);
 
     // ---- Choices ----
-    rows.texts({0, 0}, {SWEEP_TEXT(choose_from_array, t, 1, nullptr, kItems, 3), SWEEP_TEXT(choose_from_args, t, 'b', "ab", "A", "B"),
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(choose_from_array, t, 1, nullptr, kItems, 3), SWEEP_TEXT(choose_from_args, t, 'b', "ab", "A", "B"),
                         SWEEP_TEXT(choose_from_enum, t, 2, "ab", "A", 1, "B", 2), SWEEP_TEXT(choose_bool, t), SWEEP_TEXT(choose_proceed, t),
                         SWEEP_TEXT(choose_opt_bool, nullptr, t)});
     rows.integers(0, {SWEEP_INT(choose_from_array, "T", v, nullptr, nullptr, v)});
@@ -86,7 +86,7 @@ SWEEP_ROWS(console) {
     rows.text2("menu_init", [](const char *a, const char *b) { menu_term(menu_init(a, b)); return 0L; }, "q");
     rows.text("menu_init_with_table", [](const char *t) { menu_term(menu_init_with_table(t, t, nullptr)); return 0L; });
     rows.text("menu_init_with_language", [](const char *t) { menu_term(menu_init_with_language("T", "q", t)); return 0L; });
-    rows.texts({-1, -1}, {SWEEP_TEXT(menu_set_global_language, t)});
+    rows.texts({-1, -1, -1}, {SWEEP_TEXT(menu_set_global_language, t)});
     rows.text("menu_set_language", [](const char *t) { return with_menu([t](menu_t *m) { return long(menu_set_language(m, t)); }); }, {-1, -1});
     rows.add("menu_set_language", "null menu", [] { return long(menu_set_language(nullptr, "enu")); }, -1);
     rows.integers(std::nullopt, {SWEEP_INT(menu_set_hidden, v)});
@@ -138,5 +138,5 @@ SWEEP_ROWS(console) {
              [] { return long(orvlocale_get_all_supported_languages(nullptr) != nullptr); }, 0);
     rows.integers(std::nullopt, {SWEEP_INT(orvlocale_free_array, nullptr, v)});
     rows.integers(0, {SWEEP_INT(orvlocale_get_language_name, v)});
-    rows.texts({0, 0}, {SWEEP_TEXT(orvlocale_is_this_language_supported, t)});
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(orvlocale_is_this_language_supported, t)});
 }

@@ -15,7 +15,7 @@ using Extract = void (*)(char *, const char *, int);
 SWEEP_ROWS(files) {
     using sweep::Expect;
     // Standard directories.
-    rows.texts({0, 0}, {SWEEP_TEXT(ut_orv_path_with_name, t), SWEEP_TEXT(ut_orv_path_cstring_with_name, t)});
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(ut_orv_path_with_name, t), SWEEP_TEXT(ut_orv_path_cstring_with_name, t)});
     const std::pair<const char *, const char *(*)()> dirs[] = {
         {"ut_orv_log_dir", ut_orv_log_dir}, {"ut_orv_temp_dir", ut_orv_temp_dir},
         {"ut_orv_site_config_dir", ut_orv_site_config_dir}, {"ut_orv_site_data_dir", ut_orv_site_data_dir},

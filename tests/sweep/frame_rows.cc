@@ -75,7 +75,8 @@ SWEEP_ROWS(frame) {
     rows.integers(std::nullopt, {SWEEP_INT(orvstr_from_bool, v)});
     rows.text("orvstr_to_bool", [](const char *t) { int out = 7; return long(orvstr_to_bool(t, &out)); }, {0, 0});
     rows.add("orvstr_to_bool", "null out", [] { return long(orvstr_to_bool("yes", nullptr)); });
-    rows.texts({0, 0}, {SWEEP_TEXT(orvstr_has_white_space, t), SWEEP_TEXT(orvstr_has_non_white_space, t)});
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(orvstr_has_white_space, t)});
+    rows.texts({0, 0, 1}, {SWEEP_TEXT(orvstr_has_non_white_space, t)});
     rows.texts({}, {SWEEP_TEXT(orvstr_is_ascii, t)});
 
     // Strings changed in place.
@@ -128,7 +129,7 @@ SWEEP_ROWS(frame) {
         while (tk_get(&cursor)) ++n;
         return n;
     }, 2);
-    rows.texts({0, 0}, {SWEEP_TEXT(tk_is_int, t), SWEEP_TEXT(tk_is_float, t)});
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(tk_is_int, t), SWEEP_TEXT(tk_is_float, t)});
     for (const char *fn : {"tk_find_key", "tk_find_key_loose"}) {
         const bool loose = std::strcmp(fn, "tk_find_key_loose") == 0;
         auto find = [loose](const char *t, const char *const *keys, int n) {

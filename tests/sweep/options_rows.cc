@@ -101,5 +101,5 @@ SWEEP_ROWS(options) {
     rows.add("orvopt_arg", "before any option", [] { return long(orvopt_arg() != nullptr); }, 0);
     rows.add("orvopt_ind", "before any option", [] { return long(orvopt_ind()); }, 1);
     rows.add("orvopt_opt", "before any option", [] { orvopt_opt(); return 0L; });
-    rows.texts({0, 0}, {SWEEP_TEXT(orvopt_is_int, t), SWEEP_TEXT(orvopt_is_unsigned, t), SWEEP_TEXT(orvopt_is_float, t)});
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(orvopt_is_int, t), SWEEP_TEXT(orvopt_is_unsigned, t), SWEEP_TEXT(orvopt_is_float, t)});
 }
