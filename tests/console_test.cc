@@ -83,9 +83,12 @@ TEST(ConsoleInput, DirectivesAreCarriedOutAndOtherLinesReturned) {
     }
 }
 
+// A number that fills a whole line of 160 characters.
+const std::string kLongestNumber = std::string(159, '0') + "7\n";
+
 TEST(ConsoleInput, TypedReadersAskAgainUntilTheAnswerFits) {
     struct Case {
-        const char *typed;
+        std::string typed;
         int (*read)(long long *);
         const char *result;  // what the reader returned and stored
         std::initializer_list<std::string> messages;
@@ -95,6 +98,7 @@ TEST(ConsoleInput, TypedReadersAskAgainUntilTheAnswerFits) {
         {"-1\n256\nabc\n\n 7z\n", [](long long *v) { unsigned char b = 0; int r = input_byte(&b); *v = b; return r; },
          "1 7", {"0 to 255", "0 to 255", "not a number", "blank answer is not accepted"}},
         {"12abc\n", [](long long *v) { int i = 0; int r = input_int(&i); *v = i; return r; }, "1 12", {}},
+        {kLongestNumber, [](long long *v) { int i = 0; int r = input_int16(&i); *v = i; return r; }, "1 7", {}},
         {"x\n4000000000\n", [](long long *v) { unsigned u = 0; int r = input_uint(&u); *v = u; return r; },
          "1 4000000000", {"of 0 or more"}},
         {"maybe\n\nyes\n", [](long long *v) { *v = input_bit(); return 1; }, "1 1", {"T, Y or 1", "T, Y or 1"}},
@@ -102,6 +106,8 @@ TEST(ConsoleInput, TypedReadersAskAgainUntilTheAnswerFits) {
         {"\xe9t\xe9\n", [](long long *v) { char c = 0; int r = input_upchar(&c); *v = static_cast<unsigned char>(c); return r; },
          "1 201", {}},
         {"\n", [](long long *v) { input_allow_blank(1); int i = 5; int r = input_long(&i); *v = i; return r; }, "0 5", {}},
+        {"x\n-5\n", [](long long *v) { int i = 0; int r = input_long(&i); *v = i; return r; }, "1 -5", {"whole number.\n"}},
+        {"x\n5\n", [](long long *v) { unsigned u = 0; int r = input_ulong(&u); *v = u; return r; }, "1 5", {"whole number of 0 or more.\n"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -162,13 +168,34 @@ TEST(ConsoleInput, TokensAnswerSeveralQuestionsAndRecordingsReplayTheSession) {
                               "Playback of '" + dir / "cut.npt" + "' stopped: end of file.", "<typed|1>"});
     EXPECT_EQ(std::string::npos, cut.out.find("lost|"));
 
-    // A token buffer: quoted words stay together, over-long tokens are cut,
+    // A token buffer: quoted words stay together, over-long tokens and buffers are cut,
     // then token mode returns to off and input comes from the stream again.
     auto tokens = run_in_child("from-stdin\n", [] {
-        input_playback_tokens_in_buffer(("a \"b c\" " + std::string(300, 'y')).c_str());
+        input_playback_tokens_in_buffer(("a \"b c\" " + std::string(300, 'y') + " " + std::string(20, 'z')).c_str());
         echo_lines();
     });
-    expect_in_order(tokens.out, {"<a|1>\n", "<b c|1>\n", "<" + std::string(160, 'y') + "|1>\n", "<from-stdin|1>"});
+    // The buffer holds 320 characters: 11 of the z.
+    expect_in_order(tokens.out, {"<a|1>\n", "<b c|1>\n", "<" + std::string(160, 'y') + "|1>\n",
+                                 "<" + std::string(11, 'z') + "|1>\n", "<from-stdin|1>"});
+}
+
+TEST(ConsoleInput, PlaybackStopsByDirectiveWithItsReasonAndQuietlyForAnotherFile) {
+    TempDir dir;
+    const std::string first = dir.write("first.npt", "one\n!play\nnever\n"), second = dir.write("second.npt", "two\n");
+    auto stopped = run_in_child("typed\n", [&] {
+        input_playback_from_file(first.c_str());
+        echo_lines();
+    });
+    expect_in_order(stopped.out, {"<one|1>", "Playback of '" + first + "' stopped: stopped by !play.\n", "<typed|1>"});
+    auto replaced = run_in_child("", [&] {
+        char line[161];
+        input_playback_from_file(first.c_str());
+        input(line);
+        input_playback_from_file(second.c_str());
+        echo_lines();
+    });
+    expect_in_order(replaced.out, {"<two|1>", "Playback of '" + second + "' stopped: end of file.\n"});
+    EXPECT_EQ(0, count_of(replaced.out, "Playback of '" + first));
 }
 
 TEST(ConsoleInput, DefaultsAndRecordingWithoutAName) {
@@ -255,8 +282,12 @@ int say(void *first, void *) {
 }
 
 TEST(ConsoleMenu, BordersAndColumnsFollowTheTitleAndTheEntries) {
-    auto run = run_in_child("!quit\n!quit\n!quit\n", [] {
-        for (const char *title : {"Four", "Fives"}) {
+    // Twelve wrong answers to the first menu: the box comes back after every fourth.
+    std::string typed;
+    for (int i = 0; i < 12; ++i) typed += "x\n";
+    const std::string longest(80, 'T');
+    auto run = run_in_child(typed + "!quit\n!quit\n!quit\n!quit\n", [&] {
+        for (const char *title : {"Four", "Fives", longest.c_str()}) {
             menu_t *menu = menu_init(title, "q");
             menu_run(menu);
             menu_term(menu);
@@ -271,9 +302,11 @@ TEST(ConsoleMenu, BordersAndColumnsFollowTheTitleAndTheEntries) {
     // 75 / (11 + 2 + 3) = 4 columns, rows 2; description width (75 - 20) / 4 = 13.
     expect_in_order(run.out, {"  +" + std::string(34, '-') + " Four " + std::string(34, '-') + "+\n",
                               "  +" + std::string(33, '-') + " Fives " + std::string(34, '-') + "+\n",
+                              "  + " + std::string(72, 'T') + " +\n",  // a title is cut at 72 characters
                               "  | a. desc-of-ten  | c. desc-of-ten  | e. desc-of-ten  | g. desc-of-ten     |\n"
                               "  | b. desc-of-ten  | d. desc-of-ten  | f. desc-of-ten  |                    |\n"});
-    EXPECT_EQ(3, count_of(run.out, "Menu left."));
+    EXPECT_EQ(4, count_of(run.out, " Four "));
+    EXPECT_EQ(4, count_of(run.out, "Menu left."));
 }
 
 TEST(ConsoleMenu, ActionsRunAroundTheChosenEntry) {

@@ -84,7 +84,7 @@ TEST_F(DateStringsTest, ParserRules) {
         // final check
         {"4/31/2017", 4, -1, -2, 0}, {"2/29/2017", 4, -1, -2, 0},
         {"2/29/2016", 4, -1, 0, 20160229}, {"2/29/00", 4, -1, 0, 20000229},
-        {"1/1/1799", 4, -1, -4, 0}, {"1/1/999", 4, -1, -4, 0},
+        {"1/1/1799", 4, -1, -4, 0}, {"1/1/999", 4, -1, -4, 0}, {"12/31/99", 4, -1, 0, 19991231},
         {"1/1/99999", 4, -1, -5, 0}, {"2017/02/30", 9, -1, -2, 0},
         // tense at its edges (today 2026-12-06)
         {"1/1/27", 4, -1, 0, 19270101}, {"1/1/26", 4, -1, 0, 20260101},
@@ -108,6 +108,13 @@ TEST_F(DateStringsTest, ParserRules) {
     EXPECT_EQ(dt_str_to_date(&date, nullptr), 0);
     EXPECT_EQ(date, 0);
     EXPECT_TRUE(capture_.errors().empty());
+    // The entry points without a tense place a two-digit year in the past.
+    for (auto parse : {+[](int *d) { return dt_str_to_date(d, "1/1/27"); }, +[](int *d) { return dt_str_to_date_format(d, "1/1/27", 4); },
+                       +[](int *d) { return dt_str_to_date_format_language(d, "1/1/27", 4, kEnglish); },
+                       +[](int *d) { return dtlocale_str_to_date(d, "1/1/27"); }, +[](int *d) { return dtlocale_str_to_date_format(d, "1/1/27", 4); }}) {
+        EXPECT_EQ(parse(&date), 0);
+        EXPECT_EQ(date, 19270101);
+    }
 }
 
 TEST_F(DateStringsTest, PiecesAndTheirLimits) {
@@ -153,7 +160,9 @@ TEST_F(DateStringsTest, EveryFormatPrintsLikeStrftimeAndReadsBackWhatItPrinted) 
             for (int f = 0; f < 16; ++f) {
                 ASSERT_EQ(dt_date_to_str_format(ours, date, f, sep), 0);
                 std::strftime(theirs, sizeof theirs, dt_fmt_to_unix_str(f, sep), &tm);
-                if (f < 14) ASSERT_STREQ(ours, theirs) << date << " format " << f;
+                if (f < 14) {
+                    ASSERT_STREQ(ours, theirs) << date << " format " << f;
+                }
                 int back = 0;
                 ASSERT_EQ(dt_str_to_date_format(&back, ours, f), 0) << ours << " format " << f;
                 ASSERT_EQ(back, date) << ours << " format " << f;

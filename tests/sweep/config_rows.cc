@@ -46,14 +46,14 @@ SWEEP_ROWS(config) {
     rows.start(sweep::Start::Configured);
     // Module settings.
     rows.text("cf_set_path", [](const char *t) { return long(cf_set_path(cf_DOMAIN_SITE, t)); }, {cf_BAD_PARAM, {}});
-    rows.integer("cf_set_path", [](int d) { return long(cf_set_path(d, "/tmp") == 0 ? (d >= 0 && d <= 2 ? 0 : 1) : 0); });
-    rows.integer("cf_path", [](int d) { return long((cf_path(d) != nullptr) != (d >= 0 && d <= 2)); });
-    rows.integer("cf_set_perm", [](int v) { const int r = cf_set_perm(v); return long(r == 0 ? (v < 0 || v > 3) : 0); });
+    rows.integer("cf_set_path", [](int d) { return long(cf_set_path(d, "/tmp") == 0 ? (d >= 0 && d <= 2 ? 0 : 1) : 0); }, 0);
+    rows.integer("cf_path", [](int d) { return long((cf_path(d) != nullptr) != (d >= 0 && d <= 2)); }, 0);
+    rows.integer("cf_set_perm", [](int v) { const int r = cf_set_perm(v); return long(r == 0 ? (v < 0 || v > 3) : 0); }, 0);
     rows.text("cf_refresh_config_table_for_group", [](const char *t) { return long(cf_refresh_config_table_for_group(t)); }, {cf_BAD_PARAM, {}});
     rows.add("cf_term", "after init, then a lookup", [] { cf_term(); char b[8]; return long(cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, b, 7, "d")); }, cf_NOT_INIT);
     rows.add("cf_is_init", "after init", [] { return long(cf_is_init()); }, 1);
     rows.each("after init without user", 0, {SWEEP_CALL(cf_user_name), SWEEP_CALL(cf_user_domain)});
-    rows.add("describe_cf_table", "after reading a group", [] { viewer(); return long(describe_cf_table() != nullptr); });
+    rows.add("describe_cf_table", "after reading a group", [] { viewer(); return long(describe_cf_table() != nullptr); }, 1);
 
     // Lookups by group: the group, the name and the host hostile in turn.
     for (int d : {INT_MIN, -1, 3, 5, INT_MAX})
@@ -139,7 +139,7 @@ SWEEP_ROWS(config) {
 
     // Saves: hostile group, user and user domain; hostile and absent tables.
     rows.text("cf_save_domain_with_table", [](const char *t) { ORVConfigurationTable *table = viewer(); const long r = cf_save_domain_with_table(table, cf_DOMAIN_USER, t); cf_save_domain_with_table(nullptr, cf_DOMAIN_USER, t); cf_free_table(&table); return r; }, {cf_FILE_NACCESS, {}});
-    rows.integer("cf_save_domain_with_table", [](int d) { ORVConfigurationTable *table = viewer(); const long r = cf_save_domain_with_table(table, d, "viewer"); cf_free_table(&table); return long(r == 0 && (d < 0 || d > 2)); });
+    rows.integer("cf_save_domain_with_table", [](int d) { ORVConfigurationTable *table = viewer(); const long r = cf_save_domain_with_table(table, d, "viewer"); cf_free_table(&table); return long(r == 0 && (d < 0 || d > 2)); }, 0);
     rows.text("cf_save_domain_with_table_and_user", [](const char *t) { ORVConfigurationTable *table = viewer(); cf_save_domain_with_table_and_user(table, t, t, cf_DOMAIN_USER, "viewer"); cf_save_domain_with_table_and_user(table, "u", "d", cf_DOMAIN_USER, t); cf_free_table(&table); return 0L; });
     rows.text("cf_save_updated_domain_with_table_and_user", [](const char *t) { ORVConfigurationTable *table = viewer(); cf_save_updated_domain_with_table_and_user(table, t, t, cf_DOMAIN_USER, "viewer"); cf_save_updated_domain_with_table_and_user(nullptr, "u", "d", cf_DOMAIN_USER, t); cf_free_table(&table); return 0L; });
     rows.text("cf_save_entire_table", [](const char *t) { ORVConfigurationTable *table = viewer(); cf_save_entire_table(table, cf_DOMAIN_ALL, t); cf_save_entire_table(nullptr, cf_DOMAIN_SITE, t); cf_free_table(&table); return 0L; });

@@ -41,7 +41,7 @@ ORVString *string_or_null(const char *text) { return text ? orv_string_create(te
 
 SWEEP_ROWS(console) {
     // ---- Settings and texts of the input engine ----
-    rows.text("input_set_prompt", [](const char *t) { input_set_prompt(t); return long(std::string(input_get_prompt()).size() <= 160); });
+    rows.text("input_set_prompt", [](const char *t) { input_set_prompt(t); return long(std::strlen(input_get_prompt()) == std::min<size_t>(t ? std::strlen(t) : 0, 160)); }, {1, 1, 1});
     rows.add("input_get_prompt", "before any setting", [] { return long(input_get_prompt() != nullptr); }, 1);
     rows.texts({-1, -1, -1}, {SWEEP_TEXT(input_set_language, t)});
     for (const auto &[name, call] : {SWEEP_TEXT(input_is_empty, t), SWEEP_TEXT(input_is_blank, t)}) rows.text(name, call, {1, 1});

@@ -35,40 +35,37 @@ SWEEP_ROWS(files) {
         rows.add(name, "variable unset, no pool", [fn = fn] { unsetenv("ORV_ROOT_PATH"); fn(); return 0L; });
     }
 
-    // Path manipulation into buffers of max_len + 1 bytes against an unreadable page.
+    // Path manipulation into buffers of max_len + 1 bytes against an unreadable
+    // page (the hostile path as the base, then as the local name, of a full
+    // path); negative lengths; no buffer.
     const std::pair<const char *, Extract> extracts[] = {
         {"ut_file_extract_name", ut_file_extract_name},
         {"ut_file_extract_name_sans_ext", ut_file_extract_name_sans_ext},
         {"ut_file_extract_ext", ut_file_extract_ext},
         {"ut_file_extract_parent_dir", ut_file_extract_parent_dir},
+        {"ut_file_build_full_path", [](char *b, const char *t, int n) { ut_file_build_full_path(b, t, "local.txt", n); }},
+        {"ut_file_build_full_path", [](char *b, const char *t, int n) { ut_file_build_full_path(b, "/base", t, n); }},
     };
-    for (int n : {0, 1, 8, 255}) {
-        for (const sweep::Text &t : sweep::path_texts()) {
-            const std::string args = std::string(t.label) + " into " + std::to_string(n + 1) + " bytes";
-            for (const auto &[name, fn] : extracts)
-                rows.add(name, args, [fn = fn, t, n] { char *b = sweep::guarded_buffer(n + 1); b[0] = '\0'; fn(b, t.value, n); return long(std::strlen(b) <= size_t(n)); }, 1);
-            rows.add("ut_file_build_full_path", "base " + args, [t, n] { char *b = sweep::guarded_buffer(n + 1); ut_file_build_full_path(b, t.value, "local.txt", n); return long(std::strlen(b) <= size_t(n)); }, 1);
-            rows.add("ut_file_build_full_path", "local " + args, [t, n] { char *b = sweep::guarded_buffer(n + 1); ut_file_build_full_path(b, "/base", t.value, n); return long(std::strlen(b) <= size_t(n)); }, 1);
-            rows.add("ut_file_add_separator", args, [t, n] {
-                const size_t len = t.value ? std::strlen(t.value) : 0;
-                if (len > size_t(n)) return 1L;
-                char *b = sweep::guarded_buffer(n + 1);
-                std::memcpy(b, t.value ? t.value : "", len + 1);
-                ut_file_add_separator(b, n + 1);
-                return long(std::strlen(b) <= size_t(n));
-            }, 1);
-        }
-    }
-    for (int n : {INT_MIN, -1}) {
-        const std::string args = "negative length " + std::to_string(n);
-        for (const auto &[name, fn] : extracts)
-            rows.add(name, args, [fn = fn, n] { char b[4] = "xy"; fn(b, "/a/b.c", n); return 0L; });
-        rows.add("ut_file_build_full_path", args, [n] { char b[4] = "xy"; ut_file_build_full_path(b, "/a", "b", n); return 0L; });
-        rows.add("ut_file_add_separator", args, [n] { char b[4] = "xy"; ut_file_add_separator(b, n); return 0L; });
-    }
-    for (const auto &[name, fn] : extracts)
+    for (const auto &[name, fn] : extracts) {
+        for (int n : {0, 1, 8, 255})
+            rows.path(name, "into " + std::to_string(n + 1) + " bytes", [fn = fn, n](const char *t) { char *b = sweep::guarded_buffer(n + 1); fn(b, t, n); return long(std::strlen(b) <= size_t(n)); }, {1, 1, 1});
+        for (int n : {INT_MIN, -1})
+            rows.add(name, "negative length " + std::to_string(n), [fn = fn, n] { char b[4] = "xy"; fn(b, "/a/b.c", n); return 0L; });
         rows.add(name, "null buffer", [fn = fn] { fn(nullptr, "/a/b.c", 10); return 0L; });
-    rows.each("null buffer", std::nullopt, {SWEEP_CALL(ut_file_build_full_path, nullptr, "/a", "b", 10), SWEEP_CALL(ut_file_add_separator, nullptr, 10)});
+    }
+    for (int n : {0, 1, 8, 255}) {
+        rows.path("ut_file_add_separator", "in " + std::to_string(n + 1) + " bytes", [n](const char *t) {
+            const size_t len = t ? std::strlen(t) : 0;
+            if (len > size_t(n)) return 1L;
+            char *b = sweep::guarded_buffer(n + 1);
+            std::memcpy(b, t ? t : "", len + 1);
+            ut_file_add_separator(b, n + 1);
+            return long(std::strlen(b) <= size_t(n));
+        }, {1, 1, 1});
+    }
+    for (int n : {INT_MIN, -1})
+        rows.add("ut_file_add_separator", "negative length " + std::to_string(n), [n] { char b[4] = "xy"; ut_file_add_separator(b, n); return 0L; });
+    rows.add("ut_file_add_separator", "null buffer", [] { ut_file_add_separator(nullptr, 10); return 0L; });
     rows.paths({0, {}}, {SWEEP_TEXT(ut_last_path_component, t), SWEEP_TEXT(ut_delete_last_path_component, t)});
     rows.text2("ut_append_path_component", [](const char *a, const char *b) { ut_append_path_component(a, b); return 0L; }, "/base");
     rows.paths({1, 1}, {SWEEP_TEXT(ut_is_root_directory, t)});
@@ -79,10 +76,7 @@ SWEEP_ROWS(files) {
     // Large counts are honoured as given (a caller asking for a billion tries
     // gets them), so only the negative and zero policies are hostile here.
     for (int v : {INT_MIN, -1, 0})
-        rows.add("ut_set_file_rename_retry", "retries and pause " + std::to_string(v), [v] {
-            ut_set_file_rename_retry(v, v);
-            return long(ut_file_rename(sweep::missing_path(), sweep::scratch("renamed").c_str()));
-        }, -1);
+        rows.add("ut_set_file_rename_retry", "retries and pause " + std::to_string(v), [v] { ut_set_file_rename_retry(v, v); return long(ut_file_rename(sweep::missing_path(), sweep::scratch("renamed").c_str())); }, -1);
     for (unsigned short bits : {0, 0777, 0xFFFF}) {
         rows.add("ut_file_create_permissions", "bits " + std::to_string(bits), [bits] { orvstd_init(); return long(ut_file_create_permissions(bits) != nullptr); }, 1);
         rows.path("ut_file_set_permissions", [bits](const char *t) { return long(ut_file_set_permissions(t, bits)); }, {-1, -1});

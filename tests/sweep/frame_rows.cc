@@ -80,24 +80,24 @@ SWEEP_ROWS(frame) {
     rows.texts({}, {SWEEP_TEXT(orvstr_is_ascii, t)});
 
     // Strings changed in place.
-    rows.in_place("orvstr_lwr", [](char *s) { return long(orvstr_lwr(s) == s); }, {1, 1});
-    rows.in_place("orvstr_upr", [](char *s) { return long(orvstr_upr(s) == s); }, {1, 1});
-    rows.in_place("orvstr_set", [](char *s) { return long(orvstr_set(s, 'x') == s); });
-    rows.in_place("orvstr_trim", [](char *s) { return long(orvstr_trim(s) == s); });
-    rows.in_place("orvstr_normalize", [](char *s) { return long(orvstr_normalize(s) == s); });
-    rows.in_place("orvstr_strip", [](char *s) { return long(orvstr_strip(s) == s); });
-    rows.in_place("orvstr_firstchar", [](char *s) { return long(orvstr_firstchar(s) != nullptr); }, {0, 0});
-    rows.in_place("orvstr_lastchar", [](char *s) { return long(orvstr_lastchar(s) != nullptr); }, {0, 0});
-    rows.in_place("orvstr_leftjust", [](char *s) { return long(orvstr_leftjust(s) == s); });
-    rows.in_place("orvstr_rightjust", [](char *s) { return long(orvstr_rightjust(s) == s); });
+    rows.in_place("orvstr_lwr", [](char *s) { return long(orvstr_lwr(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_upr", [](char *s) { return long(orvstr_upr(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_set", [](char *s) { return long(orvstr_set(s, 'x') == s); }, {1, 1, 1});
+    rows.in_place("orvstr_trim", [](char *s) { return long(orvstr_trim(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_normalize", [](char *s) { return long(orvstr_normalize(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_strip", [](char *s) { return long(orvstr_strip(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_firstchar", [](char *s) { return long(orvstr_firstchar(s) != nullptr); }, {0, 0, 1});
+    rows.in_place("orvstr_lastchar", [](char *s) { return long(orvstr_lastchar(s) != nullptr); }, {0, 0, 1});
+    rows.in_place("orvstr_leftjust", [](char *s) { return long(orvstr_leftjust(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_rightjust", [](char *s) { return long(orvstr_rightjust(s) == s); }, {1, 1, 1});
     // The fill and pad widths are the buffer's length: n characters.
     const auto widths = {INT_MIN, -1, 0, 8, INT_MAX};
     rows.buffers("orvstr_fill", widths, [](char *s, int n) { return long(orvstr_fill(s, 'x', n > 0 && n < (1 << 20) ? n : 0) < 0); }, 0);
     rows.buffers("orvstr_pad", widths, [](char *s, int n) { return long(orvstr_pad(s, n > 0 && n < (1 << 20) ? n : 0) == s); }, 1);
     for (int n : sweep::ints())
         rows.add("orvstr_pad", "negative or huge width on a short text, " + std::to_string(n), [n] { char s[8] = "abc"; return long(n < 0 ? orvstr_pad(s, n) != nullptr : 0); });
-    rows.in_place("orvstr_pad", [](char *s) { return long(orvstr_pad(s, s ? int(std::strlen(s)) : 0) == s); });
-    rows.in_place("orvstr_fill", [](char *s) { return long(orvstr_fill(s, 'x', s ? int(std::strlen(s)) : 0) < 0); });
+    rows.in_place("orvstr_pad", [](char *s) { return long(orvstr_pad(s, s ? int(std::strlen(s)) : 0) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_fill", [](char *s) { return long(orvstr_fill(s, 'x', s ? int(std::strlen(s)) : 0) < 0); }, {0, 0, 0});
 
     // Copies into a buffer of n + 1 bytes that ends against an unreadable page
     // (holding "z" first, for the appending copy); negative n; no buffer.
@@ -130,13 +130,9 @@ SWEEP_ROWS(frame) {
         return n;
     }, 2);
     rows.texts({0, 0, 0}, {SWEEP_TEXT(tk_is_int, t), SWEEP_TEXT(tk_is_float, t)});
-    for (const char *fn : {"tk_find_key", "tk_find_key_loose"}) {
-        const bool loose = std::strcmp(fn, "tk_find_key_loose") == 0;
-        auto find = [loose](const char *t, const char *const *keys, int n) {
-            return long(loose ? tk_find_key_loose(t, keys, n) : tk_find_key(t, keys, n));
-        };
+    for (auto [fn, find] : {std::pair{"tk_find_key", &tk_find_key}, {"tk_find_key_loose", &tk_find_key_loose}}) {
         static const char *const keys[] = {"USER", "ADMIN", nullptr, "SYSTEM"};
-        rows.text(fn, [find](const char *t) { return find(t, keys, 4); });
+        rows.text(fn, [find](const char *t) { return long(find(t, keys, 4)); }, {-1, -1, -1});
         for (int n : sweep::ints())
             rows.add(fn, "null table, count " + std::to_string(n), [find, n] { return find("USER", nullptr, n); }, -1);
         rows.add(fn, "count past the table's first null", [find] { return find("SYSTEM", keys, 4); }, -1);

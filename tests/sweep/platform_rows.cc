@@ -47,7 +47,7 @@ SWEEP_ROWS(platform) {
     rows.text("orv_string_create_with_bytes", [](const char *t) { ORVString *s = orv_string_create_with_bytes(t, t ? std::strlen(t) + 1 : 0); orv_object_release(ORV_OBJECT(s)); return 0L; });
     rows.add("orv_string_create_with_format", "null format", [] { const char *f = nullptr; return long(orv_string_create_with_format(f) != nullptr); }, 0);
     rows.text("orv_string_create_with_format", [](const char *t) { ORVString *s = orv_string_create_with_format("%s%@", t ? t : "-", static_cast<ORVObject *>(nullptr)); orv_object_release(ORV_OBJECT(s)); return 0L; });
-    rows.add("orv_string_cstring", "null", [] { return long(orv_string_cstring(nullptr) != nullptr); });
+    rows.add("orv_string_cstring", "null", [] { return long(orv_string_cstring(nullptr) != nullptr); }, 0);
     rows.add("orv_string_length", "null", [] { return long(orv_string_length(nullptr)); }, 0);
 
     rows.text("orv_plist_parse", [](const char *t) { int line = 0; const char *error = nullptr; ORVObject *o = orv_plist_parse(t, t ? std::strlen(t) : 0, &line, &error); orv_object_release(o); return 0L; });
@@ -68,7 +68,7 @@ SWEEP_ROWS(platform) {
     rows.each("null", 0, {SWEEP_CALL(orv_data_bytes_of, nullptr), SWEEP_CALL(orv_data_length_of, nullptr)});
 
     rows.path("orv_bundle_create", [](const char *t) { ORVBundle *b = orv_bundle_create(t); orv_bundle_path(b); orv_object_release(ORV_OBJECT(b)); return long(b != nullptr); }, {0, 0});
-    rows.add("orv_bundle_path", "null", [] { return long(orv_bundle_path(nullptr) != nullptr); });
+    rows.add("orv_bundle_path", "null", [] { return long(orv_bundle_path(nullptr) != nullptr); }, 0);
     rows.text2("orv_bundle_path_for_resource", [](const char *a, const char *b) { orvstd_init(); return long(orv_bundle_path_for_resource(ORVCommonBundle(), a, b) != nullptr) * 0; }, "directories");
     rows.add("orv_bundle_path_for_resource", "null bundle", [] { return long(orv_bundle_path_for_resource(nullptr, "directories", "plist") != nullptr); }, 0);
     rows.text("orv_bundle_localized_string", [](const char *t) { orvstd_init(); orv_bundle_localized_string(ORVCommonBundle(), t, t, t); orv_bundle_localized_string(nullptr, t, t, t); return 0L; });

@@ -210,6 +210,7 @@ void discard_trace(const char *text, int) {
         tr_init(("sweep" + std::to_string(index)).c_str());
         break;
     }
+    if (row.start == Start::Localized) setenv("ORV_SYS_CONFIG_PATH", (root() + "/languages").c_str(), 1);
     if (row.start == Start::Configured && cf_init(nullptr) != 0)
         fail(4, "the configuration module did not start");
     long result = 0;
@@ -250,6 +251,8 @@ protected:
         install_->write("sys/data/cf/behavior.plist", Behaviors);
         install_->write("site/config/viewer.site", SiteFile);
         install_->write("sys/config/viewer.base", SiteFile);
+        install_->write("languages/interface.base", "SupportedLanguages\tSYSTEM\tenu deu\nenu.LanguageID\tSYSTEM\t1\n"
+                                                    "deu.LanguageID\tSYSTEM\t2\n");
         install_->write("present.txt", "present\n");
         install_->write("present.dir/inside.txt", "inside\n");
         install_->write("log/.keep", "");

@@ -32,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <limits>
@@ -52,6 +53,8 @@ enum class Start {
     Configured,  // cf_init(NULL) in the temporary installation
     Untraced,    // nothing, and no trace mode either: for the trace facility's
                  // own start and stop
+    Localized,   // the system configuration folder holds the interface group
+                 // only: languages enu (id 1) and deu (id 2)
 };
 
 struct Row {
@@ -181,6 +184,10 @@ public:
     void path(const std::string &function, std::function<long(const char *)> call,
               Expect expect = {}) {
         over(sweep::path_texts(), "path: ", function, std::move(call), expect);
+    }
+    void path(const std::string &function, const std::string &what,
+              std::function<long(const char *)> call, Expect expect = {}) {
+        over(sweep::path_texts(), what + ", path: ", function, std::move(call), expect);
     }
     // Two texts: each hostile text in either place with `other` in the other
     // place, and both null (checked against expect.null).
