@@ -236,6 +236,7 @@ TEST(ConsoleChoose, AnswersFollowKeysValuesAndDefaults) {
         {"!quit\n", [] { return choose_from_args("T", 'y', "xyz", "ex", "why", "zed"); }, 0, "(x, [y], z)"},
         {"\n", [] { return choose_from_enum("T", 20, "lm", "low", 10, "mid", 20); }, 20, "(l, [m])"},
         {"Q\n", [] { return choose_from_numbers("N", 0, kTwo, 2); }, -1, "  q. Quit \n"},
+        {"11\n10\n", [] { return choose_from_numbers("N", -1, kTen, 10); }, 9, "Invalid choice '11'."},
         {"!quit\n2\n", [] { return choose_from_numbers("N", -1, kTwo, 2); }, 1,
          "Invalid choice '0'."},
         {"maybe\ny\n", [] { return choose_proceed("Go on?"); }, 1, "Please enter 'Y' or 'N' only.\nGo on? (Y/N): Proceeding..."},
