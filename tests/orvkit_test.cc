@@ -132,6 +132,18 @@ TEST_F(OrvkitTest, ErrorsStayOnStandardErrorWithTheirStatus) {
     EXPECT_EQ(bad.out, "");
 }
 
+TEST_F(OrvkitTest, BrowserMenuShowsTheGroupAndAnswersTypedChoices) {
+    install_.write("sys/config/demo.base", "COLOR\tUSER\tred\nSIZE\tADMIN\t12\n");
+    const Outcome browse = run("printf '2\\n!col 1\\nq\\n' | " + orvkit("config browse demo"));
+    EXPECT_EQ(browse.status, 0);
+    for (const char *part : {"  +------------------------ Configuration group demo ------------------------+\n",
+                             "  | 1. COLOR               | s. Set an entry        | q. Quit                |\n",
+                             "Your choice: 2: SIZE\n  SIZE = \"12\"\n  domain SYS, level ADMIN",
+                             "Columns set to 1.", "  | 2. SIZE                                                                  |\n",
+                             "Your choice: q: Quit"})
+        EXPECT_NE(browse.out.find(part), std::string::npos) << part << "\nin:\n" << browse.out;
+}
+
 // Completes in a bash that sourced the script, as the shell does at <TAB>.
 std::string complete(const std::string &words, int cword) {
     orvtest::TempDir dir;
