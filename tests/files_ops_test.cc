@@ -3,11 +3,12 @@
 // made under predictable names that never follow a link planted there.
 #include "files/fsutil.h"
 #include "support/files_helpers.h"
+#include "support/orv_child.h"
 
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <thread>
@@ -79,10 +80,8 @@ TEST_F(FileOpsTest, RenameWaitsForTheSourceAsLongAsItsRetriesAllow) {
 
 TEST_F(FileOpsTest, RenameFailureAtAnyStepLeavesBothFilesWhereTheyWere) {
     const std::string src = dir_ / "new.txt", dst = dir_ / "report.txt", backup = dst + ".utbak";
-    const struct {
-        std::string fail_rename, fail_unlink, error;
-        int handler_warnings;  // one per failed attempt handed to the library's handler
-    } cases[] = {
+    // The failure, its report, and the failed attempts handed to the library's handler.
+    const struct { std::string fail_rename, fail_unlink, error; int handler_warnings; } cases[] = {
         // The move itself: the destination comes back from its backup.
         {src, "", "Failed to move \"" + src + "\" to \"" + dst + "\".  Permission denied.", 3},
         // The backup cannot be removed: the new file goes back to its source name, the old one to its place.
@@ -175,34 +174,22 @@ TEST_F(FileOpsTest, KernelCopyFailureFallsBackToReadingOrFailsTheCopy) {
 
 TEST_F(FileOpsTest, LockHeldByAnotherProcessGivesLockedCodeAndKeepsThePosition) {
     const std::string path = dir_.write("locked.dat", "0123456789");
-    int ready[2], done[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(done), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int fd = ::open(path.c_str(), O_RDWR);
-        const char status = fd >= 0 && ut_file_try_lock(fd) == 0 ? 'y' : 'n';
-        char c;
-        (void)!::write(ready[1], &status, 1);
-        (void)!::read(done[0], &c, 1);
-        ::_exit(0);
-    }
-    char status = 0;
-    ASSERT_EQ(::read(ready[0], &status, 1), 1);
-    ASSERT_EQ(status, 'y');
     const int fd = ::open(path.c_str(), O_RDWR);
     ASSERT_EQ(::lseek(fd, 4, SEEK_SET), 4);
-    EXPECT_EQ(ut_file_try_lock(fd), -10000);
+    ASSERT_EQ(ut_file_try_lock(fd), 0);
     EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), 4);
-    (void)!::write(done[1], "x", 1);
-    ::waitpid(child, nullptr, 0);
-    EXPECT_EQ(ut_file_try_lock(fd), 0);
+    const orvtest::ChildRun other = orvtest::run_in_child("", [&] {
+        const int mine = ::open(path.c_str(), O_RDWR);
+        ::lseek(mine, 7, SEEK_SET);
+        const int locked = ut_file_try_lock(mine);
+        std::printf("%d %ld", locked, static_cast<long>(::lseek(mine, 0, SEEK_CUR)));
+    });
+    EXPECT_EQ(other.out, "-10000 7");
     EXPECT_EQ(ut_file_unlock(fd), 0);
     EXPECT_EQ(ut_file_unlock(fd), 0);  // unlocking what is not locked is fine
     EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), 4);
+    EXPECT_EQ(orvtest::run_in_child("", [&] { std::printf("%d", ut_file_try_lock(::open(path.c_str(), O_RDWR))); }).out, "0");
     ::close(fd);
-    for (int p : {ready[0], ready[1], done[0], done[1]}) ::close(p);
     EXPECT_EQ(ut_file_try_lock(fd), -9999);
     EXPECT_EQ(ut_file_unlock(-1), -9999);
 }
@@ -225,10 +212,7 @@ TEST_F(FileOpsTest, ReadStopsAtBufferSizeAndReportsMissingFile) {
 
 TEST_F(FileOpsTest, ExistenceOfFilesDirectoriesAndMissingParents) {
     const std::string file = dir_.write("f.txt", "x");
-    const struct {
-        std::string path;
-        unsigned char found, is_dir;
-    } cases[] = {{dir_.path(), 1, 1}, {file, 1, 0}, {dir_ / "no/such/file", 0, 9}, {file + "/below", 0, 9}};
+    const struct { std::string path; unsigned char found, is_dir; } cases[] = {{dir_.path(), 1, 1}, {file, 1, 0}, {dir_ / "no/such/file", 0, 9}, {file + "/below", 0, 9}};
     tr_ignore_traces_below_level_quietly(tr_LOW);
     for (const auto &c : cases) {
         unsigned char found = 9, is_dir = 9;
@@ -301,10 +285,7 @@ TEST_F(FileOpsTest, NoPredictableNameIsCreatedThroughALink) {
     trace_.stop();
     orvtest::ScopedEnv log_path("ORV_LOG_PATH", dir_.path());
     ut_set_file_rename_retry(0, 0);
-    const struct {
-        const char *planted;
-        std::function<void()> act;
-    } cases[] = {
+    const struct { const char *planted; std::function<void()> act; } cases[] = {
         {"report.txt.utbak", [&] {
              dir_.write("new.txt", "new\n");
              dir_.write("report.txt", "old\n");
