@@ -55,12 +55,7 @@ TEST_F(DirOpsTest, RemovalTakesLinksNotTheirTargetsAndReadOnlyEntries) {
 
 TEST_F(DirOpsTest, RefusedAndMissingPathsGiveTheirCodes) {
     const std::string none = dir_ / "none", nodir = dir_ / "nodir/none";
-    const struct {
-        std::function<int(const char *)> remove;
-        const char *path;
-        int code;
-        std::string error;
-    } cases[] = {
+    const struct { std::function<int(const char *)> remove; const char *path; int code; std::string error; } cases[] = {
         {ut_remove_path, "/", -9998, "ut_remove_path_ex_with_handler (\"/\") refuses to remove the root directory."},
         {ut_remove_path, "C:\\", -9998, "refuses to remove the root directory."},
         {ut_remove_path, "/tmp/..", -9998, "refuses to remove the root directory."},

@@ -55,10 +55,7 @@ protected:
 };
 
 TEST_F(HostTest, CapacitiesAreKiBModulo32BitsOrZeroOnFailure) {
-    const struct {
-        unsigned long long blocks, free;
-        unsigned int total_kib, free_kib;
-    } cases[] = {{10ull << 18, 3, 10485760u, 12u}, {(1ull << 30) + 2, 1ull << 30, 8u, 0u}};  // 10 GiB; 4 TiB wraps
+    const struct { unsigned long long blocks, free; unsigned int total_kib, free_kib; } cases[] = {{10ull << 18, 3, 10485760u, 12u}, {(1ull << 30) + 2, 1ull << 30, 8u, 0u}};  // 10 GiB; 4 TiB wraps
     for (const auto &c : cases) {
         Blocks = c.blocks;
         Free = c.free;
@@ -106,9 +103,7 @@ TEST_F(HostTest, LocalPathsBecomeNetworkPaths) {
     dir_.write("site/config/rarivurizez.site", "ws12.VIRTUAL_NAME USER VN\n");
     dir_.write("sys/config/rarivurizez.base", "");  // no warnings of missing files
     dir_.write("user/config/rarivurizez.user", "");
-    const struct {
-        const char *path, *host, *unc, *warning, *error;
-    } cases[] = {
+    const struct { const char *path, *host, *unc, *warning, *error; } cases[] = {
         {"c:\\Orv\\data", nullptr, "\\\\VN\\Orv\\data", nullptr, nullptr},
         {"d:\\images\\1", "", "\\\\VN\\D\\images\\1", nullptr, nullptr},
         {"e:/data/orv/x", "ws13", "\\\\ws13/data/orv/x", nullptr, nullptr},
@@ -150,11 +145,7 @@ TEST_F(HostTest, PriorityLevelsAndWords) {
 }
 
 TEST_F(HostTest, TemplatesShapeInput) {
-    const struct {
-        const char *input, *format;
-        int size, status;
-        const char *out;
-    } cases[] = {
+    const struct { const char *input, *format; int size, status; const char *out; } cases[] = {
         {"123456789", "###-##-####", 255, 0, "123-45-6789"}, {"123-45-6789", "###-##-####", 255, 0, "123-45-6789"},
         {"12345", "###-##-####", 255, 0, "123-45-"},         {"1234567890123", "###-##-####", 255, -1, ""},
         {"123456789", "###-##-####", 5, -1, ""},             {"123456789", "###-##-####", 11, 0, "123-45-6789"},
@@ -172,11 +163,7 @@ TEST_F(HostTest, TemplatesShapeInput) {
 }
 
 TEST_F(HostTest, TemplatesCheckInput) {
-    const struct {
-        const char *input, *format;
-        unsigned char plain, wild;
-        const char *report;  // of the check without wildcards
-    } cases[] = {
+    const struct { const char *input, *format; unsigned char plain, wild; const char *report; } cases[] = {
         {"12-ab", "##-aa", 1, 1, nullptr},  {"12-a1", "##-aa", 0, 0, "Input char '1' is not alphabet"},
         {"1x-ab", "##-aa", 0, 0, "Input char 'x' is not a digit"}, {"a-Z", "xxx", 0, 0, "Input char '-' is not alpha numeric"},
         {"12-ab3", "##-aa", 0, 0, "input len NEQ format len"},     {"a1Z", "xxx", 1, 1, nullptr},

@@ -148,11 +148,7 @@ TEST_F(PathTest, BufferOperationsCutAtTheirMaximumAndLeaveTheBufferOnFailure) {
     ut_file_build_full_path(nullptr, "a", "b", 5);
     ut_file_extract_name_sans_ext(nullptr, "a/b", 15);
     // A separator is added only when there is room for it and the NUL.
-    const struct {
-        const char *before;
-        int size;
-        const char *after;
-    } separators[] = {{"abc", 4, "abc"}, {"abc", 5, "abc/"}, {"ab\\", 8, "ab\\"}, {"ab/", 8, "ab/"}, {"", 8, ""}};
+    const struct { const char *before; int size; const char *after; } separators[] = {{"abc", 4, "abc"}, {"abc", 5, "abc/"}, {"ab\\", 8, "ab\\"}, {"ab/", 8, "ab/"}, {"", 8, ""}};
     for (const auto &c : separators) {
         char buf[8] = {};
         std::strcpy(buf, c.before);
@@ -171,10 +167,7 @@ TEST_F(PathTest, ImageNumberAndComponentsFollowThePathRules) {
         {"VIEW12.DCM", 12}, {"a/b/view12.dcm", 12}, {"view12.txt", 12}, {"c:\\x\\View7.dcm", 7},
         {"view/12.dcm", -1}, {"xview3.dcm", -1},    {"view.dcm", -1}};
     for (const auto &[name, number] : numbers) EXPECT_EQ(ut_file_extract_image_number(name), number) << name;
-    const struct {
-        const char *(*operation)(const char *);
-        const char *path, *result;
-    } components[] = {
+    const struct { const char *(*operation)(const char *); const char *path, *result; } components[] = {
         {ut_last_path_component, "/tmp/scratch.tiff", "scratch.tiff"}, {ut_last_path_component, "/tmp/", "tmp"},
         {ut_last_path_component, "/", "/"}, {ut_delete_last_path_component, "/tmp/lock/", "/tmp"},
         {ut_delete_last_path_component, "/tmp", "/"}, {ut_delete_last_path_component, "scratch.tiff", ""},

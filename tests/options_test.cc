@@ -5,7 +5,7 @@
 
 #include "support/orv_test_support.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <cmath>
 #include <cstdint>
@@ -255,16 +255,14 @@ TEST_F(HandleParserTest, SpecificationListsBadLongAndEmpty) {
 
 TEST_F(HandleParserTest, NullHandlesAreReportedOnStandardError) {
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(orvopt_extract(nullptr, 0), orvopt_INVALID_HANDLE);
-    EXPECT_EQ(orvopt_extract_table(nullptr, nullptr), orvopt_INVALID_HANDLE);
-    EXPECT_EQ(orvopt_error_count(nullptr), -1);
-    EXPECT_EQ(orvopt_reset(nullptr), orvopt_INVALID_HANDLE);
-    EXPECT_EQ(orvopt_remaining_count(nullptr), -1);
-    EXPECT_EQ(orvopt_curr_index(nullptr), -1);
-    EXPECT_EQ(orvopt_first_arg(nullptr), nullptr);
-    EXPECT_EQ(orvopt_next_arg(nullptr), nullptr);
-    EXPECT_EQ(orvopt_prev_arg(nullptr), nullptr);
-    EXPECT_EQ(orvopt_curr_arg(nullptr), nullptr);
+    const int codes[] = {orvopt_extract(nullptr, 0),          orvopt_extract_table(nullptr, nullptr),
+                         orvopt_error_count(nullptr),         orvopt_reset(nullptr),
+                         orvopt_remaining_count(nullptr),     orvopt_curr_index(nullptr)};
+    const char *args[] = {orvopt_first_arg(nullptr), orvopt_next_arg(nullptr), orvopt_prev_arg(nullptr),
+                          orvopt_curr_arg(nullptr)};
+    EXPECT_THAT(codes, ::testing::ElementsAre(orvopt_INVALID_HANDLE, orvopt_INVALID_HANDLE, -1,
+                                              orvopt_INVALID_HANDLE, -1, -1));
+    EXPECT_THAT(args, ::testing::Each(nullptr));
     std::string expected;
     for (const char *f : {"extract", "extract", "error_count", "reset", "remaining_count", "curr_index", "first_arg",
                           "next_arg", "prev_arg", "curr_arg"})
@@ -280,18 +278,16 @@ int print_debug(orvopt_t *h, char) {
     return 0;
 }
 
-std::string hex(std::uintptr_t p) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%lx", static_cast<unsigned long>(p));
-    return text;
-}
-
 TEST_F(HandleParserTest, DebugPrintShowsHandleSpecificationsAndArguments) {
     Argv args{"-d", "a-rather-long-argument-of-forty-characters"};
     int n = 0;
     orvopt_p h = orvopt_init(args.argc(), args.argv());
     ASSERT_EQ(orvopt_extract(h, 'd', orvopt_FUNC0, print_debug, 'n', orvopt_OPT_INT, &n, 0), 0);
-    auto address = [](const void *p) { return hex(reinterpret_cast<std::uintptr_t>(p)); };
+    auto address = [](const void *p) {
+        char text[32];
+        std::snprintf(text, sizeof text, "0x%lx", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(p)));
+        return std::string(text);
+    };
     const std::string head = "orvopt_p handlep=" + address(h) + " =\n{\n    error_count = 0\n";
     const std::string argv_part = "const char *argv[3] =\n{\n    \"" + std::string(kArg0) + "\",                  // 0\n"
                                   "    \"-d\",                                   // 1\n"
