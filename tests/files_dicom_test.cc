@@ -153,15 +153,29 @@ TEST_F(DicomTest, InstanceUidsAndGuidLayouts) {
     EXPECT_THAT(buf, MatchesRegex(std::regex_replace(ut_dicom_uid_root(), std::regex("\\."), "\\.") +
                                   "5\\.1\\.[1-9][0-9]*\\.[0-9]+\\.[0-9]+"));
     EXPECT_LE(std::string(buf).size(), 61u);
-    const struct { int size; unsigned char compact; int result; const char *shape; } cases[] = {
-        {38, 0, -1, ""},
-        {39, 0, 0, "\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}"},
-        {39, 1, 0, "[0-9A-F]{12}4[0-9A-F]{3}[89AB][0-9A-F]{15}"},
+    // Bytes 00 11 22 ... FF from the random source: every field in its place,
+    // with the version and variant bits set.
+    UniqueSources fixed = orv::files::real_unique_sources();
+    fixed.random = [](unsigned char *b, size_t n) {
+        for (size_t i = 0; i < n; ++i) b[i] = static_cast<unsigned char>(i % 16 * 17);
+        return true;
     };
-    for (const auto &c : cases) {
-        std::string out(40, '\0');
-        EXPECT_EQ(ut_generate_guid(out.data(), c.size, c.compact), c.result);
-        EXPECT_THAT(out.c_str(), MatchesRegex(c.shape));
+    {
+        ScopedUniqueSources scope(fixed);
+        const struct { int size; unsigned char compact; int result; const char *out; } cases[] = {
+            {38, 0, -1, ""},
+            {39, 0, 0, "{00112233-4455-4677-8899-AABBCCDDEEFF}"},
+            {39, 1, 0, "00112233445546778899AABBCCDDEEFF"}};
+        for (const auto &c : cases) {
+            std::string out(40, '\0');
+            EXPECT_EQ(ut_generate_guid(out.data(), c.size, c.compact), c.result);
+            EXPECT_STREQ(out.c_str(), c.out);
+        }
+        orv_ut_testing_set_uid_root("1.2.3.");
+        ASSERT_EQ(ut_generate_instance_uid(buf, 65), 0);
+        EXPECT_STREQ(buf, "1.2.3.5.1.1122867.1182221397.18441921395520346504");
+        orv_ut_testing_set_uid_root(std::string(22, '1').c_str());  // one character too long
+        EXPECT_EQ(ut_generate_instance_uid(buf, 80), -1);
     }
     EXPECT_EQ(ut_generate_guid(nullptr, 39, 0), -1);
     UniqueSources broken = orv::files::real_unique_sources();
@@ -170,6 +184,8 @@ TEST_F(DicomTest, InstanceUidsAndGuidLayouts) {
     EXPECT_EQ(ut_generate_guid(buf, 39, 1), -1);
     EXPECT_EQ(ut_generate_instance_uid(buf, 65), -1);
     EXPECT_THAT(errors(), ElementsAre(HasSubstr("guidBuffer is NULL or is smaller than 39, returning ERR"),
+                                      HasSubstr("(" + std::string(22, '1') + "5.1.1122867.1182221397."
+                                                "18441921395520346504) is 1 characters of over the maximum of 64"),
                                       HasSubstr("guidBuffer is NULL or is smaller than 39, returning ERR"),
                                       HasSubstr("In ut_generate_guid(), CoCreateGuid() failed, returning ERR")));
 }

@@ -2,6 +2,7 @@
 // the handler protocol, emptying, temporary directories, creation with
 // parents, tree copy fidelity, listing, counting and the read-only and
 // "holds data" walks.
+#include "files/ut_testing.h"
 #include "files/utdir_internal.h"
 #include "support/files_helpers.h"
 
@@ -156,6 +157,12 @@ TEST_F(DirOpsTest, TempDirsAreUniqueBelowTheTemporaryDirectory) {
     EXPECT_TRUE(exists(second));
     EXPECT_EQ(ut_make_temp_dir(nullptr, "job"), -1);
     EXPECT_THAT(last_error(), HasSubstr("The newTmpDirName is not specified!"));
+    orvtest::TempDir no_map;  // no temporary directory can be found
+    orv_ut_testing_use_bundle(no_map.path().c_str());
+    EXPECT_EQ(ut_make_temp_dir(first, "job"), -1);
+    EXPECT_EQ(ut_remove_temp_path("job"), -1);
+    orv_ut_testing_use_bundle("");
+    EXPECT_THAT(last_error(), HasSubstr("Failed to allocate NSString for filename"));
     // A name longer than 255 characters is refused.
     ScopedEnv deep("ORV_TEMP_PATH", dir_ / std::string(250, 'd'));
     EXPECT_EQ(ut_make_temp_dir(first, "job"), -1);

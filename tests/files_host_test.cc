@@ -16,7 +16,7 @@ namespace {
 // free, a host named "ws12", hosts that exist when their name starts with
 // "ws", and the last nice value asked for (raising needs privilege).
 unsigned long long Blocks = 0, Free = 0;
-int LastNice = 99;
+int LastNice = 99, Hostname_calls = 0;
 int fake_statvfs(const char *path, struct statvfs *out) {
     if (std::strcmp(path, "/missing") == 0) return -1;
     *out = {};
@@ -26,7 +26,7 @@ int fake_statvfs(const char *path, struct statvfs *out) {
     out->f_bavail = Free / 2;
     return 0;
 }
-int fake_gethostname(char *name, std::size_t size) { return std::strncpy(name, "ws12", size), 0; }
+int fake_gethostname(char *name, std::size_t size) { return ++Hostname_calls, std::strncpy(name, "ws12", size), 0; }
 bool fake_host_exists(const char *name) { return std::strncmp(name, "ws", 2) == 0; }
 int fake_nice(int nice) { return LastNice = nice, nice < 0 ? -1 : 0; }
 
@@ -55,7 +55,8 @@ protected:
 };
 
 TEST_F(HostTest, CapacitiesAreKiBModulo32BitsOrZeroOnFailure) {
-    const struct { unsigned long long blocks, free; unsigned int total_kib, free_kib; } cases[] = {{10ull << 18, 3, 10485760u, 12u}, {(1ull << 30) + 2, 1ull << 30, 8u, 0u}};  // 10 GiB; 4 TiB wraps
+    const struct { unsigned long long blocks, free; unsigned int total_kib, free_kib; } cases[] = {
+        {10ull << 18, 3, 10485760u, 12u}, {(1ull << 30) + 2, 1ull << 30, 8u, 0u}};  // 10 GiB; 4 TiB wraps
     for (const auto &c : cases) {
         Blocks = c.blocks;
         Free = c.free;
@@ -80,10 +81,13 @@ TEST_F(HostTest, CapacitiesAreKiBModulo32BitsOrZeroOnFailure) {
 
 TEST_F(HostTest, VirtualNamesComeFromSiteConfigurationAndAreCached) {
     dir_.write("site/config/rarivurizez.site", "ws12.VIRTUAL_NAME USER share12\n");
+    Hostname_calls = 0;
     EXPECT_STREQ(ut_gethostname(), "ws12");
     EXPECT_STREQ(ut_get_virtual_name_for_host_name(nullptr), "share12");
     EXPECT_STREQ(ut_get_virtual_name_for_host_name("ws13"), "ws13");
     EXPECT_EQ(cf_is_init(), 0);  // started for the lookup and stopped again
+    EXPECT_STREQ(ut_gethostname(), "ws12");
+    EXPECT_EQ(Hostname_calls, 1);  // looked up once
     dir_.write("site/config/rarivurizez.site", "ws13.VIRTUAL_NAME USER late\n");
     EXPECT_STREQ(ut_get_virtual_name_for_host_name("ws13"), "ws13");
     EXPECT_EQ(ut_get_virtual_name_for_host_name("nowhere"), nullptr);

@@ -103,7 +103,8 @@ TEST_F(FileOpsTest, RenameFailureAtAnyStepLeavesBothFilesWhereTheyWere) {
         EXPECT_FALSE(exists(backup));
         EXPECT_THAT(last_error(), HasSubstr(c.error));
         int handler_warnings = 0;
-        for (const std::string &w : warnings()) handler_warnings += w.find("NSFileNamanger failed to rename.") != std::string::npos;
+        for (const std::string &w : warnings())
+            handler_warnings += w.find("NSFileNamanger failed to rename.") != std::string::npos;
         EXPECT_EQ(handler_warnings, c.handler_warnings);
     }
 }
@@ -188,7 +189,8 @@ TEST_F(FileOpsTest, LockHeldByAnotherProcessGivesLockedCodeAndKeepsThePosition) 
     EXPECT_EQ(ut_file_unlock(fd), 0);
     EXPECT_EQ(ut_file_unlock(fd), 0);  // unlocking what is not locked is fine
     EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), 4);
-    EXPECT_EQ(orvtest::run_in_child("", [&] { std::printf("%d", ut_file_try_lock(::open(path.c_str(), O_RDWR))); }).out, "0");
+    const auto lock_elsewhere = [&] { std::printf("%d", ut_file_try_lock(::open(path.c_str(), O_RDWR))); };
+    EXPECT_EQ(orvtest::run_in_child("", lock_elsewhere).out, "0");
     ::close(fd);
     EXPECT_EQ(ut_file_try_lock(fd), -9999);
     EXPECT_EQ(ut_file_unlock(-1), -9999);
@@ -206,13 +208,16 @@ TEST_F(FileOpsTest, ReadStopsAtBufferSizeAndReportsMissingFile) {
     EXPECT_EQ(ut_read_file_into_memory(buffer, 5, &n, missing.c_str()), -1);
     EXPECT_EQ(n, 0u);
     EXPECT_EQ(ut_read_file_into_memory(nullptr, 5, &n, path.c_str()), -1);
+    EXPECT_EQ(ut_read_file_into_memory(buffer, 5, &n, dir_.path().c_str()), -1);
     EXPECT_THAT(errors(), ::testing::ElementsAre(HasSubstr("The file " + missing + " could not be opened.  Error 2"),
-                                                 HasSubstr("The Buffer Pointer was NULL")));
+                                                 HasSubstr("The Buffer Pointer was NULL"),
+                                                 HasSubstr("The file " + dir_.path() + " could not be read.  Error 21")));
 }
 
 TEST_F(FileOpsTest, ExistenceOfFilesDirectoriesAndMissingParents) {
     const std::string file = dir_.write("f.txt", "x");
-    const struct { std::string path; unsigned char found, is_dir; } cases[] = {{dir_.path(), 1, 1}, {file, 1, 0}, {dir_ / "no/such/file", 0, 9}, {file + "/below", 0, 9}};
+    const struct { std::string path; unsigned char found, is_dir; } cases[] = {
+        {dir_.path(), 1, 1}, {file, 1, 0}, {dir_ / "no/such/file", 0, 9}, {file + "/below", 0, 9}};
     tr_ignore_traces_below_level_quietly(tr_LOW);
     for (const auto &c : cases) {
         unsigned char found = 9, is_dir = 9;

@@ -148,7 +148,8 @@ TEST_F(PathTest, BufferOperationsCutAtTheirMaximumAndLeaveTheBufferOnFailure) {
     ut_file_build_full_path(nullptr, "a", "b", 5);
     ut_file_extract_name_sans_ext(nullptr, "a/b", 15);
     // A separator is added only when there is room for it and the NUL.
-    const struct { const char *before; int size; const char *after; } separators[] = {{"abc", 4, "abc"}, {"abc", 5, "abc/"}, {"ab\\", 8, "ab\\"}, {"ab/", 8, "ab/"}, {"", 8, ""}};
+    const struct { const char *before; int size; const char *after; } separators[] = {
+        {"abc", 4, "abc"}, {"abc", 5, "abc/"}, {"a", 3, "a/"}, {"ab\\", 8, "ab\\"}, {"ab/", 8, "ab/"}, {"", 8, ""}};
     for (const auto &c : separators) {
         char buf[8] = {};
         std::strcpy(buf, c.before);
