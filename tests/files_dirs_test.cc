@@ -79,19 +79,13 @@ TEST_F(DirOpsTest, RefusedAndMissingPathsGiveTheirCodes) {
 }
 
 // A handler that records what it is told and answers as configured.
-class RecordingHandler : public orv::FileHandler {
-public:
-    explicit RecordingHandler(bool proceed) : proceed_(proceed) {}
+struct RecordingHandler : orv::FileHandler {
+    explicit RecordingHandler(bool go_on) : proceed(go_on) {}
     void willProcessPath(orv::FileManager &, const char *path) override { told.push_back(path); }
-    bool shouldProceedAfterError(orv::FileManager &, const ORVDictionary *) override {
-        ++asked;
-        return proceed_;
-    }
+    bool shouldProceedAfterError(orv::FileManager &, const ORVDictionary *) override { return ++asked, proceed; }
+    bool proceed;
     std::vector<std::string> told;
     int asked = 0;
-
-private:
-    bool proceed_;
 };
 
 TEST_F(DirOpsTest, HandlerDecidesWhetherToGoOnAfterAFailure) {

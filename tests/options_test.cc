@@ -93,14 +93,9 @@ protected:
     }
 };
 
-struct ExtractCase {
-    const char *what;
-    std::vector<std::string> args;
-    int result;
-    const char *values;
-    std::vector<std::string> rest;
-    std::string out;  // what the walk printed
-};
+// A vector, the result, the values that changed, the arguments left, and what the walk printed.
+struct ExtractCase { const char *what; std::vector<std::string> args; int result; const char *values;
+                     std::vector<std::string> rest; std::string out; };
 
 const ExtractCase kExtractCases[] = {
     {"flag, int, string, operands", {"-v", "-n", "5", "-s", "name", "f1", "f2"}, 0, "v=1 n=5 s=name", {"f1", "f2"}, ""},
@@ -308,13 +303,12 @@ TEST_F(HandleParserTest, DebugPrintShowsHandleSpecificationsAndArguments) {
 }
 
 TEST(NumberTest, ClassifiesTexts) {
-    struct Case { const char *text; int is_int, is_unsigned, is_float; };
-    const Case cases[] = {
+    const struct { const char *text; int is_int, is_unsigned, is_float; } cases[] = {
         {nullptr, 0, 0, 0}, {"", 0, 0, 0},   {"0", 1, 1, 1},   {"123", 1, 1, 1},   {"-12", 1, 0, 1},
         {"-", 1, 0, 1},     {"1-", 0, 0, 0}, {"--1", 0, 0, 0}, {"+1", 0, 0, 0},    {"1.5", 0, 0, 1},
         {".", 0, 0, 1},     {"-.5", 0, 0, 1}, {"1.2.", 0, 0, 0}, {"1e5", 0, 0, 0}, {" 1", 0, 0, 0},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.text ? c.text : "(null)");
         EXPECT_EQ(orvopt_is_int(c.text), c.is_int);
         EXPECT_EQ(orvopt_is_unsigned(c.text), c.is_unsigned);
@@ -325,27 +319,17 @@ TEST(NumberTest, ClassifiesTexts) {
 // The step parser over one vector: each call's result as a letter ("v"), a
 // letter with its value ("o=out"), "0" for a failure, and "end@N" with the
 // index at the end.
-struct StepCase {
-    std::vector<std::string> args;
-    const char *letters;
-    const char *calls;
-    std::string out;
-};
+struct StepCase { std::vector<std::string> args; const char *letters, *calls; std::string out; };
 
 const StepCase kStepCases[] = {
-    {{"-vq", "-o", "out", "rest"}, "vqo:", "v q o=out end@4", ""},
-    {{"-oout", "-v"}, "vo:", "o=out v end@3", ""},
-    {{"-vo", "file", "x"}, "vo:", "v o=file end@3", ""},
+    {{"-vq", "-o", "out", "rest"}, "vqo:", "v q o=out end@4", ""}, {{"-oout", "-v"}, "vo:", "o=out v end@3", ""},
+    {{"-vo", "file", "x"}, "vo:", "v o=file end@3", ""},         {{"-v:"}, "v:", "v=: end@2", ""},
     {{"-vxq"}, "vq", "v 0 q end@2", "prog: illegal option -- x.\n"},
     {{"-x", "-v"}, "v", "0 v end@3", "prog: illegal option -- x.\n"},
-    {{"-v:"}, "v:", "v=: end@2", ""},
     {{"-q:"}, "q", "q 0 end@2", "prog: illegal option -- :.\n"},
     {{"-vo"}, "vo:", "v 0 end@2", "prog: option requires argument -- o.\n"},
-    {{"--", "-v"}, "v", "end@2", ""},
-    {{"--verbose", "-v"}, "v", "end@2", ""},
-    {{"-", "-v"}, "v", "end@1", ""},
-    {{"file", "-v"}, "v", "end@1", ""},
-    {{}, "v", "end@1", ""},
+    {{"--", "-v"}, "v", "end@2", ""},   {{"--verbose", "-v"}, "v", "end@2", ""}, {{"-", "-v"}, "v", "end@1", ""},
+    {{"file", "-v"}, "v", "end@1", ""}, {{}, "v", "end@1", ""},
     {{"-v-"}, "v", "v 0 end@2", "prog: illegal option -- -.\n"},
     {{"-v"}, nullptr, "0 end@2", "prog: illegal option -- v.\n"},
 };
