@@ -335,8 +335,11 @@ TEST_F(DirOpsTest, CountingSetWriteableAndHoldingData) {
     EXPECT_EQ(mode_of(f2), 0600u);
     EXPECT_EQ(mode_of(target), 0444u);
     EXPECT_EQ(ut_dir_set_writeable(""), -1);
-    // A tree of empty files and directories holds no data; one byte is data.
-    ::unlink((dir_ / "c/link").c_str());
+    EXPECT_EQ(ut_dir_set_writeable((dir_ / "none").c_str()), -1);
+    EXPECT_THAT(last_error(), HasSubstr("File/directory '" + (dir_ / "none") + "' does not exists.  Cannot set file"));
+    // A tree of empty files, directories and links (not followed) holds no
+    // data; one byte is data, wherever the links come in the walk.
+    for (int k = 0; k < 8; ++k) ::symlink(target.c_str(), (dir_ / "c/sub/link" + std::to_string(k)).c_str());
     unsigned char empty = 0;
     EXPECT_EQ(ut_dir_is_empty((dir_ / "c").c_str(), &empty), 0);
     EXPECT_EQ(empty, 1);
