@@ -2,12 +2,14 @@
 // the handler protocol, emptying, temporary directories, creation with
 // parents, tree copy fidelity, listing, counting and the read-only and
 // "holds data" walks.
+#include "files/unique_string.h"
 #include "files/ut_testing.h"
 #include "files/utdir_internal.h"
 #include "support/files_helpers.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -157,9 +159,23 @@ TEST_F(DirOpsTest, TempDirsAreUniqueBelowTheTemporaryDirectory) {
     EXPECT_EQ(ut_remove_temp_path("job"), -1);
     orv_ut_testing_use_bundle("");
     EXPECT_THAT(last_error(), HasSubstr("Failed to allocate NSString for filename"));
-    // A name longer than 255 characters is refused.
-    ScopedEnv deep("ORV_TEMP_PATH", dir_ / std::string(250, 'd'));
-    EXPECT_EQ(ut_make_temp_dir(first, "job"), -1);
+    // A name of 255 characters is made, one of 256 refused. Unique names
+    // made from fixed facts differ only in their count, which must keep its
+    // number of digits over the next two names.
+    const orv::files::UniqueSources fixed{[] { return std::string("h"); }, [] { return pid_t{1}; },
+                                          [] { return timespec{1, 0}; },
+                                          [](unsigned char *b, size_t n) { return std::fill(b, b + n, 0), true; }};
+    orv::files::ScopedUniqueSources same(fixed);
+    auto digits = [](unsigned long n) { return std::to_string(n).size(); };
+    unsigned long count = 0;
+    do {
+        ASSERT_EQ(ut_make_temp_dir(first, ""), 0);
+        count = std::stoul(std::string(first).substr(std::string(first).rfind("/h_1_") + 5));
+    } while (digits(count) != digits(count + 2));
+    const std::size_t room = 255 - std::strlen(first) - 1;
+    EXPECT_EQ(ut_make_temp_dir(second, std::string(room, 's').c_str()), 0);
+    EXPECT_EQ(std::strlen(second), 255u);
+    EXPECT_EQ(ut_make_temp_dir(second, std::string(room + 1, 's').c_str()), -1);
     EXPECT_THAT(last_error(), HasSubstr("Failed to convert directory name \""));
 }
 

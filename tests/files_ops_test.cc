@@ -150,6 +150,10 @@ ssize_t failing_kernel_copy(int in, off_t *in_at, int out, off_t *out_at, size_t
     if (++Kernel_calls == 2) return errno = Kernel_error, -1;
     return orv::files::real_sys().copy_file_range(in, in_at, out, out_at, Kernel_calls == 1 ? 1000 : count, flags);
 }
+// Writes all but the last byte asked for, while there is more than one.
+ssize_t short_write(int fd, const void *data, size_t count) {
+    return orv::files::real_sys().write(fd, data, count > 1 ? count - 1 : count);
+}
 
 TEST_F(FileOpsTest, KernelCopyFailureFallsBackToReadingOrFailsTheCopy) {
     std::string data(200000, '\0');
@@ -157,6 +161,7 @@ TEST_F(FileOpsTest, KernelCopyFailureFallsBackToReadingOrFailsTheCopy) {
     const std::string src = dir_.write("big", data), dst = dir_ / "copy";
     orv::files::SysCalls calls = orv::files::real_sys();
     calls.copy_file_range = failing_kernel_copy;
+    calls.write = short_write;
     for (const int error : {EXDEV, ENOSYS, EINVAL, EOPNOTSUPP, EBADF, EINTR, EIO}) {
         SCOPED_TRACE(error);
         Kernel_error = error;
@@ -273,6 +278,9 @@ TEST_F(FileOpsTest, LastWriteTimeEmptyFilesAndPermissions) {
     const std::string path = dir_ / "empty";
     EXPECT_EQ(ut_create_empty_file(path.c_str()), 0);
     EXPECT_EQ(read_file(path), "");
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(orvtest::mode_of(path), 0666u & ~mask);
     EXPECT_EQ(ut_create_empty_file(path.c_str()), -1);
     EXPECT_THAT(last_error(), HasSubstr("Failed to create the empty file " + path + "."));
     EXPECT_EQ(ut_file_set_permissions(path.c_str(), 0640), 0);
