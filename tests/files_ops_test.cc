@@ -51,7 +51,7 @@ TEST_F(FileOpsTest, RenameReplacesTheDestinationThroughABackupItRemoves) {
 }
 
 TEST_F(FileOpsTest, RenameWaitsForTheSourceAsLongAsItsRetriesAllow) {
-    ut_set_file_rename_retry(500, 2);
+    ut_set_file_rename_retry(2000, 1);  // two seconds, in pauses of the shortest length
     const std::string src = dir_ / "late.txt", dst = dir_ / "dst.txt";
     std::thread writer([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
