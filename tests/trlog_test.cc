@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -41,8 +42,15 @@ protected:
     orvtest::TraceCapture capture_;
 };
 
+void log_va(tr_log_t *log, unsigned char line_end, const char *fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    tr_log_va_with_linefeed(log, line_end, fmt, args);
+    va_end(args);
+}
+
 TEST_F(LogTest, LinesAppendWithoutPrefixAndDateLinesFollowTheInterval) {
-    for (const auto &[asked, kept] : {std::pair{5U, 10240U}, {0U, 512000U}, {200000000U, 104857600U}}) {
+    for (const auto &[asked, kept] : {std::pair{5U, 10240U}, {0U, 512000U}, {200000000U, 104857600U}, {20000U, 20000U}}) {
         tr_log_t *log = tr_open_log(path_.c_str(), asked);
         EXPECT_EQ(log->max_size, kept) << asked;
         tr_close_log(log);
@@ -58,9 +66,11 @@ TEST_F(LogTest, LinesAppendWithoutPrefixAndDateLinesFollowTheInterval) {
     tr_log(log, "jkl");
     tr_log_disable_time_stamp(log);
     tr_log(log, "mno");
+    log_va(log, 0, "v%d", 1);
+    log_va(log, 1, "w");
     tr_close_log(log);
     EXPECT_EQ(read_file(path_),
-              "old\nabcdef 1\nghi\n** Time of this message: Sat Mar 04 2017 13:45:12\njkl\nmno\n");
+              "old\nabcdef 1\nghi\n** Time of this message: Sat Mar 04 2017 13:45:12\njkl\nmno\nv1w\n");
 }
 
 int refuse_rename(const char *, const char *) {
