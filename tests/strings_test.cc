@@ -348,30 +348,30 @@ TEST(Shaping, InPlaceShapesKeepTheRightCharacters) {
     EXPECT_EQ(orvstr_strip(nullptr), nullptr);
 }
 
-TEST(Shaping, FirstAndLastNonWhiteCharacter) {
-    char s[] = " \tab c\n";
-    EXPECT_EQ(orvstr_firstchar(s), s + 2);
-    EXPECT_EQ(orvstr_lastchar(s), s + 5);
-    char blank[] = " \t\r\n";
-    EXPECT_EQ(orvstr_firstchar(blank), nullptr);
-    EXPECT_EQ(orvstr_lastchar(blank), nullptr);
-    char empty[] = "";
-    EXPECT_EQ(orvstr_firstchar(empty), nullptr);
+// The no-break space is not white space for these functions.
+TEST(Shaping, FirstAndLastNonWhiteCharacterAndTextPredicates) {
+    const struct {
+        const char *text;
+        int first, last, white, non_white, ascii;  // first and last as offsets, -1 for none
+    } cases[] = {
+        {" \tab c\n", 2, 5, 1, 1, 1}, {" \t\r\n", -1, -1, 1, 0, 1}, {"", -1, -1, 0, 0, 1},
+        {"\xA0", 0, 0, 0, 1, 0},      {"a\xA0" "b", 0, 2, 0, 1, 0}, {"plain\x7F", 0, 5, 0, 1, 1},
+        {"x", 0, 0, 0, 1, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string text = c.text;
+        char *s = text.data();
+        EXPECT_EQ(orvstr_firstchar(s), c.first < 0 ? nullptr : s + c.first);
+        EXPECT_EQ(orvstr_lastchar(s), c.last < 0 ? nullptr : s + c.last);
+        EXPECT_EQ(orvstr_has_white_space(s), c.white);
+        EXPECT_EQ(orvstr_has_non_white_space(s), c.non_white);
+        EXPECT_EQ(orvstr_is_ascii(s), c.ascii);
+    }
+    EXPECT_EQ(orvstr_firstchar(nullptr), nullptr);
     EXPECT_EQ(orvstr_lastchar(nullptr), nullptr);
-    char nbsp[] = "\xA0";  // not white space for these functions
-    EXPECT_EQ(orvstr_firstchar(nbsp), nbsp);
-}
-
-TEST(Shaping, WhiteSpaceAndAsciiPredicates) {
-    EXPECT_EQ(orvstr_has_white_space("a\tb"), 1);
-    EXPECT_EQ(orvstr_has_white_space("a\xA0" "b"), 0);
-    EXPECT_EQ(orvstr_has_white_space(""), 0);
     EXPECT_EQ(orvstr_has_white_space(nullptr), 0);
-    EXPECT_EQ(orvstr_has_non_white_space(" \n"), 0);
-    EXPECT_EQ(orvstr_has_non_white_space(" x"), 1);
     EXPECT_EQ(orvstr_has_non_white_space(nullptr), 0);
-    EXPECT_EQ(orvstr_is_ascii("plain\x7F"), 1);
-    EXPECT_EQ(orvstr_is_ascii("caf\xE9"), 0);
     EXPECT_EQ(orvstr_is_ascii(nullptr), 1);
 }
 
