@@ -191,30 +191,14 @@ TEST(ObjectTest, DictionaryIndexSurvivesGrowthRemovalAndLikeHashes) {
 // ---- Property-list reader ----
 
 TEST_F(PlatformTest, PropertyListsAndStringsTablesReadWithCommentsAndEscapes) {
-    Owned<ORVObject> obj = parse(
-        "// directory map\n"
-        "{\n"
-        "  ORV_LOG_PATH = \"$ROOT/log\";   /* a\n comment */\n"
-        "  list = (a, \"b\\tc\", <0A0b>, ());\n"
-        "  octal = \"\\101\\x\";\n"
-        "  euro = \"\\U20AC \\u00e9 \\U263A \\U20ac5 \\u41\";\n"
-        "  last = x\n"
-        "}\n");
+    Owned<ORVObject> obj = parse("// directory map\n{\n  ORV_LOG_PATH = \"$ROOT/log\";   /* a\n comment */\n"
+                                 "  list = (a, \"b\\tc\", <0A0b>, ());\n  octal = \"\\101\\x\";\n"
+                                 "  euro = \"\\U20AC \\u00e9 \\U263A \\U20ac5 \\u41\";\n  last = x\n}\n");
     ASSERT_NE(obj, nullptr);
     EXPECT_EQ(orv_object_kind_of(obj.get()), ORV_KIND_DICTIONARY);
     EXPECT_EQ(describe(obj.get()),
-              "{\n"
-              "    ORV_LOG_PATH = $ROOT/log;\n"
-              "    list = (\n"
-              "        a,\n"
-              "        \"b\\tc\",\n"
-              "        <0a0b>,\n"
-              "        ()\n"
-              "    );\n"
-              "    octal = Ax;\n"
-              "    euro = \"\x80 \xe9 ? \x80""5 A\";\n"
-              "    last = x;\n"
-              "}");
+              "{\n    ORV_LOG_PATH = $ROOT/log;\n    list = (\n        a,\n        \"b\\tc\",\n        <0a0b>,\n        ()\n"
+              "    );\n    octal = Ax;\n    euro = \"\x80 \xe9 ? \x80""5 A\";\n    last = x;\n}");
     Owned<ORVObject> table = parse("/* input */\n\"MSG_DESC1\" = \"Bad value %s\";\nSame;\n\"k\"=\"v\" ; \"k\" = \"w\";");
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(describe(table.get()), "{\n    MSG_DESC1 = \"Bad value %s\";\n    Same = Same;\n    k = w;\n}");
