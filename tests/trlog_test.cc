@@ -112,6 +112,7 @@ TEST_F(LogTest, BadHandlesAndPathsAreReportedNotWritten) {
     std::fclose(log->fp);
     log->fp = nullptr;
     tr_log_with_linefeed(log, 1, "y");
+    log_va(log, 1, "z");
     tr_close_log(log);
     EXPECT_EQ(tr_open_log((dir_ / "missing/dir/app.log").c_str(), 0), nullptr);
     EXPECT_EQ(tr_open_log(nullptr, 0), nullptr);
@@ -119,8 +120,8 @@ TEST_F(LogTest, BadHandlesAndPathsAreReportedNotWritten) {
     const std::string head = "IN 'ORVCommonKit' INFORM 'log' TITLE 'INVALID HANDLE': ";
     EXPECT_THAT(capture_.errors(),
                 ElementsAre(head + "tr_log() called with invalid handle.  handle is NULL.  fmt=\"x\".",
-                            head + "tr_logn() called with invalid handle.  handlep->fp is NULL.  "
-                                   "fmt=\"y\".",
+                            head + "tr_logn() called with invalid handle.  handlep->fp is NULL.  fmt=\"y\".",
+                            head + "tr_log_va() called with invalid handle.  handlep->fp is NULL.  fmt=\"z\".",
                             HasSubstr("tr_open_log() called with a NULL path.")));
     EXPECT_EQ(read_file(path_), "");
 }
@@ -175,7 +176,8 @@ TEST_F(DumpTest, FilteredUnknownAndCallBackForms) {
     capture_.start();
     tr_mem("f.c", 7, tr_HIGH, bytes_, 20, tr_FORMAT_HEX, "msg");
     tr_mem("f.c", 8, tr_HIGH, nullptr, 4, tr_FORMAT_HEX, "none");
-    EXPECT_THAT(capture_.traces(), ElementsAre("[f.c,7] msg"));
+    tr_mem("f.c", 9, tr_HIGH, bytes_, 4, tr_FORMAT_HEX, nullptr);
+    EXPECT_THAT(capture_.traces(), ElementsAre("[f.c,7] msg", "[f.c,9] NULL Message passed to tr_mem"));
     EXPECT_THAT(capture_.errors(), ElementsAre(HasSubstr("with a NULL address and 4 bytes")));
 }
 
