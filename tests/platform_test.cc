@@ -228,6 +228,8 @@ TEST_F(PlatformTest, MalformedPropertyListsFailWithLineAndReason) {
         {"(a)\n(b)", 2, "unexpected text after the property list"},
         {"\"k\" = \"v\"\n\"j\" = \"w\";", 2, "expected ';' after value"},
         {"\"k\" = \"v\";\n\n= \"w\";", 3, "unexpected character '=' as a key"},
+        {"\"k\";\n\"v\" \"w\";", 2, "expected '=' after key"},
+        {"{ a =\n", 2, "unexpected end of input"},
         {"{ a = \"\\777\"; }", 1, "octal escape out of range"},
         {"\"\\U\"", 1, "\\U escape without hex digits"},
         {"{ a = \x01; }", 1, "unexpected byte 0x01 where a value was expected"},
@@ -280,6 +282,10 @@ TEST_F(PlatformTest, NestingIsLimitedTo257LevelsInTextAndArchives) {
     const char *error = nullptr;
     EXPECT_EQ(orv_archive_decode(bytes.data(), bytes.size(), &error), nullptr);
     EXPECT_STREQ(error, "archive nests too deeply at offset 1293");
+    auto deeper = orv::make<ORVArray>();
+    deeper->add(fine.get());
+    EXPECT_EQ(orv_archive_encode(deeper.get(), &error), nullptr);
+    EXPECT_STREQ(error, "object graph nests too deeply");
 }
 
 // ---- Archives ----
