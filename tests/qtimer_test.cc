@@ -89,6 +89,8 @@ TEST_F(QuickTimerTest, TimerLogColumns) {
     orvqtimer_log_elapsed_seconds("f.c", 7, &timer, nullptr);
     orvqtimer_log("plain %d", 2);
     EXPECT_EQ(orvqtimer_log_set_filename("", "KB", 0), 0);
+    EXPECT_TRUE(capture_.traced("QuickTimer log file \"" + path + "\" opened OK"));
+    EXPECT_TRUE(capture_.traced("Empty filename, closing current timer log file (if any)"));
     orvqtimer_log_elapsed_seconds("f.c", 8, &timer, "closed");
     orvqtimer_log("gone");
     EXPECT_EQ(orvtest::read_file(path),

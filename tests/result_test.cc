@@ -111,6 +111,9 @@ TEST_F(ResultTest, ChainAsTextAndPrinted) {
     buffer[std::fread(buffer, 1, sizeof buffer - 1, out)] = '\0';
     std::fclose(out);
     EXPECT_EQ(buffer, lines);
+    testing::internal::CaptureStderr();
+    orv_result_print_stack(nullptr, chain);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::StartsWith("Invalid file pointer passed in File: "));
     orv_result_free(chain);
 }
 

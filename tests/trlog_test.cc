@@ -95,7 +95,10 @@ TEST_F(LogTest, CapMovesTheFileToItsBackupOrKeepsEveryLineWhenItCannot) {
     calls.rename = refuse_rename;
     orv::files::ScopedSysCalls refused(calls);
     capture_.start();
+    orvtest::CapturedStdout out;
     for (int i = 0; i < 50; ++i) tr_log(log, "%.299s", lines.c_str() + 300 * i);
+    EXPECT_THAT(out.finish(), HasSubstr("Unable to rename file \"" + path_ + "\" to \"" + path_ +
+                                        "-\".  Permission denied.\nUnable to create backup log file"));
     tr_log(log, "after");
     tr_close_log(log);
     EXPECT_EQ(read_file(path_), fresh + lines + note + std::to_string(fresh.size() + lines.size()) +
@@ -203,6 +206,9 @@ TEST(TraceLevelChooser, ChoiceSetsBothLevelsAndQuitKeepsThem) {
         EXPECT_THAT(run.out, HasSubstr(std::string("=> ") + c.levels + "\n")) << c.typed;
         EXPECT_THAT(run.out, HasSubstr("Choose a trace level"));
         EXPECT_THAT(run.out, HasSubstr("a, [h], m, l, n, q"));
+        for (const char *entry : {"tr_APP  - Application", "tr_HIGH - High", "tr_MID  - Medium", "tr_LOW  - Low",
+                                  "tr_NONE - No tracing", "Quit    - Don't change"})
+            EXPECT_THAT(run.out, HasSubstr(entry));
     }
 }
 
