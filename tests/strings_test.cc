@@ -91,16 +91,9 @@ TEST(CharClasses, LowerHalfFollowsTheCLocale) {
         EXPECT_EQ(orvchar_to_upper(c), ch(std::toupper(b)));
         EXPECT_EQ(orvchar_to_lower(c), ch(std::tolower(b)));
         EXPECT_EQ(orvchar_sort_order(c), b);
+        EXPECT_EQ(orvchar_to_ascii(c), std::string(b ? 1 : 0, c));
     }
-}
-
-TEST(CharClasses, AsciiSpellingOfLowerHalfSharesOneBuffer) {
-    const char *a = orvchar_to_ascii('a');
-    EXPECT_STREQ(a, "a");
-    const char *b = orvchar_to_ascii('b');
-    EXPECT_EQ(a, b);
-    EXPECT_STREQ(a, "b");
-    EXPECT_STREQ(orvchar_to_ascii('\0'), "");
+    EXPECT_EQ(orvchar_to_ascii('a'), orvchar_to_ascii('b')) << "the spelling of the lower half shares one buffer";
 }
 
 // ---------------------------------------------------------------------------
@@ -218,26 +211,21 @@ TEST(FoldedCompare, TextsEndingAtAPageBoundaryAreSafe) {
 // ---------------------------------------------------------------------------
 // Copying and byte-wise comparison
 
-TEST(StringCopy, CopyCutsAndAlwaysTerminates) {
+// Copying cuts and always terminates; appending keeps the total within n.
+TEST(StringCopy, CopyCatAndDup) {
     char buf[8] = "xxxxxxx";
     EXPECT_EQ(orvstr_cpy(buf, "abcdef", 3), buf);
     EXPECT_STREQ(buf, "abc");
     EXPECT_STREQ(orvstr_cpy(buf, nullptr, 3), "");
     EXPECT_STREQ(orvstr_cpy(buf, "abc", 0), "");
     EXPECT_EQ(orvstr_cpy(nullptr, "abc", 3), nullptr);
-}
-
-TEST(StringCopy, CatKeepsTheTotalWithinN) {
-    char buf[8] = "abc";
+    orvstr_cpy(buf, "abc", 7);
     EXPECT_STREQ(orvstr_cat(buf, "def", 4), "abcd");
     EXPECT_STREQ(orvstr_cat(buf, "xyz", 4), "abcd");
     EXPECT_STREQ(orvstr_cat(buf, "xyz", 2), "abcd");
     EXPECT_STREQ(orvstr_cat(buf, nullptr, 7), "abcd");
     EXPECT_STREQ(orvstr_cat(buf, "ef", 7), "abcdef");
     EXPECT_EQ(orvstr_cat(nullptr, "ef", 7), nullptr);
-}
-
-TEST(StringCopy, DupMakesAnIndependentCopy) {
     const char original[] = "stra\xDF" "e";
     char *copy = orvstr_dup(original);
     ASSERT_NE(copy, nullptr);
@@ -266,16 +254,14 @@ TEST(StringCompare, NullComparesLikeEmpty) {
 // ---------------------------------------------------------------------------
 // Case mapping
 
-TEST(CaseMapping, InPlaceKeepsTheLength) {
+TEST(CaseMapping, InPlaceKeepsTheLengthAndCopyingSpellsSharpSTwice) {
     char s[] = "Stra\xDF" "e \xC0\xE9\xFF!";
     EXPECT_STREQ(orvstr_upr(s), "STRASE \xC0\xC9\x9F!");
     char t[] = "\xC0\xC9\x9F\x8C" "AB";
     EXPECT_STREQ(orvstr_lwr(t), "\xE0\xE9\xFF\x9C" "ab");
     EXPECT_EQ(orvstr_upr(nullptr), nullptr);
     EXPECT_EQ(orvstr_lwr(nullptr), nullptr);
-}
-
-TEST(CaseMapping, CopyingUpperCaseSpellsSharpSTwice) {
+    // Copying upper case spells sharp s twice, the second only within n.
     char buf[16];
     EXPECT_STREQ(orvstr_xupr(buf, "stra\xDF" "e", 15), "STRASSE");
     EXPECT_STREQ(orvstr_xupr(buf, "stra\xDF" "e", 6), "STRASS");
