@@ -182,6 +182,8 @@ TEST(ObjectTest, DictionaryIndexSurvivesGrowthRemovalAndLikeHashes) {
     dict->setString("v", "text");
     EXPECT_STREQ(dict->stringForKey("text")->cString(), "v");
     EXPECT_EQ(dict->copy()->objectForKey(std::string_view("text")), dict->objectForKey("text"));
+    EXPECT_EQ(dict->objectForKey(static_cast<const ORVObject *>(nullptr)), nullptr);
+    EXPECT_EQ(orv::make<ORVDictionary>()->objectForKey("text"), nullptr);
     // Integers and floating numbers compare by value.
     EXPECT_TRUE(orv::equal(orv::make<ORVNumber>(2).get(), orv::make<ORVNumber>(2.0).get()));
     EXPECT_FALSE(orv::equal(orv::make<ORVNumber>(0).get(), orv::make<ORVNumber>(0.5).get()));
