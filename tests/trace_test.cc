@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
@@ -113,6 +114,16 @@ TEST_F(TraceCallBackTest, EveryLineCarriesItsPrefixKindAndThreadTag) {
                                          " IN 'ORVCommonKit' INFORM 'programmer' TITLE 'X': e", E},
                                     {"[f.c,13]  plain", M},
                                     {"[0xdeadbeef,f.c,14] p", M}}));
+}
+
+// The file name is cut to leave room for the longest line number.
+TEST_F(TraceCallBackTest, LongFileNamesAreCutAndNegativeLinesKeepTheirSign) {
+    tr_trace(std::string(600, 'n').c_str(), INT_MIN, tr_HIGH, "long");
+    tr_trace("f.c", -5, tr_HIGH, "negative");
+    ASSERT_EQ(g_received.size(), 2u);
+    EXPECT_THAT(g_received[0].first, ::testing::StartsWith("[nnnnnnnnnnnnnnnn"));
+    EXPECT_THAT(g_received[0].first, EndsWith("n,-2147483648 " + kStamp + "] long"));
+    EXPECT_EQ(g_received[1].first, "[f.c,-5 " + kStamp + "] negative");
 }
 
 TEST_F(TraceCallBackTest, WithoutTagsOnlyWarningsAndErrorsKeepTheirPrefixAndNullFormatsNameTheCall) {
