@@ -3,6 +3,7 @@
 // at tr_term and the hard stop when the file cannot be created.
 #include <ORVCommonKit/tr.h>
 
+#include "support/orv_child.h"
 #include "support/orv_test_support.h"
 #include "files/sys_seam.h"
 #include "trace/tr_testing.h"
@@ -221,16 +222,12 @@ TEST_F(TraceFileTest, ZeroTurnsOffDateLinesAndCapping) {
     EXPECT_THAT(read_file(dir_ / "zero.log"), Not(HasSubstr("** Time of this message")));
 }
 
-using TraceFileDeathTest = TraceFileTest;
-
-TEST_F(TraceFileDeathTest, ExitsWith102WhenTheFileCannotBeCreated) {
+TEST_F(TraceFileTest, ExitsWith102WhenTheFileCannotBeCreated) {
     ScopedEnv missing("ORV_LOG_PATH", dir_ / "no/such/dir");
-    EXPECT_EXIT(
-        {
-            CapturedStdout out;
-            tr_init("prog");
-        },
-        ::testing::ExitedWithCode(102), "");
+    const auto run = orvtest::run_in_child("", [] { tr_init("prog"); });
+    EXPECT_EQ(run.status, 102);
+    EXPECT_THAT(run.out, MatchesRegex("FATAL ERROR AT \\[tr_file\\.cpp,[0-9]+\\]: fopen \\(\".*/no/such/dir/prog\\.log\", "
+                                      "\"[a-z]+\"\\) failed\\.  errno=2 \\(No such file or directory\\)\n"));
 }
 
 }  // namespace
