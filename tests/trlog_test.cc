@@ -120,6 +120,7 @@ TEST_F(LogTest, BadHandlesAndPathsAreReportedNotWritten) {
     EXPECT_EQ(tr_open_log((dir_ / "missing/dir/app.log").c_str(), 0), nullptr);
     EXPECT_EQ(tr_open_log(nullptr, 0), nullptr);
     tr_close_log(nullptr);
+    tr_flush_log(nullptr);
     const std::string head = "IN 'ORVCommonKit' INFORM 'log' TITLE 'INVALID HANDLE': ";
     EXPECT_THAT(capture_.errors(),
                 ElementsAre(head + "tr_log() called with invalid handle.  handle is NULL.  fmt=\"x\".",
