@@ -40,10 +40,14 @@ static void remember(const char *text, int kind) {
     last_kind = kind;
 }
 
+/* A fresh process: the facility starts with its documented settings. */
 static void check_trace(void) {
+    CHECK(!tr_is_initialized() && tr_current_trace_level() == tr_HIGH && tr_current_warning_level() == tr_LOW);
+    CHECK(tr_max_file_size() == 5000000UL);
     CHECK(tr_init_with_call_back(remember) == 0);
     tr_error("dir\\f.c", 10, tr_INFORM_PROGRAMMER, "X", "ORVCommonKit", "bad %s", "thing");
-    CHECK(last_kind == tr_KIND_ERROR && strstr(last_text, " IN 'ORVCommonKit' INFORM 'programmer' TITLE 'X': bad thing"));
+    CHECK(last_kind == tr_KIND_ERROR && strncmp(last_text, "ERROR AT [f.c,10] ON ", 21) == 0);
+    CHECK(strstr(last_text, " IN 'ORVCommonKit' INFORM 'programmer' TITLE 'X': bad thing") && !strstr(last_text, "<TID="));
 }
 
 static void check_options(void) {
