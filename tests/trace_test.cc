@@ -201,7 +201,9 @@ TEST_F(TraceCallBackTest, LevelNoticesNameTheNewLevelAndLevelsOutsideTheRangeAre
     tr_ignore_traces_below_level(tr_MID);
     tr_ignore_warnings_below_level_quietly(tr_APP);
     tr_ignore_traces_below_level(tr_NONE);
-    tr_ignore_traces_below_level(tr_NONE);  // 104 to 104: no notice
+    EXPECT_EQ(g_received.size(), 3u) << "the change to tr_NONE is announced";
+    tr_ignore_traces_below_level(tr_NONE);
+    EXPECT_EQ(g_received.size(), 3u) << "from tr_NONE to tr_NONE is not";
     tr_ignore_traces_below_level(tr_HIGH);
     tr_ignore_traces_below_level(99);
     tr_ignore_warnings_below_level_quietly(105);
