@@ -4,6 +4,7 @@
 #include <ORVCommonKit/orvobjects.h>
 #include <ORVCommonKit/orvstd.h>
 
+#include "support/orv_child.h"
 #include "support/orv_test_support.h"
 #include "platform/objects.h"
 #include "platform/platform_testing.h"
@@ -11,9 +12,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -469,6 +473,19 @@ TEST_F(FileManagerTest, CopiesAndMovesTreesAndRefusesExistingDestinations) {
     EXPECT_EQ(orv_file_manager_exists(moved.c_str(), &isDir), 1);
     EXPECT_EQ(isDir, 1);
     EXPECT_EQ(orvtest::read_file(moved + "/a.txt"), "alpha");
+}
+
+// A copy that cannot write all its bytes (here: past the process's file size
+// limit) fails instead of leaving a short file behind as a success.
+TEST_F(FileManagerTest, CopyFailsWhenItsWritesFail) {
+    const std::string big = dir_.write("big", std::string(100000, 'b')), copy = dir_ / "copy";
+    const auto run = orvtest::run_in_child("", [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{8192, 8192};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::printf("\nresult=%d\n", orv_file_manager_copy_path(big.c_str(), copy.c_str(), nullptr));
+    });
+    EXPECT_THAT(run.out, ::testing::HasSubstr("\nresult=0\n"));
 }
 
 TEST_F(FileManagerTest, RemovesTreesCreatesDirectoriesAndSetsPermissions) {
