@@ -47,6 +47,7 @@ TEST_F(QuickTimerTest, ElapsedTimesAndRates) {
         {1000, 2500, 300, 1.5F, 200, 1},
         {4294967000U, 1204, 300, 1.5F, 200, 1},  // across the wrap of the tick counter
         {7, 7, 300, 0, 0, 0},
+        {1, 1000, 999, 0.999F, 1000, 0},  // just under a full second
     };
     for (const auto &c : cases) {
         const orvqtimer_t timer = measured(c.start, c.stop);
