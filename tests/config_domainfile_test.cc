@@ -2,12 +2,10 @@
 // and user domain, the format's edge cases (quotes, comments, continuation,
 // over-long lines, many values), entry lines built by mk_entry, and the
 // expansion terms with value expansion.
-#include "support/orv_test_support.h"
-#include "support/orv_trace_capture.h"
+#include "support/config_helpers.h"
 
 #include "config/ORVConfigurationTable_testing.h"
 
-#include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cftable.h>
 #include <ORVCommonKit/tr.h>
 
@@ -22,51 +20,52 @@
 
 namespace {
 
-using orvtest::TempInstallation;
-using orvtest::TraceCapture;
+using orvtest::cf_report;
 
-class Captured : public ::testing::Test {
+class DomainTextTest : public ::testing::Test {
 protected:
     void SetUp() override { trace_.start(); }
-    void TearDown() override { trace_.stop(); }
-
+    void TearDown() override {
+        cf_free_table(&table_);
+        trace_.stop();
+    }
     // Warnings from after the "] " that ends their place and time.
     std::vector<std::string> warnings() const {
         std::vector<std::string> out;
-        for (const std::string &line : trace_.of_kind(tr_KIND_WARNING)) {
-            const auto at = line.find("] ");
-            out.push_back(at == std::string::npos ? line : line.substr(at + 2));
-        }
+        for (const std::string &line : trace_.of_kind(tr_KIND_WARNING))
+            out.push_back(line.substr(line.find("] ") + 2));
         return out;
-    }
-
-    TraceCapture trace_;
-};
-
-// A table read from text under SITE, freed with the test.
-class DomainTextTest : public Captured {
-protected:
-    void TearDown() override {
-        cf_free_table(&table_);
-        Captured::TearDown();
-    }
-    void read(const std::string &text, int domain = cf_DOMAIN_SITE) {
-        if (!table_) table_ = orv_cftest_table_create(0x20, nullptr, nullptr, -1);
-        orv_cftest_read_domain_text(table_, domain, text.data(), text.size());
     }
     std::string var(const char *key) {
         const char *text = orv_cftest_variable_text(table_, key);
         return text ? text : "(missing)";
     }
+    // Reads text into the table (a new one when there is none).
+    void read(const std::string &text, int domain = cf_DOMAIN_SITE) {
+        if (!table_) table_ = orv_cftest_table_create(0x20, nullptr, nullptr, -1);
+        orv_cftest_read_domain_text(table_, domain, text.data(), text.size());
+    }
+
+    orvtest::TraceCapture trace_;
     ORVConfigurationTable *table_ = nullptr;
 };
 
 // ---- Text format ----
 
 TEST_F(DomainTextTest, EntriesFromTextInEveryShape) {
+    const std::string long_value(9000, 'v');
+    std::string many = "MANY USER", many_values;
+    for (int i = 0; i < 5000; ++i) {
+        many += (i % 100 == 99 ? " \\\n" : " ") + std::to_string(i);
+        many_values += (i ? "|" : "") + std::to_string(i);
+    }
+    const auto bad_priv = [](const std::string &word, const std::string &name) {
+        return cf_report("log", "BAD_PRIV", "Invalid privilege value (" + word + ") in entry for \"" + name + "\"");
+    };
     const struct {
         std::string text;
-        std::vector<std::pair<const char *, const char *>> vars;  // key, its text
+        std::vector<std::pair<const char *, std::string>> vars;  // key, its text
+        std::vector<std::string> errors = {};
     } cases[] = {
         // Comments, blank lines and privilege words in any case; '#' later on a line is a value.
         {"# comment\n\n   \t\nA\tadmin\t1\nB INSTALL 2\nC System 3 # not a comment\n",
@@ -85,11 +84,19 @@ TEST_F(DomainTextTest, EntriesFromTextInEveryShape) {
         {"A USER 1 2\r\nB USER x \\\r\n y\r\n", {{"SITE.A", "A 0 [1|2]"}, {"SITE.B", "B 0 [x|y]"}}},
         // The last entry of a name wins.
         {"PORT USER 104\nport ADMIN 105\n", {{"SITE.PORT", "port 1 [105]"}}},
-        // A NUL ends the line's text; binary garbage does no harm.
-        {std::string("A USER x\0y z\n\xff\xfe\x00\x01\"\\\n\n\"", 23), {{"SITE.A", "A 0 [x]"}}},
+        // A bad or missing privilege word skips only that entry.
+        {"A\tROOT\t1\nB\nC USER 3\n", {{"SITE.C", "C 0 [3]"}},
+         {bad_priv("ROOT", "A"), bad_priv("non-existent", "B")}},
+        // The first 8,191 characters make one line; the rest is a line of its
+        // own whose single token has no privilege word.
+        {"LONG USER " + long_value + "\nNEXT USER 1\n",
+         {{"SITE.LONG", "LONG 0 [" + std::string(8191 - 10, 'v') + "]"}, {"SITE.NEXT", "NEXT 0 [1]"}},
+         {bad_priv("non-existent", std::string(9000 - 8181, 'v'))}},
+        // Thousands of values are all kept.
+        {many + "\n", {{"SITE.MANY", "MANY 0 [" + many_values + "]"}}},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.text.substr(0, 60));
         cf_free_table(&table_);
         trace_.clear();
         read(c.text);
@@ -99,102 +106,36 @@ TEST_F(DomainTextTest, EntriesFromTextInEveryShape) {
             keys += (keys.empty() ? "" : ",") + std::string(key);
         }
         EXPECT_STREQ(orv_cftest_value_keys(table_), keys.c_str());
-        EXPECT_TRUE(trace_.errors().empty() || c.text.find('\xff') != std::string::npos);
+        EXPECT_EQ(c.errors, trace_.errors());
     }
-}
-
-TEST_F(DomainTextTest, BadPrivilegeSkipsOnlyThatEntry) {
-    read("A\tROOT\t1\nB\nC USER 3\n");
-    EXPECT_EQ(var("SITE.A"), "(missing)");
-    EXPECT_EQ(var("SITE.B"), "(missing)");
-    EXPECT_EQ(var("SITE.C"), "C 0 [3]");
-    ASSERT_EQ(trace_.errors().size(), 2u);
-    EXPECT_EQ(trace_.errors()[0],
-              "IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (ROOT) in entry "
-              "for \"A\"");
-    EXPECT_EQ(trace_.errors()[1],
-              "IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (non-existent) in "
-              "entry for \"B\"");
-}
-
-TEST_F(DomainTextTest, OverLongLinesAreReadInPieces) {
-    const std::string value(9000, 'v');
-    read("LONG USER " + value + "\nNEXT USER 1\n");
-    // The first 8,191 characters make one line; the rest is a line of its own
-    // whose single token has no privilege word.
-    EXPECT_EQ(var("SITE.LONG"), "LONG 0 [" + std::string(8191 - 10, 'v') + "]");
-    EXPECT_EQ(var("SITE.NEXT"), "NEXT 0 [1]");
-    ASSERT_EQ(trace_.errors().size(), 1u);
-    EXPECT_NE(trace_.errors()[0].find("(non-existent) in entry for \"" +
-                                      std::string(9000 - 8181, 'v')),
-              std::string::npos);
-}
-
-TEST_F(DomainTextTest, ThousandsOfValuesAreAllKept) {
-    std::string text = "MANY USER";
-    for (int i = 0; i < 5000; ++i) text += (i % 100 == 99 ? " \\\n" : " ") + std::to_string(i);
-    read(text + "\n");
-    const std::string got = var("SITE.MANY");
-    EXPECT_EQ(got.substr(0, 13), "MANY 0 [0|1|2");
-    EXPECT_EQ(got.substr(got.size() - 11), "|4998|4999]");
-}
-
-// ---- File names ----
-
-TEST(DomainFileNameTest, ExtensionsAndUserSuffixes) {
-    EXPECT_STREQ(orv_cftest_domain_file_name(cf_DOMAIN_SYS, "viewer", "jdoe", "RAD"), "viewer.base");
-    EXPECT_STREQ(orv_cftest_domain_file_name(cf_DOMAIN_SITE, "viewer", "jdoe", nullptr),
-                 "viewer.site");
-    EXPECT_STREQ(orv_cftest_domain_file_name(cf_DOMAIN_USER, "viewer", "jdoe", "RADIOLOGY"),
-                 "viewer.user.jdoe.RADIOLOGY");
-    EXPECT_STREQ(orv_cftest_domain_file_name(cf_DOMAIN_USER, "viewer", "jdoe", nullptr),
-                 "viewer.user.jdoe");
-    EXPECT_STREQ(orv_cftest_domain_file_name(cf_DOMAIN_USER, "Viewer", nullptr, "RAD"),
-                 "Viewer.user");
-    EXPECT_EQ(std::string(orv_cftest_domain_file_name(cf_DOMAIN_SITE, std::string(300, 'g').c_str(),
-                                                      nullptr, nullptr))
-                  .size(),
-              255u);
+    // A NUL ends the line's text; binary garbage does no harm.
+    cf_free_table(&table_);
+    read(std::string("A USER x\0y z\n\xff\xfe\x00\x01\"\\\n\n\"", 23));
+    EXPECT_STREQ(orv_cftest_value_keys(table_), "SITE.A");
+    EXPECT_EQ(var("SITE.A"), "A 0 [x]");
 }
 
 // ---- Reading real files through the module ----
 
-class DomainFileTest : public Captured {
+class DomainFileTest : public DomainTextTest {
 protected:
     void SetUp() override {
         cf_term();
-        Captured::SetUp();
-        dir_.write("sys/data/cf/behavior.plist", behaviors_);
+        DomainTextTest::SetUp();
+        dir_.write("sys/data/cf/behavior.plist", "{ viewer = { default = 0x20; }; }");
     }
     void TearDown() override {
-        cf_free_table(&table_);
+        DomainTextTest::TearDown();
         cf_term();
-        Captured::TearDown();
     }
-    void start(const char *user = nullptr, const char *user_domain = nullptr) {
-        ASSERT_EQ(cf_init_ex(user, user_domain), 0);
-    }
-    std::string var(const char *key) {
-        const char *text = orv_cftest_variable_text(table_, key);
-        return text ? text : "(missing)";
-    }
-
-    std::string behaviors_ = "{ viewer = { default = 0x20; }; }";
-    TempInstallation dir_;
-    ORVConfigurationTable *table_ = nullptr;
+    orvtest::TempInstallation dir_;
 };
 
 TEST_F(DomainFileTest, WorkedExampleReadsAsFiveVariables) {
-    dir_.write("site/config/viewer.site",
-               "# viewer settings\n"
-               "\n"
-               "PORT\tUSER\t104\n"
-               "ws12.PORT\tadmin\t4104\n"
-               "\"Window Title\"\tUSER\t\"Main viewer\"\n"
-               "SERVERS\tSYSTEM\talpha beta \\\n"
-               "\tgamma\n"
-               "$READING.PORT\tUSER\t5104\n");
-    start();
+    dir_.write("site/config/viewer.site", "# viewer settings\n\nPORT\tUSER\t104\nws12.PORT\tadmin\t4104\n"
+                                          "\"Window Title\"\tUSER\t\"Main viewer\"\nSERVERS\tSYSTEM\talpha beta \\\n"
+                                          "\tgamma\n$READING.PORT\tUSER\t5104\n");
+    ASSERT_EQ(0, cf_init(nullptr));
     ASSERT_EQ(cf_read_entire_file(cf_DOMAIN_ALL, "viewer", &table_), 0);
     EXPECT_STREQ(orv_cftest_value_keys(table_),
                  "SITE.$READING.PORT,SITE.PORT,SITE.SERVERS,SITE.WINDOW TITLE,SITE.WS12.PORT");
@@ -207,20 +148,26 @@ TEST_F(DomainFileTest, WorkedExampleReadsAsFiveVariables) {
     EXPECT_TRUE(trace_.errors().empty());
     ASSERT_EQ(warnings().size(), 2u);
     EXPECT_EQ(warnings()[0], "Failed to find file \"" + (dir_ / "user/config/viewer.user") +
-                               "\" when reading domain USER for group \"viewer\"");
+                                 "\" when reading domain USER for group \"viewer\"");
 }
 
-TEST_F(DomainFileTest, AllDomainsGoIntoTheCachedTable) {
+TEST_F(DomainFileTest, AllDomainsGoIntoTheCachedTableAndASiteReadStartsEmpty) {
     dir_.write("sys/config/viewer.base", "PORT USER 1\n");
     dir_.write("site/config/viewer.site", "PORT USER 2\n");
     dir_.write("user/config/viewer.user.jdoe.RAD", "PORT USER 3\n");
     dir_.write("user/config/viewer.user.jdoe", "OTHER USER 4\n");
-    start("jdoe", "RAD");
+    ASSERT_EQ(0, cf_init_ex("jdoe", "RAD"));
     ASSERT_EQ(cf_read_entire_file(cf_DOMAIN_USER, "viewer", &table_), 0);
     EXPECT_STREQ(orv_cftest_value_keys(table_), "SITE.PORT,SYS.PORT,USER.PORT");
-    char value[256];
-    EXPECT_EQ(cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, value, 255, nullptr), 0);
-    EXPECT_STREQ(value, "3");
+    EXPECT_EQ("3", orvtest::cf_values("viewer", "PORT"));
+    // The same object (the cached table), emptied and filled again.
+    dir_.write("site/config/viewer.site", "B USER 2\n");
+    ORVConfigurationTable *again = nullptr;
+    ASSERT_EQ(cf_read_domain_with_table(&again, cf_DOMAIN_SITE, "viewer"), 0);
+    EXPECT_EQ(again, table_);
+    EXPECT_STREQ(orv_cftest_value_keys(table_), "SITE.B");
+    cf_free_table(&again);
+    EXPECT_EQ(again, nullptr);
     cf_free_table(&table_);
     // Another user's file, read without changing the module's user.
     ASSERT_EQ(cf_read_entire_file_with_user("jdoe", nullptr, cf_DOMAIN_USER, "viewer", &table_), 0);
@@ -229,37 +176,22 @@ TEST_F(DomainFileTest, AllDomainsGoIntoTheCachedTable) {
     EXPECT_STREQ(cf_user_domain(), "RAD");
 }
 
-TEST_F(DomainFileTest, SiteReadStartsFromAnEmptyTable) {
-    dir_.write("site/config/viewer.site", "A USER 1\n");
-    start();
-    ASSERT_EQ(cf_read_entire_file(cf_DOMAIN_SITE, "viewer", &table_), 0);
-    dir_.write("site/config/viewer.site", "B USER 2\n");
-    ORVConfigurationTable *again = nullptr;
-    ASSERT_EQ(cf_read_domain_with_table(&again, cf_DOMAIN_SITE, "viewer"), 0);
-    // Same object (the cached table), emptied and filled again.
-    EXPECT_EQ(again, table_);
-    EXPECT_STREQ(orv_cftest_value_keys(table_), "SITE.B");
-    cf_free_table(&again);
-    EXPECT_EQ(again, nullptr);
-}
-
 TEST_F(DomainFileTest, FailuresOfTheReaders) {
-    start();
+    ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ(cf_read_entire_file(cf_DOMAIN_ALL, "nowhere", &table_), -1);
     EXPECT_EQ(table_, nullptr);
     EXPECT_EQ(warnings().size(), 3u);
     // A path of the longest length is cut to it, whole buffer used.
-    EXPECT_EQ(cf_read_domain_with_table(&table_, cf_DOMAIN_SITE, std::string(300, 'g').c_str()), cf_FILE_NACCESS);
-    const std::string path = (dir_ / "site/config/" + std::string(300, 'g')).substr(0, 255);
-    EXPECT_EQ(warnings().back(), "Failed to find file \"" + path + "\" when reading domain SITE for group \"" +
-                                     std::string(300, 'g') + "\"");
+    const std::string group(300, 'g');
+    EXPECT_EQ(cf_read_domain_with_table(&table_, cf_DOMAIN_SITE, group.c_str()), cf_FILE_NACCESS);
+    EXPECT_EQ(warnings().back(), "Failed to find file \"" + (dir_ / "site/config/" + group).substr(0, 255) +
+                                     "\" when reading domain SITE for group \"" + group + "\"");
     EXPECT_EQ(cf_read_entire_file(3, "viewer", &table_), cf_BAD_DOMAIN);
     EXPECT_EQ(cf_read_domain_with_table(&table_, -1, "viewer"), cf_BAD_DOMAIN);
     EXPECT_EQ(cf_read_domain_with_table(&table_, cf_DOMAIN_SITE, nullptr), cf_FILE_NACCESS);
-    EXPECT_EQ(trace_.errors(), (std::vector<std::string>{
-                          "IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 3.",
-                          "IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: -1.",
-                          "IN 'cf' INFORM 'programmer' TITLE 'FILE_NACCESS': Invalid group: (null)"}));
+    EXPECT_EQ(trace_.errors(), (std::vector<std::string>{cf_report("programmer", "BAD_DOMAIN", "Invalid domain: 3."),
+                                                         cf_report("programmer", "BAD_DOMAIN", "Invalid domain: -1."),
+                                                         cf_report("programmer", "FILE_NACCESS", "Invalid group: (null)")}));
 }
 
 // A trace call-back that reads another group's file at every error.
@@ -272,7 +204,7 @@ TEST_F(DomainFileTest, ReadsFromTheTraceCallBackLeaveTheReadTheyInterruptWhole) 
     // Two reads during the outer one, of a file as long as it.
     dir_.write("site/config/viewer.site", "A ROOT 1\nB ROOT 2\nC USER 3\n");
     dir_.write("site/config/other.site", "Z USER 0\nZ USER 0\nZ USER 0\n");
-    start();
+    ASSERT_EQ(0, cf_init(nullptr));
     tr_init_with_call_back(read_at_error);
     ASSERT_EQ(cf_read_domain_with_table(&table_, cf_DOMAIN_SITE, "viewer"), 0);
     EXPECT_STREQ(orv_cftest_value_keys(table_), "SITE.C");
@@ -294,7 +226,7 @@ TEST_F(DomainFileTest, FilesWithoutASizeAreReadToTheEnd) {
             if (write(fd, text.data() + at, std::min<std::size_t>(1000, text.size() - at)) < 0) break;
         close(fd);
     });
-    start();
+    ASSERT_EQ(0, cf_init(nullptr));
     EXPECT_EQ(cf_read_entire_file(cf_DOMAIN_SITE, "viewer", &table_), 0);
     writer.join();
     EXPECT_GT(text.size(), 65536u + 4096u);
@@ -304,34 +236,34 @@ TEST_F(DomainFileTest, FilesWithoutASizeAreReadToTheEnd) {
 
 // ---- Entry lines ----
 
-class EntryLineTest : public Captured {
-protected:
-    std::string entry(const char *name, int level, std::vector<const char *> values,
-                      int *status = nullptr) {
-        char buffer[8192];
-        int s = mk_entry(buffer, name, level, static_cast<int>(values.size()), values.data());
-        if (status) *status = s;
-        return buffer;
-    }
-};
-
-TEST_F(EntryLineTest, QuotesNamesAndValuesWithBlanksOrEmpty) {
-    EXPECT_EQ(entry("Window Title", 0, {"Main viewer"}), "\"Window Title\"\tUSER\t\"Main viewer\"\n");
-    EXPECT_EQ(entry("A", 2, {"", "x\ty", nullptr}), "A\tINSTALL\t\"\" \"x\ty\" \"\"\n");
-    EXPECT_EQ(entry("B", 1, {}), "B\tADMIN\t\n");
+std::string entry(const char *name, int level, std::vector<const char *> values, int *status = nullptr) {
+    char buffer[8192];
+    const int s = mk_entry(buffer, name, level, static_cast<int>(values.size()), values.data());
+    if (status) *status = s;
+    return buffer;
 }
 
-TEST_F(EntryLineTest, LongEntriesWrapAtColumn79) {
-    std::vector<std::string> words;
-    std::vector<const char *> values;
-    for (char c = 'a'; c < 'a' + 10; ++c) words.emplace_back(10, c);
-    for (const auto &w : words) values.push_back(w.c_str());
-    EXPECT_EQ(entry("SERVERS", 3, values),
-              "SERVERS\tSYSTEM\taaaaaaaaaa bbbbbbbbbb cccccccccc dddddddddd \\\n"
-              "\teeeeeeeeee ffffffffff gggggggggg hhhhhhhhhh iiiiiiiiii jjjjjjjjjj\n");
-}
+TEST_F(DomainTextTest, EntryLinesQuoteWrapAndReadBack) {
+    const std::string a65(65, 'a'), a66(66, 'a');
+    const struct {
+        const char *name;
+        int level;
+        std::vector<const char *> values;
+        std::string line;
+    } cases[] = {
+        {"Window Title", 0, {"Main viewer"}, "\"Window Title\"\tUSER\t\"Main viewer\"\n"},
+        {"A", 2, {"", "x\ty", nullptr}, "A\tINSTALL\t\"\" \"x\ty\" \"\"\n"},
+        {"B", 1, {}, "B\tADMIN\t\n"},
+        // Long entries wrap before column 79.
+        {"SERVERS", 3, {"aaaaaaaaaa", "bbbbbbbbbb", "cccccccccc", "dddddddddd", "eeeeeeeeee", "ffffffffff"},
+         "SERVERS\tSYSTEM\taaaaaaaaaa bbbbbbbbbb cccccccccc dddddddddd \\\n\teeeeeeeeee ffffffffff\n"},
+        // A value that ends at column 79 stays on the line; one more character wraps it.
+        {"S", 0, {a65.c_str()}, "S\tUSER\t" + a65 + "\n"},
+        {"S", 0, {a66.c_str()}, "S\tUSER\t\\\n\t" + a66 + "\n"},
+    };
+    for (const auto &c : cases) EXPECT_EQ(c.line, entry(c.name, c.level, c.values)) << c.name;
 
-TEST_F(EntryLineTest, WrittenEntriesReadBackToTheSameValues) {
+    // Written entries read back to the same values.
     std::vector<std::string> words;
     std::vector<const char *> values;
     for (int i = 0; i < 40; ++i) words.push_back(i % 7 == 0 ? "two words" : "v" + std::to_string(i));
@@ -340,37 +272,32 @@ TEST_F(EntryLineTest, WrittenEntriesReadBackToTheSameValues) {
     int status = -1;
     const std::string line = entry("Round Trip", 1, values, &status);
     ASSERT_EQ(status, 0);
-    ORVConfigurationTable *t = orv_cftest_table_create(0x20, nullptr, nullptr, -1);
-    orv_cftest_read_domain_text(t, cf_DOMAIN_USER, line.data(), line.size());
+    read(line, cf_DOMAIN_USER);
     std::string joined;
     for (std::size_t i = 0; i < words.size(); ++i) joined += (i ? "|" : "") + words[i];
-    EXPECT_STREQ(orv_cftest_variable_text(t, "USER.ROUND TRIP"), ("Round Trip 1 [" + joined + "]").c_str());
-    cf_free_table(&t);
+    EXPECT_EQ(var("USER.ROUND TRIP"), "Round Trip 1 [" + joined + "]");
+    EXPECT_TRUE(trace_.errors().empty());
 }
 
-TEST_F(EntryLineTest, OverflowEmptiesTheBufferAndReports) {
-    const std::string big(8180, 'x');
+TEST_F(DomainTextTest, EntryLineOverflowEmptiesTheBufferAndReports) {
+    const std::string big(8180, 'x'), name(8190, 'n'), fits(8180, 'f'), one_more(8181, 'f');
     int status = 0;
     EXPECT_EQ(entry("N", 0, {big.c_str(), "yyyyyyyyyy"}, &status), "");
     EXPECT_EQ(status, cf_BUFFER_OVERFLOW);
-    const std::string name(8190, 'n');
     EXPECT_EQ(entry(name.c_str(), 0, {}, &status), "");
     EXPECT_EQ(status, cf_BUFFER_OVERFLOW);
     ASSERT_EQ(trace_.errors().size(), 2u);
-    EXPECT_EQ(trace_.errors()[0],
-              "IN '<unknown module>' INFORM 'log' TITLE 'BUFFER OVERFLOW': Unable to format "
-              "configuration variable \"N\" as the maximum internal buffer size (8192) has been "
-              "exceeded");
+    EXPECT_EQ(trace_.errors()[0], "IN '<unknown module>' INFORM 'log' TITLE 'BUFFER OVERFLOW': Unable to format "
+                                  "configuration variable \"N\" as the maximum internal buffer size (8192) has been "
+                                  "exceeded");
     // The largest entry that fits: 8,191 characters with the line feed. A
     // value this long always goes on a continuation line.
-    const std::string fits(8180, 'f');
     const std::string line = entry("N", 0, {fits.c_str()}, &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(line.substr(0, 10), "N\tUSER\t\\\n\t");
-    const std::string one_more(8181, 'f');
+    EXPECT_EQ(line.size(), 8191u);
     EXPECT_EQ(entry("N", 0, {one_more.c_str()}, &status), "");
     EXPECT_EQ(status, cf_BUFFER_OVERFLOW);
-    EXPECT_EQ(line.size(), 8191u);
 }
 
 // ---- Expansion terms ----
@@ -387,31 +314,48 @@ protected:
     }
     // Loads the terms from the text of the group named group's site file.
     int load(const std::string &site) {
+        cf_free_table(&table_);
         read(site);
         return orv_cftest_load_terms(table_);
-    }
-    std::string expand(std::vector<const char *> values, unsigned behavior, int *same = nullptr) {
-        const char *joined = nullptr;
-        int unchanged = 0;
-        int status = orv_cftest_expand(values.data(), static_cast<int>(values.size()), behavior,
-                                       &joined, &unchanged);
-        if (same) *same = unchanged;
-        if (status != 0) return "status " + std::to_string(status);
-        return joined ? joined : "(null)";
     }
     static constexpr const char *kTerms =
         "LIST_OF_GROUPS USER READING CT_ROOM\nREADING USER ws12 ws13\nCT_ROOM USER ws13 ct1\n";
 };
 
-TEST_F(ExpansionTest, ForwardAndReverseLookups) {
+TEST_F(ExpansionTest, TermsAreLoadedFromTheListAndLookedUpBothWays) {
+    const struct {
+        const char *site;
+        bool loaded;
+        std::vector<std::pair<const char *, const char *>> terms;  // term, its elements
+    } cases[] = {
+        // No list, or none, means no terms, and the next load looks again.
+        {"OTHER USER 1\n", false, {}},
+        {"LIST_OF_GROUPS USER none\n", false, {}},
+        {"LIST_OF_GROUPS USER\n", false, {}},
+        {kTerms, true, {{"READING", "ws12|ws13"}, {"CT_ROOM", "ws13|ct1"}}},
+        {"LIST_OF_GROUPS USER read-room_2 EMPTY\nREAD-ROOM_2 USER a\nEMPTY USER\n", true, {{"READ-ROOM_2", "a"}, {"EMPTY", ""}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.site);
+        EXPECT_EQ(load(c.site), 0);
+        EXPECT_EQ(c.loaded, orv_cftest_terms_loaded() != 0);
+        for (const auto &[term, elements] : c.terms) EXPECT_STREQ(orv_cftest_term_elements(term), elements);
+        if (c.loaded) orv_cftest_release_terms();
+    }
     ASSERT_EQ(load(kTerms), 0);
-    EXPECT_TRUE(orv_cftest_terms_loaded());
-    EXPECT_STREQ(orv_cftest_term_elements("READING"), "ws12|ws13");
-    EXPECT_STREQ(orv_cftest_term_elements("CT_ROOM"), "ws13|ct1");
-    EXPECT_STREQ(orv_cftest_terms_for_element("WS12"), "READING");
-    EXPECT_STREQ(orv_cftest_terms_for_element("WS13"), "READING|CT_ROOM");
-    EXPECT_STREQ(orv_cftest_terms_for_element("CT1"), "CT_ROOM");
-    EXPECT_EQ(orv_cftest_terms_for_element("ws12"), nullptr);
+    const std::pair<const char *, const char *> reverse[] = {
+        {"WS12", "READING"}, {"WS13", "READING|CT_ROOM"}, {"CT1", "CT_ROOM"}, {"ws12", nullptr}};
+    for (const auto &[element, terms] : reverse) EXPECT_STREQ(orv_cftest_terms_for_element(element), terms) << element;
+    EXPECT_TRUE(trace_.errors().empty());
+
+    // Only the site and system domains count.
+    orv_cftest_release_terms();
+    cf_free_table(&table_);
+    read("LIST_OF_GROUPS USER U\nU USER fromuser\n", cf_DOMAIN_USER);
+    read("LIST_OF_GROUPS USER S\nS USER fromsys\n", cf_DOMAIN_SYS);
+    ASSERT_EQ(orv_cftest_load_terms(table_), 0);
+    EXPECT_STREQ(orv_cftest_term_elements("S"), "fromsys");
+    EXPECT_EQ(orv_cftest_term_elements("U"), nullptr);
 }
 
 TEST_F(ExpansionTest, ValuesExpandBySuffixAndListOrAreReported) {
@@ -438,48 +382,20 @@ TEST_F(ExpansionTest, ValuesExpandBySuffixAndListOrAreReported) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.values[0]);
         trace_.clear();
+        const char *joined = nullptr;
         int same = -1;
-        EXPECT_EQ(expand(c.values, c.behavior, &same), c.expanded);
-        if (!c.error) {
-            EXPECT_EQ(same, c.same);
-        }
+        const int status = orv_cftest_expand(c.values.data(), static_cast<int>(c.values.size()), c.behavior, &joined,
+                                             &same);
+        EXPECT_EQ(c.expanded, status ? "status " + std::to_string(status) : std::string(joined ? joined : "(null)"));
+        EXPECT_EQ(c.error ? c.same : same, c.same);
         std::vector<std::string> errors;
         if (c.error) errors.push_back(std::string("IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': ") + c.error);
         EXPECT_EQ(trace_.errors(), errors);
     }
 }
 
-TEST_F(ExpansionTest, NoListOrNoneMeansNoTermsAndLooksAgainLater) {
-    EXPECT_EQ(load("OTHER USER 1\n"), 0);
-    EXPECT_FALSE(orv_cftest_terms_loaded());
-    EXPECT_EQ(load("LIST_OF_GROUPS USER none\n"), 0);
-    EXPECT_FALSE(orv_cftest_terms_loaded());
-    EXPECT_EQ(load("LIST_OF_GROUPS USER\n"), 0);
-    EXPECT_FALSE(orv_cftest_terms_loaded());
-    EXPECT_EQ(load(kTerms), 0);
-    EXPECT_TRUE(orv_cftest_terms_loaded());
-    EXPECT_TRUE(trace_.errors().empty());
-}
-
-TEST_F(ExpansionTest, TermNamesAndEmptyTerms) {
-    ASSERT_EQ(load("LIST_OF_GROUPS USER read-room_2 EMPTY\nREAD-ROOM_2 USER a\nEMPTY USER\n"), 0);
-    EXPECT_STREQ(orv_cftest_term_elements("READ-ROOM_2"), "a");
-    EXPECT_STREQ(orv_cftest_term_elements("EMPTY"), "");
-}
-
-TEST_F(ExpansionTest, OnlySiteAndSystemDomainsCount) {
-    read("LIST_OF_GROUPS USER U\nU USER fromuser\n", cf_DOMAIN_USER);
-    read("LIST_OF_GROUPS USER S\nS USER fromsys\n", cf_DOMAIN_SYS);
-    ASSERT_EQ(orv_cftest_load_terms(table_), 0);
-    EXPECT_STREQ(orv_cftest_term_elements("S"), "fromsys");
-    EXPECT_EQ(orv_cftest_term_elements("U"), nullptr);
-}
-
 TEST_F(ExpansionTest, BadDefinitionsLoadNothing) {
-    struct Case {
-        const char *site;
-        const char *message;
-    } cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {"LIST_OF_GROUPS USER A A\nA USER x\n", "Multiple declaration of expansion term \"A\"."},
         {"LIST_OF_GROUPS USER \"READ ROOM\"\n", "Expansion term \"READ ROOM\" contains invalid character."},
         {"LIST_OF_GROUPS USER R&D\n", "Expansion term \"R&D\" contains invalid character."},
@@ -487,16 +403,13 @@ TEST_F(ExpansionTest, BadDefinitionsLoadNothing) {
         {"LIST_OF_GROUPS USER Room\nRoom USER ws1 $OTHER\n",
          "Expansion element \"$OTHER\" may not contain leading \"$\" in term \"Room\"."},
     };
-    for (const Case &c : cases) {
-        cf_free_table(&table_);
+    for (const auto &[site, message] : cases) {
         trace_.clear();
-        EXPECT_EQ(load(c.site), cf_EXPAND) << c.site;
+        EXPECT_EQ(load(site), cf_EXPAND) << site;
         EXPECT_FALSE(orv_cftest_terms_loaded());
         EXPECT_EQ(orv_cftest_term_elements("A"), nullptr);
-        EXPECT_EQ(trace_.errors(),
-                  std::vector<std::string>{
-                      std::string("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Load Expansions': ") +
-                      c.message});
+        EXPECT_EQ(trace_.errors(), std::vector<std::string>{
+                                       std::string("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Load Expansions': ") + message});
     }
 }
 

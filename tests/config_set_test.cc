@@ -3,70 +3,48 @@
 // values, round trips through the lookups, and rewrites that fail half way
 // (through the files family's system-call seam) leaving the old file whole.
 // Every test runs in a temporary installation of its own.
-#include "support/orv_test_support.h"
-#include "support/orv_trace_capture.h"
+#include "support/config_helpers.h"
 
 #include "files/sys_seam.h"
 
-#include <ORVCommonKit/cf.h>
 #include <ORVCommonKit/cfset.h>
 #include <ORVCommonKit/cftable.h>
-#include <ORVCommonKit/tr.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
+using orvtest::cf_report;
 using orvtest::read_file;
-using orvtest::TempInstallation;
-using orvtest::TraceCapture;
 
-// Group "locked" looks PORT up through host groups, so it is read-only.
-const char *const Behaviors = R"({
-    locked = { variables = { PORT = 0x10; }; };
-})";
-
-class ConfigSetTest : public ::testing::Test {
+class ConfigSetTest : public orvtest::ConfigTest {
 protected:
-    void SetUp() override {
-        cf_term();
-        trace_.start();
-        dir_.write("sys/data/cf/behavior.plist", Behaviors);
-    }
-    void TearDown() override {
-        cf_term();
-        trace_.stop();
-    }
+    // Group "locked" looks PORT up through host groups, so it is read-only.
+    ConfigSetTest() : ConfigTest("{ locked = { variables = { PORT = 0x10; }; }; }") {}
 
     void start() { ASSERT_EQ(0, cf_init("jdoe")); }
-    std::string site_path() const { return dir_ / "site/config/viewer.site"; }
     std::string user_path() const { return dir_ / "user/config/viewer.user.jdoe"; }
-    void site(const std::string &text) { dir_.write("site/config/viewer.site", text); }
-    std::string site_text() const { return read_file(site_path()); }
-
     int set(int domain, const char *name, std::vector<const char *> values, int level = 0,
             const char *group = "viewer") {
         return cf_set(domain, group, name, level, static_cast<int>(values.size()), values.data());
     }
-    // The values of a variable joined by "|", or the status.
-    std::string get(const char *name, int domain = cf_DOMAIN_ALL) {
-        char *values[cf_MAX_VALUES];
-        int count = 0;
-        const int status = cf_get(domain, "viewer", name, nullptr, &count, values);
-        if (status != 0) return "status " + std::to_string(status);
-        std::string out;
-        for (int i = 0; i < count; ++i) out += (i ? "|" : "") + std::string(values[i]);
-        cf_free(values, count);
-        return out;
+    std::string get(const char *name) { return orvtest::cf_values("viewer", name); }
+    ORVConfigurationTable *read_site() {
+        ORVConfigurationTable *table = nullptr;
+        EXPECT_EQ(0, cf_read_entire_file(cf_DOMAIN_SITE, "viewer", &table));
+        return table;
     }
-
-    TempInstallation dir_;
-    TraceCapture trace_;
+    static std::string refused(const char *name, bool remove, const char *level) {
+        return cf_report("log", "INSUF_PRIV", std::string("Insufficient privilege to change parameter \"") + name +
+                                                  (remove ? "\"." : "\"") + "\n\t privilege level cf_" + level +
+                                                  "_PRIV is required");
+    }
 };
 
 // ---- Single-entry edits keep the rest of the file ----
@@ -80,6 +58,7 @@ struct Edit {
     const char *after;
     bool remove = false;
     const char *refused_below = nullptr;  // the level named by the refusal
+    int level = cf_USER_PRIV;
 };
 
 TEST_F(ConfigSetTest, SingleEntryEditsKeepEverythingElseByteForByte) {
@@ -105,27 +84,34 @@ TEST_F(ConfigSetTest, SingleEntryEditsKeepEverythingElseByteForByte) {
         {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "B", {"x"}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", false, "SYS"},
         {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "A", {"x"}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", false, "SYS"},
         {"A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", "A", {}, cf_INSUF_PRIV, "A SYSTEM 1\nB SYSTEM 2\nA USER 3\n", true, "SYS"},
+        // An entry of a higher level than the caller's is added, but then refused.
+        {"", "PORT", {"1"}, 0, "\nPORT\tSYSTEM\t1\n", false, nullptr, cf_SYS_PRIV},
+        {"\nPORT\tSYSTEM\t1\n", "PORT", {"2"}, cf_INSUF_PRIV, "\nPORT\tSYSTEM\t1\n", false, "SYS"},
+        // Many values are wrapped onto continuation lines.
+        {"", "S", std::vector<const char *>(6, "abcdefghij"), 0,
+         "\nS\tUSER\tabcdefghij abcdefghij abcdefghij abcdefghij abcdefghij \\\n\tabcdefghij\n"},
     };
     start();
     for (const Edit &e : edits) {
         SCOPED_TRACE(e.before);
         if (site_text() != e.before) site(e.before);  // an unchanged file keeps the search where it was
         trace_.clear();
-        EXPECT_EQ(e.status, e.remove ? cf_rm(cf_DOMAIN_SITE, "viewer", e.name) : set(cf_DOMAIN_SITE, e.name, e.values));
+        EXPECT_EQ(e.status, e.remove ? cf_rm(cf_DOMAIN_SITE, "viewer", e.name) : set(cf_DOMAIN_SITE, e.name, e.values, e.level));
         EXPECT_EQ(e.after, site_text());
         EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
         std::vector<std::string> errors;
-        if (e.refused_below)
-            errors.push_back(std::string("IN 'cf' INFORM 'log' TITLE 'INSUF_PRIV': Insufficient privilege to change "
-                                         "parameter \"") + e.name + (e.remove ? "\"." : "\"") + "\n\t privilege level cf_" +
-                             e.refused_below + "_PRIV is required");
+        if (e.refused_below) errors.push_back(refused(e.name, e.remove, e.refused_below));
         EXPECT_EQ(errors, trace_.errors());
     }
-    // The value-less entry is found, and removed by a caller of its level.
-    site("PORT ADMIN\nB USER b\n");
+    // The value-less entry is found, and removed by a caller of its level;
+    // a caller of the highest level may lower an entry's level.
+    site("PORT ADMIN\nB SYSTEM b\n");
     ASSERT_EQ(0, cf_set_perm(cf_ADMIN_PRIV));
     ASSERT_EQ(0, cf_rm(cf_DOMAIN_SITE, "viewer", "PORT"));
-    EXPECT_EQ("B USER b\n", site_text());
+    EXPECT_EQ("B SYSTEM b\n", site_text());
+    ASSERT_EQ(0, cf_set_perm(cf_SYS_PRIV));
+    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "B", {"2"}, cf_ADMIN_PRIV));
+    EXPECT_EQ("B\tADMIN\t2\n", site_text());
 }
 
 TEST_F(ConfigSetTest, FailuresInTheFileAreReportedWithTheEntry) {
@@ -136,16 +122,16 @@ TEST_F(ConfigSetTest, FailuresInTheFileAreReportedWithTheEntry) {
     site("PORT ROOT 1\n");
     EXPECT_EQ(cf_BAD_PRIV, set(cf_DOMAIN_SITE, "PORT", {"2"}));
     EXPECT_EQ("PORT ROOT 1\n", site_text());
-    EXPECT_EQ(trace_.errors(), (std::vector<std::string>{
-        "IN 'cf' INFORM 'log' TITLE 'UNEX_EOF': Unexpected end of file in file \"" + site_path() +
-            "\"\n\t\tentry: B USER v  ",
-        "IN 'cf' INFORM 'log' TITLE 'BAD_PRIV': Invalid privilege value (ROOT) in entry for parameter: PORT"}));
+    EXPECT_EQ(trace_.errors(),
+              (std::vector<std::string>{
+                  cf_report("log", "UNEX_EOF", "Unexpected end of file in file \"" + site_path() + "\"\n\t\tentry: B USER v  "),
+                  cf_report("log", "BAD_PRIV", "Invalid privilege value (ROOT) in entry for parameter: PORT")}));
     // Nothing to remove in a user file that is not there.
     EXPECT_EQ(cf_FILE_NACCESS, cf_rm(cf_DOMAIN_USER, "viewer", "PORT"));
     EXPECT_NE(0, access(user_path().c_str(), F_OK));
 }
 
-TEST_F(ConfigSetTest, SetCreatesMissingDirectoriesAndUserFile) {
+TEST_F(ConfigSetTest, SetCreatesMissingDirectoriesAndFiles) {
     start();
     const mode_t mask = umask(0);
     ASSERT_EQ(0, set(cf_DOMAIN_USER, "PORT", {"1"}));
@@ -154,75 +140,38 @@ TEST_F(ConfigSetTest, SetCreatesMissingDirectoriesAndUserFile) {
     struct stat st {};
     ASSERT_EQ(0, stat(user_path().c_str(), &st));
     EXPECT_EQ(0664u, st.st_mode & 07777);  // readable by all, writable by the group
+    // In SYS every entry gets cf_SYS_PRIV.
     ASSERT_EQ(0, set(cf_DOMAIN_SYS, "PORT", {"4"}, cf_USER_PRIV));
     EXPECT_EQ("\nPORT\tSYSTEM\t4\n", read_file(dir_ / "sys/config/viewer.base"));
 }
 
-TEST_F(ConfigSetTest, ManyValuesAreWrappedOntoContinuationLinesAndReadBack) {
-    site("PORT USER 1\n");
-    start();
-    std::vector<const char *> values(10, "abcdefghij");
-    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "SERVERS", values));
-    const std::string five = "abcdefghij abcdefghij abcdefghij abcdefghij abcdefghij";
-    EXPECT_EQ("PORT USER 1\n\nSERVERS\tUSER\t" + five + " \\\n\t" + five + "\n", site_text());
-    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
-    std::string expected = "abcdefghij";
-    for (int i = 1; i < 10; ++i) expected += "|abcdefghij";
-    EXPECT_EQ(expected, get("SERVERS"));
-    // Replacing the wrapped entry removes every continuation line.
-    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "servers", {"one"}));
-    EXPECT_EQ("PORT USER 1\n\nservers\tUSER\tone\n", site_text());
-}
-
 // ---- Privileges ----
 
-TEST_F(ConfigSetTest, EntryOfHigherLevelIsAddedButThenRefused) {
-    start();
-    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "PORT", {"1"}, cf_SYS_PRIV));
-    EXPECT_EQ(cf_INSUF_PRIV, set(cf_DOMAIN_SITE, "PORT", {"2"}));
-    EXPECT_EQ(cf_INSUF_PRIV, cf_rm(cf_DOMAIN_SITE, "viewer", "PORT"));
-    ASSERT_EQ(2u, trace_.errors().size());
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'INSUF_PRIV': Insufficient privilege to change "
-              "parameter \"PORT\"\n\t privilege level cf_SYS_PRIV is required",
-              trace_.errors()[0]);
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'INSUF_PRIV': Insufficient privilege to change "
-              "parameter \"PORT\".\n\t privilege level cf_SYS_PRIV is required",
-              trace_.errors()[1]);
-    EXPECT_EQ("\nPORT\tSYSTEM\t1\n", site_text());
-    ASSERT_EQ(0, cf_set_perm(cf_SYS_PRIV));
-    ASSERT_EQ(0, set(cf_DOMAIN_SITE, "PORT", {"2"}, cf_ADMIN_PRIV));
-    EXPECT_EQ("\nPORT\tADMIN\t2\n", site_text());
-}
-
 TEST_F(ConfigSetTest, ReadOnlyGroupRefusesEveryChange) {
-    dir_.write("site/config/locked.site", "PORT USER 1\n");
+    write("site/config/locked.site", "PORT USER 1\n");
     start();
     EXPECT_EQ(cf_READ_ONLY, set(cf_DOMAIN_SITE, "OTHER", {"2"}, 0, "locked"));
     EXPECT_EQ(cf_READ_ONLY, cf_rm(cf_DOMAIN_SITE, "locked", "PORT"));
     EXPECT_EQ(cf_READ_ONLY, set(cf_DOMAIN_USER, "PORT", {"2"}, 0, "locked"));
-    ASSERT_EQ(3u, trace_.errors().size());
-    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'READ_ONLY': Attempting to set \"OTHER\" in "
-              "group \"locked\" marked read-only.",
-              trace_.errors()[0]);
-    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'READ_ONLY': Attempting to remove \"PORT\" in "
-              "group \"locked\" marked read-only.",
-              trace_.errors()[1]);
-    EXPECT_EQ("PORT USER 1\n", read_file(dir_ / "site/config/locked.site"));
-    // The refusal comes after the file was made sure of: an empty user file.
-    EXPECT_EQ("", read_file(dir_ / "user/config/locked.user.jdoe"));
-    EXPECT_EQ(0, access((dir_ / "user/config/locked.user.jdoe").c_str(), F_OK));
-
     ORVConfigurationTable *table = nullptr;
     ASSERT_EQ(0, cf_read_entire_file(cf_DOMAIN_SITE, "locked", &table));
     EXPECT_EQ(cf_READ_ONLY, cf_set_string_from_table(&table, cf_DOMAIN_SITE, "X", 0, "1"));
     EXPECT_EQ(cf_READ_ONLY, cf_save_domain_with_table(table, cf_DOMAIN_SITE, "locked"));
-    EXPECT_EQ("IN 'ORVCommonKit' INFORM 'programmer' TITLE 'READ_ONLY': Attempting to set \"X\" "
-              "in group marked read-only.",
-              trace_.errors()[3]);
-    EXPECT_EQ("IN 'ORVCommonKit' INFORM 'programmer' TITLE 'READ_ONLY': In domain SITE, "
-              "attempting to save group \"locked\" marked read-only.",
-              trace_.errors()[4]);
     cf_free_table(&table);
+    const std::string set_refused = "Attempting to set \"OTHER\" in group \"locked\" marked read-only.";
+    EXPECT_EQ((std::vector<std::string>{
+                  cf_report("programmer", "READ_ONLY", set_refused),
+                  cf_report("programmer", "READ_ONLY", "Attempting to remove \"PORT\" in group \"locked\" marked read-only."),
+                  cf_report("programmer", "READ_ONLY", "Attempting to set \"PORT\" in group \"locked\" marked read-only."),
+                  "IN 'ORVCommonKit' INFORM 'programmer' TITLE 'READ_ONLY': Attempting to set \"X\" in group marked "
+                  "read-only.",
+                  "IN 'ORVCommonKit' INFORM 'programmer' TITLE 'READ_ONLY': In domain SITE, attempting to save group "
+                  "\"locked\" marked read-only."}),
+              trace_.errors());
+    EXPECT_EQ("PORT USER 1\n", read_file(dir_ / "site/config/locked.site"));
+    // The refusal comes after the file was made sure of: an empty user file.
+    EXPECT_EQ(0, access((dir_ / "user/config/locked.user.jdoe").c_str(), F_OK));
+    EXPECT_EQ("", read_file(dir_ / "user/config/locked.user.jdoe"));
 }
 
 // ---- Arguments ----
@@ -238,44 +187,54 @@ TEST_F(ConfigSetTest, ArgumentsAreCheckedBeforeAnyFileIsTouched) {
     EXPECT_EQ(cf_BAD_DOMAIN, cf_set(cf_DOMAIN_ALL, "viewer", "PORT", 0, 1, one));
     EXPECT_EQ(cf_BAD_DOMAIN, cf_rm(-1, "viewer", "PORT"));
     EXPECT_EQ(cf_BAD_PRIV, cf_set(cf_DOMAIN_SITE, "viewer", "PORT", 4, 1, one));
+    EXPECT_EQ(cf_BAD_PRIV, cf_set(cf_DOMAIN_SITE, "viewer", "PORT", -1, 1, one));
     // In SYS every entry gets cf_SYS_PRIV, so a bad level does not matter.
     EXPECT_EQ(cf_BAD_NVALUES, cf_set(cf_DOMAIN_SYS, "viewer", "PORT", 9, 0, one));
     EXPECT_EQ(cf_BAD_NVALUES, cf_set(cf_DOMAIN_SITE, "viewer", "PORT", 0, 1001, one));
     const int bad_type = 7;
     EXPECT_EQ(cf_BAD_TYPE, cf_set_simple(cf_DOMAIN_SITE, "viewer", "PORT", 0, &bad_type, 7));
+    EXPECT_EQ(cf_BAD_TYPE, cf_set_simple(cf_DOMAIN_SITE, "viewer", "PORT", 0, &bad_type, -1));
     const std::vector<std::string> expected = {
-        "IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use function cf_set() prior "
-        "to init",
-        "IN 'cf' INFORM 'programmer' TITLE 'NOT_INIT': Attempt to use function cf_rm() prior "
-        "to init",
-        "IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 4.",
-        "IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: -1.",
-        "IN 'cf' INFORM 'programmer' TITLE 'BAD_PRIV': Invalid permission level: 4",
-        "IN 'cf' INFORM 'programmer' TITLE 'BAD_NVALUES': Invalid number of values: 0",
-        "IN 'cf' INFORM 'programmer' TITLE 'BAD_NVALUES': Invalid number of values: 1001",
-        "IN 'cf' INFORM 'log' TITLE 'BAD_TYPE': Invalid type: 7",
+        cf_report("programmer", "NOT_INIT", "Attempt to use function cf_set() prior to init"),
+        cf_report("programmer", "NOT_INIT", "Attempt to use function cf_rm() prior to init"),
+        cf_report("programmer", "BAD_DOMAIN", "Invalid domain: 4."),
+        cf_report("programmer", "BAD_DOMAIN", "Invalid domain: -1."),
+        cf_report("programmer", "BAD_PRIV", "Invalid permission level: 4"),
+        cf_report("programmer", "BAD_PRIV", "Invalid permission level: -1"),
+        cf_report("programmer", "BAD_NVALUES", "Invalid number of values: 0"),
+        cf_report("programmer", "BAD_NVALUES", "Invalid number of values: 1001"),
+        cf_report("log", "BAD_TYPE", "Invalid type: 7"),
+        cf_report("log", "BAD_TYPE", "Invalid type: -1"),
     };
     EXPECT_EQ(expected, trace_.errors());
     EXPECT_NE(0, access((dir_ / "site").c_str(), F_OK));
+    // The largest count and level are taken.
+    const std::vector<const char *> thousand(1000, "v");
+    EXPECT_EQ(0, cf_set(cf_DOMAIN_SITE, "viewer", "MANY", cf_SYS_PRIV, 1000, thousand.data()));
+    EXPECT_EQ(cf_INSUF_PRIV, cf_rm(cf_DOMAIN_SITE, "viewer", "MANY"));
+    EXPECT_EQ(0, cf_refresh_config_table_for_group("viewer"));
+    EXPECT_EQ(1999u, get("MANY").size());
 }
 
 // ---- Typed values and round trips ----
 
 TEST_F(ConfigSetTest, TypedValuesAreWrittenAsTextAndReadBack) {
     start();
-    const unsigned char yes = 1, byte = 200;
+    const unsigned char yes = 1, no = 0, byte = 200;
     const float half = 2.5f;
     const short negative = -5;
     const int whole = -70000;
     const float rect[4] = {1, 2, 3, 4};
     ASSERT_EQ(0, cf_set_simple(cf_DOMAIN_SITE, "viewer", "FLAG", 0, &yes, cf_TYPE_BOOL));
+    ASSERT_EQ(0, cf_set_simple(cf_DOMAIN_SITE, "viewer", "OFF", 0, &no, cf_TYPE_BOOL));
     ASSERT_EQ(0, cf_set_simple(cf_DOMAIN_SITE, "viewer", "SCALE", 0, &half, cf_TYPE_FLOAT));
     ASSERT_EQ(0, cf_set_simple(cf_DOMAIN_SITE, "viewer", "B", 0, &byte, cf_TYPE_BYTE));
     ASSERT_EQ(0, cf_set_simple(cf_DOMAIN_SITE, "viewer", "S", 0, &negative, cf_TYPE_SHORT));
+    ASSERT_EQ(0, cf_set_simple(cf_DOMAIN_SITE, "viewer", "I", 0, &whole, cf_TYPE_INT));
     ASSERT_EQ(0, cf_set_simple(cf_DOMAIN_SITE, "viewer", "L", 0, &whole, cf_TYPE_LONG));
     ASSERT_EQ(0, cf_set_simple(cf_DOMAIN_SITE, "viewer", "R", 0, rect, cf_TYPE_RECT));
-    EXPECT_EQ("\nFLAG\tUSER\tyes\n\nSCALE\tUSER\t2.500000\n\nB\tUSER\t200\n\nS\tUSER\t-5\n"
-              "\nL\tUSER\t-70000\n\nR\tUSER\t\"XYWH 1.000000 2.000000 3.000000 4.000000\"\n",
+    EXPECT_EQ("\nFLAG\tUSER\tyes\n\nOFF\tUSER\tno\n\nSCALE\tUSER\t2.500000\n\nB\tUSER\t200\n\nS\tUSER\t-5\n"
+              "\nI\tUSER\t-70000\n\nL\tUSER\t-70000\n\nR\tUSER\t\"XYWH 1.000000 2.000000 3.000000 4.000000\"\n",
               site_text());
     ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
     float back[4] = {};
@@ -283,21 +242,7 @@ TEST_F(ConfigSetTest, TypedValuesAreWrittenAsTextAndReadBack) {
     EXPECT_EQ(3.0f, back[2]);
 
     const float huge[4] = {3e38f, 3e38f, 3e38f, 3e38f};
-    EXPECT_EQ(cf_BUFFER_OVERFLOW,
-              cf_set_simple(cf_DOMAIN_SITE, "viewer", "R", 0, huge, cf_TYPE_RECT));
-}
-
-TEST_F(ConfigSetTest, LookupsSeeAChangeOnlyAfterTheGroupIsRefreshed) {
-    site("PORT USER 104\n");
-    start();
-    EXPECT_EQ("104", get("PORT"));
-    ASSERT_EQ(0, cf_set_string(cf_DOMAIN_USER, "viewer", "PORT", 0, "204"));
-    EXPECT_EQ("104", get("PORT"));
-    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
-    EXPECT_EQ("204", get("PORT"));
-    ASSERT_EQ(0, cf_rm(cf_DOMAIN_USER, "viewer", "port"));
-    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
-    EXPECT_EQ("104", get("PORT"));
+    EXPECT_EQ(cf_BUFFER_OVERFLOW, cf_set_simple(cf_DOMAIN_SITE, "viewer", "R", 0, huge, cf_TYPE_RECT));
 }
 
 // ---- Rewrites that fail half way ----
@@ -324,71 +269,50 @@ int open_fails(const char *, int, mode_t) {
     return -1;
 }
 
-TEST_F(ConfigSetTest, WriteFailingHalfWayLeavesTheOldFileWhole) {
+TEST_F(ConfigSetTest, RewriteFailingHalfWayLeavesTheOldFileWhole) {
     const std::string text = "# keep me\nPORT USER 104\nB USER b\n";
     site(text);
     start();
-    orv::files::SysCalls calls = orv::files::real_sys();
-    calls.write = write_half_then_fail;
-    {
-        orv::files::ScopedSysCalls scoped(calls);
-        EXPECT_EQ(cf_FILE_NWRITE, set(cf_DOMAIN_SITE, "PORT", {"205"}));
-        EXPECT_EQ(cf_FILE_NWRITE, cf_rm(cf_DOMAIN_SITE, "viewer", "B"));
+    // Replacing an entry removes it first; a removal only rewrites.
+    const std::string replace = cf_report("log", "FILE_NWRITE",
+                                          "Unable to remove entry and rewrite file \"" + site_path() + "\"."),
+                      rewrite = cf_report("log", "FILE_NWRITE", "Unable to rewrite file \"" + site_path() + "\".");
+    const struct {
+        const char *what;
+        std::function<void(orv::files::SysCalls &)> seam;
+        std::vector<std::string> first_errors;  // of the replacement
+    } cases[] = {
+        {"write", [](orv::files::SysCalls &c) { c.write = write_half_then_fail; },
+         {"IN '<unknown module>' INFORM 'log' TITLE 'cf': Failed to write line to new file", replace}},
+        {"rename", [](orv::files::SysCalls &c) { c.rename = rename_fails; },
+         {"IN '<unknown module>' INFORM 'log' TITLE 'cf': rename \"" + site_path() + "+\" to \"" + site_path() +
+              "\" failed: Input/output error",
+          replace}},
+        {"open", [](orv::files::SysCalls &c) { c.open = open_fails; }, {replace}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        orv::files::SysCalls calls = orv::files::real_sys();
+        c.seam(calls);
+        {
+            const orv::files::ScopedSysCalls scoped(calls);
+            EXPECT_EQ(cf_FILE_NWRITE, set(cf_DOMAIN_SITE, "PORT", {"205"}));
+            std::vector<std::string> errors = take_errors();
+            errors.resize(std::min(errors.size(), c.first_errors.size()));
+            EXPECT_EQ(c.first_errors, errors);
+            EXPECT_EQ(cf_FILE_NWRITE, cf_rm(cf_DOMAIN_SITE, "viewer", "B"));
+            EXPECT_EQ(rewrite, take_errors().back());
+        }
+        EXPECT_EQ(text, site_text());
+        EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
     }
-    EXPECT_EQ(text, site_text());
-    EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
-    ASSERT_EQ(4u, trace_.errors().size());
-    EXPECT_EQ("IN '<unknown module>' INFORM 'log' TITLE 'cf': Failed to write line to new file",
-              trace_.errors()[0]);
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'FILE_NWRITE': Unable to remove entry and rewrite "
-              "file \"" + site_path() + "\".",
-              trace_.errors()[1]);
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'FILE_NWRITE': Unable to rewrite file \"" +
-                  site_path() + "\".",
-              trace_.errors()[3]);
     ASSERT_EQ(0, set(cf_DOMAIN_SITE, "PORT", {"205"}));
     EXPECT_EQ("# keep me\nPORT\tUSER\t205\nB USER b\n", site_text());
 }
 
-TEST_F(ConfigSetTest, FailedRenameOrTemporaryCopyLeavesTheOldFileWhole) {
-    const std::string text = "PORT USER 104\n";
-    site(text);
-    start();
-    orv::files::SysCalls calls = orv::files::real_sys();
-    calls.rename = rename_fails;
-    {
-        orv::files::ScopedSysCalls scoped(calls);
-        EXPECT_EQ(cf_FILE_NWRITE, set(cf_DOMAIN_SITE, "NEW", {"1"}));
-    }
-    calls = orv::files::real_sys();
-    calls.open = open_fails;
-    {
-        orv::files::ScopedSysCalls scoped(calls);
-        EXPECT_EQ(cf_FILE_NWRITE, set(cf_DOMAIN_SITE, "PORT", {"1"}));
-    }
-    EXPECT_EQ(text, site_text());
-    EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
-    ASSERT_EQ(3u, trace_.errors().size());
-    EXPECT_EQ("IN '<unknown module>' INFORM 'log' TITLE 'cf': rename \"" + site_path() +
-                  "+\" to \"" + site_path() + "\" failed: Input/output error",
-              trace_.errors()[0]);
-    EXPECT_EQ("IN 'cf' INFORM 'log' TITLE 'FILE_NWRITE': Unable to remove entry and rewrite "
-              "file \"" + site_path() + "\".",
-              trace_.errors()[2]);
-}
-
 // ---- Table changes and saves ----
 
-class ConfigSaveTest : public ConfigSetTest {
-protected:
-    ORVConfigurationTable *read_site() {
-        ORVConfigurationTable *table = nullptr;
-        EXPECT_EQ(0, cf_read_entire_file(cf_DOMAIN_SITE, "viewer", &table));
-        return table;
-    }
-};
-
-TEST_F(ConfigSaveTest, SaveKeepsCommentsOrderAndUnknownEntriesAndAppendsNewOnes) {
+TEST_F(ConfigSetTest, SaveKeepsCommentsOrderAndUnknownEntriesAndAppendsNewOnes) {
     // An entry with the empty name is an entry like any other, and no comment.
     site("# viewer\r\n\nPORT  user   104\n\"Window Title\" USER \"Main viewer\"\n"
          "BAD ROOT 1\nLIST USER a \\\n  b\n# end\n\"\"  USER  e\n");
@@ -404,46 +328,35 @@ TEST_F(ConfigSaveTest, SaveKeepsCommentsOrderAndUnknownEntriesAndAppendsNewOnes)
               "BAD ROOT 1\nLIST\tUSER\ta b\n# end\n\"\"\tUSER\te\nALPHA\tUSER\t1 2\nZETA\tADMIN\t\"z z\"\n",
               site_text());
     cf_free_table(&table);
-}
 
-TEST_F(ConfigSaveTest, UpdatedOnlySaveRewritesOnlyVariablesMarkedNew) {
+    // An updated-only save rewrites only the variables marked new.
     site("PORT  USER  104\nMODE USER a\n");
-    start();
-    ORVConfigurationTable *table = read_site();
+    table = read_site();
     ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_SITE, "mode", 0, "b"));
-    ASSERT_EQ(0, cf_save_updated_domain_with_table_and_user(table, nullptr, nullptr,
-                                                            cf_DOMAIN_SITE, "viewer"));
+    ASSERT_EQ(0, cf_save_updated_domain_with_table_and_user(table, nullptr, nullptr, cf_DOMAIN_SITE, "viewer"));
     EXPECT_EQ("PORT  USER  104\nMODE\tUSER\tb\n", site_text());
     cf_free_table(&table);
-}
 
-TEST_F(ConfigSaveTest, UnchangedTextIsNotWritten) {
+    // Unchanged text is not written.
     site("PORT\tUSER\t104\n# c\n");
-    start();
     struct stat before {}, after {};
     ASSERT_EQ(0, stat(site_path().c_str(), &before));
-    ORVConfigurationTable *table = read_site();
+    table = read_site();
     ASSERT_EQ(0, cf_save_domain_with_table(table, cf_DOMAIN_SITE, "viewer"));
     ASSERT_EQ(0, stat(site_path().c_str(), &after));
     EXPECT_EQ(before.st_ino, after.st_ino);
+
+    // A save with a user writes that user's file.
+    ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_USER, "port", 0, "9"));
+    ASSERT_EQ(0, cf_save_domain_with_table_and_user(table, "asmith", "RAD", cf_DOMAIN_USER, "viewer"));
+    EXPECT_EQ("PORT\tUSER\t9\n", read_file(dir_ / "user/config/viewer.user.asmith.RAD"));
+    EXPECT_STREQ("jdoe", cf_user_name());
     cf_free_table(&table);
 }
 
-TEST_F(ConfigSaveTest, SaveWithUserWritesThatUsersFile) {
-    site("");
-    start();
-    ORVConfigurationTable *fresh = read_site();
-    ASSERT_EQ(0, cf_set_string_from_table(&fresh, cf_DOMAIN_USER, "port", 0, "9"));
-    ASSERT_EQ(0, cf_save_domain_with_table_and_user(fresh, "asmith", "RAD", cf_DOMAIN_USER,
-                                                    "viewer"));
-    EXPECT_EQ("PORT\tUSER\t9\n", read_file(dir_ / "user/config/viewer.user.asmith.RAD"));
-    EXPECT_STREQ("jdoe", cf_user_name());
-    cf_free_table(&fresh);
-}
-
-TEST_F(ConfigSaveTest, EntireTableSaveGoesOnAfterAFailureAndReturnsTheLowest) {
+TEST_F(ConfigSetTest, EntireTableSaveGoesOnAfterAFailureAndReturnsTheLowest) {
     site("PORT USER 1\n");
-    dir_.write("sys/config", "not a directory");
+    write("sys/config", "not a directory");
     start();
     ORVConfigurationTable *table = read_site();
     ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_USER, "port", 0, "2"));
@@ -453,12 +366,23 @@ TEST_F(ConfigSaveTest, EntireTableSaveGoesOnAfterAFailureAndReturnsTheLowest) {
     EXPECT_EQ("PORT\tUSER\t2\n", read_file(user_path()));
     EXPECT_EQ("PORT\tUSER\t3\n", site_text());
     ASSERT_EQ(2u, trace_.errors().size());
-    EXPECT_EQ("IN 'Directory Creation Error' INFORM 'log' TITLE 'cf': There is already a "
-              "non-directory file with the name: " + (dir_ / "sys/config"),
+    EXPECT_EQ("IN 'Directory Creation Error' INFORM 'log' TITLE 'cf': There is already a non-directory file with the "
+              "name: " + (dir_ / "sys/config"),
               trace_.errors()[0]);
     EXPECT_EQ(cf_BAD_DOMAIN, cf_save_entire_table(table, 3, "viewer"));
     EXPECT_EQ(cf_BAD_DOMAIN, cf_save_domain_with_table(table, 3, "viewer"));
-    EXPECT_EQ("IN 'cf' INFORM 'programmer' TITLE 'BAD_DOMAIN': Invalid domain: 3.", trace_.errors().back());
+    EXPECT_EQ(cf_report("programmer", "BAD_DOMAIN", "Invalid domain: 3."), trace_.errors().back());
+    cf_free_table(&table);
+}
+
+TEST_F(ConfigSetTest, EntireTableSaveOfEveryDomainReturnsZero) {
+    site("PORT USER 1\n");
+    start();
+    ORVConfigurationTable *table = read_site();
+    ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_USER, "port", 0, "2"));
+    EXPECT_EQ(0, cf_save_entire_table(table, cf_DOMAIN_ALL, "viewer"));
+    EXPECT_EQ("PORT\tUSER\t2\n", read_file(user_path()));
+    EXPECT_EQ("PORT\tUSER\t1\n", site_text());
     cf_free_table(&table);
 }
 

@@ -28,6 +28,16 @@ int count_of(const std::string &text, const std::string &part) {
     return n;
 }
 
+// Expects each part in text, each after the start of the one before.
+void expect_in_order(const std::string &text, std::initializer_list<std::string> parts) {
+    std::size_t at = 0;
+    for (const std::string &part : parts) {
+        at = text.find(part, at);
+        ASSERT_NE(std::string::npos, at) << part << "\nin:\n" << text;
+        ++at;
+    }
+}
+
 // A child that reads lines with input() until end of input and prints each
 // answer as "<text|result>".
 void echo_lines() {
@@ -42,7 +52,8 @@ void echo_lines() {
 TEST(ConsoleInput, DirectivesAreCarriedOutAndOtherLinesReturned) {
     struct Case {
         const char *typed;
-        std::vector<const char *> expected;  // parts of the output, in order
+        std::initializer_list<std::string> expected;  // parts of the output, in order
+        int status = 0;
     } cases[] = {
         {"!ping extra\n !ping\n", {"ping\n", "< !ping|1>"}},
         {"!version x\n!termx\n!terminal\n", {"<!version x|1>", "<!termx|1>", "<!terminal|1>"}},
@@ -59,6 +70,7 @@ TEST(ConsoleInput, DirectivesAreCarriedOutAndOtherLinesReturned) {
         {"!play /\n", {"Cannot open the playback file '/': Is a directory"}},
         {"!record /nonexistent/rec.npt\nline\n",
          {"Recording to '/nonexistent/rec.npt'.", "Cannot open the recording file", "<line|1>"}},
+        {"first\n!term\nnever\n", {"<first|1>", "Terminated at the user's request.\n"}, 99},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -66,35 +78,36 @@ TEST(ConsoleInput, DirectivesAreCarriedOutAndOtherLinesReturned) {
             orv::console::services().sleep_seconds = [](unsigned) {};
             echo_lines();
         });
-        EXPECT_EQ(0, run.status);
-        std::size_t at = 0;
-        for (const char *part : c.expected) {
-            at = run.out.find(part, at);
-            ASSERT_NE(std::string::npos, at) << part << "\nin:\n" << run.out;
-        }
+        EXPECT_EQ(c.status, run.status);
+        expect_in_order(run.out, c.expected);
     }
 }
 
+// A number that fills a whole line of 160 characters.
+const std::string kLongestNumber = std::string(159, '0') + "7\n";
+
 TEST(ConsoleInput, TypedReadersAskAgainUntilTheAnswerFits) {
     struct Case {
-        const char *typed;
+        std::string typed;
         int (*read)(long long *);
-        long long value;
-        std::vector<const char *> messages;
+        const char *result;  // what the reader returned and stored
+        std::initializer_list<std::string> messages;
     } cases[] = {
         {"-1\n65536\nx\n65535\n", [](long long *v) { int i = 0; int r = input_int16(&i); *v = i; return r; },
-         65535, {"0 to 65535", "0 to 65535", "not a number"}},
+         "1 65535", {"0 to 65535", "0 to 65535", "not a number"}},
         {"-1\n256\nabc\n\n 7z\n", [](long long *v) { unsigned char b = 0; int r = input_byte(&b); *v = b; return r; },
-         7, {"0 to 255", "0 to 255", "not a number", "blank answer is not accepted"}},
-        {"12abc\n", [](long long *v) { int i = 0; int r = input_int(&i); *v = i; return r; }, 12, {}},
+         "1 7", {"0 to 255", "0 to 255", "not a number", "blank answer is not accepted"}},
+        {"12abc\n", [](long long *v) { int i = 0; int r = input_int(&i); *v = i; return r; }, "1 12", {}},
+        {kLongestNumber, [](long long *v) { int i = 0; int r = input_int16(&i); *v = i; return r; }, "1 7", {}},
         {"x\n4000000000\n", [](long long *v) { unsigned u = 0; int r = input_uint(&u); *v = u; return r; },
-         4000000000LL, {"of 0 or more"}},
-        {"maybe\n\nyes\n", [](long long *v) { *v = input_bit(); return 1; }, 1,
-         {"T, Y or 1", "T, Y or 1"}},
-        {"0\n", [](long long *v) { *v = input_bit(); return 1; }, 0, {}},
+         "1 4000000000", {"of 0 or more"}},
+        {"maybe\n\nyes\n", [](long long *v) { *v = input_bit(); return 1; }, "1 1", {"T, Y or 1", "T, Y or 1"}},
+        {"0\n", [](long long *v) { *v = input_bit(); return 1; }, "1 0", {}},
         {"\xe9t\xe9\n", [](long long *v) { char c = 0; int r = input_upchar(&c); *v = static_cast<unsigned char>(c); return r; },
-         0xC9, {}},
-        {"\n", [](long long *v) { input_allow_blank(1); int i = 5; int r = input_long(&i); *v = i; return r + 10; }, 5, {}},
+         "1 201", {}},
+        {"\n", [](long long *v) { input_allow_blank(1); int i = 5; int r = input_long(&i); *v = i; return r; }, "0 5", {}},
+        {"x\n-5\n", [](long long *v) { int i = 0; int r = input_long(&i); *v = i; return r; }, "1 -5", {"whole number.\n"}},
+        {"x\n5\n", [](long long *v) { unsigned u = 0; int r = input_ulong(&u); *v = u; return r; }, "1 5", {"whole number of 0 or more.\n"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -103,19 +116,12 @@ TEST(ConsoleInput, TypedReadersAskAgainUntilTheAnswerFits) {
             const int result = c.read(&value);
             std::printf("=> %d %lld\n", result, value);
         });
-        std::size_t at = 0;
-        for (const char *part : c.messages) {
-            at = run.out.find(part, at);
-            ASSERT_NE(std::string::npos, at) << part << "\nin:\n" << run.out;
-            ++at;
-        }
-        EXPECT_NE(std::string::npos, run.out.find("=> " + std::to_string(c.read == cases[7].read ? 10 : 1) +
-                                                  " " + std::to_string(c.value)))
-            << run.out;
+        expect_in_order(run.out, c.messages);
+        EXPECT_NE(std::string::npos, run.out.find(std::string("=> ") + c.result + "\n")) << run.out;
     }
 }
 
-TEST(ConsoleInput, EndOfInputAndTerminationEndTheProcess) {
+TEST(ConsoleInput, InputThatKeepsEndingEndsTheProcess) {
     auto ended = run_in_child("", [] {
         int value;
         for (;;) input_int(&value);
@@ -123,12 +129,6 @@ TEST(ConsoleInput, EndOfInputAndTerminationEndTheProcess) {
     EXPECT_EQ(100, ended.status);
     EXPECT_EQ(51, count_of(ended.out, "<End of input>"));
     EXPECT_EQ(1, count_of(ended.out, "Input has ended too many times"));
-
-    auto term = run_in_child("first\n!term\nnever\n", echo_lines);
-    EXPECT_EQ(99, term.status);
-    EXPECT_NE(std::string::npos, term.out.find("<first|1>"));
-    EXPECT_NE(std::string::npos, term.out.find("Terminated at the user's request."));
-    EXPECT_EQ(std::string::npos, term.out.find("never"));
 }
 
 TEST(ConsoleInput, TokensAnswerSeveralQuestionsAndRecordingsReplayTheSession) {
@@ -164,23 +164,38 @@ TEST(ConsoleInput, TokensAnswerSeveralQuestionsAndRecordingsReplayTheSession) {
         input_playback_from_file((dir / "cut.npt").c_str());
         echo_lines();
     });
-    EXPECT_NE(std::string::npos, cut.out.find("<" + std::string(160, 'x') + "|1>\n"));
-    EXPECT_NE(std::string::npos, cut.out.find("<" + std::string(40, 'x') + "|1>\n"));
-    EXPECT_NE(std::string::npos, cut.out.find("<played|1>\n"));
-    EXPECT_NE(std::string::npos, cut.out.find("Playback of '" + dir / "cut.npt" + "' stopped: end of file."));
-    EXPECT_NE(std::string::npos, cut.out.find("<typed|1>"));
+    expect_in_order(cut.out, {"<" + std::string(160, 'x') + "|1>\n", "<" + std::string(40, 'x') + "|1>\n", "<played|1>\n",
+                              "Playback of '" + dir / "cut.npt" + "' stopped: end of file.", "<typed|1>"});
     EXPECT_EQ(std::string::npos, cut.out.find("lost|"));
 
-    // A token buffer: quoted words stay together, over-long tokens are cut,
+    // A token buffer: quoted words stay together, over-long tokens and buffers are cut,
     // then token mode returns to off and input comes from the stream again.
     auto tokens = run_in_child("from-stdin\n", [] {
-        input_playback_tokens_in_buffer(("a \"b c\" " + std::string(300, 'y')).c_str());
+        input_playback_tokens_in_buffer(("a \"b c\" " + std::string(300, 'y') + " " + std::string(20, 'z')).c_str());
         echo_lines();
     });
-    EXPECT_NE(std::string::npos, tokens.out.find("<a|1>\n"));
-    EXPECT_NE(std::string::npos, tokens.out.find("<b c|1>\n"));
-    EXPECT_NE(std::string::npos, tokens.out.find("<" + std::string(160, 'y') + "|1>\n"));
-    EXPECT_NE(std::string::npos, tokens.out.find("<from-stdin|1>"));
+    // The buffer holds 320 characters: 11 of the z.
+    expect_in_order(tokens.out, {"<a|1>\n", "<b c|1>\n", "<" + std::string(160, 'y') + "|1>\n",
+                                 "<" + std::string(11, 'z') + "|1>\n", "<from-stdin|1>"});
+}
+
+TEST(ConsoleInput, PlaybackStopsByDirectiveWithItsReasonAndQuietlyForAnotherFile) {
+    TempDir dir;
+    const std::string first = dir.write("first.npt", "one\n!play\nnever\n"), second = dir.write("second.npt", "two\n");
+    auto stopped = run_in_child("typed\n", [&] {
+        input_playback_from_file(first.c_str());
+        echo_lines();
+    });
+    expect_in_order(stopped.out, {"<one|1>", "Playback of '" + first + "' stopped: stopped by !play.\n", "<typed|1>"});
+    auto replaced = run_in_child("", [&] {
+        char line[161];
+        input_playback_from_file(first.c_str());
+        input(line);
+        input_playback_from_file(second.c_str());
+        echo_lines();
+    });
+    expect_in_order(replaced.out, {"<two|1>", "Playback of '" + second + "' stopped: end of file.\n"});
+    EXPECT_EQ(0, count_of(replaced.out, "Playback of '" + first));
 }
 
 TEST(ConsoleInput, DefaultsAndRecordingWithoutAName) {
@@ -221,6 +236,7 @@ TEST(ConsoleChoose, AnswersFollowKeysValuesAndDefaults) {
         {"!quit\n", [] { return choose_from_args("T", 'y', "xyz", "ex", "why", "zed"); }, 0, "(x, [y], z)"},
         {"\n", [] { return choose_from_enum("T", 20, "lm", "low", 10, "mid", 20); }, 20, "(l, [m])"},
         {"Q\n", [] { return choose_from_numbers("N", 0, kTwo, 2); }, -1, "  q. Quit \n"},
+        {"11\n10\n", [] { return choose_from_numbers("N", -1, kTen, 10); }, 9, "Invalid choice '11'."},
         {"!quit\n2\n", [] { return choose_from_numbers("N", -1, kTwo, 2); }, 1,
          "Invalid choice '0'."},
         {"maybe\ny\n", [] { return choose_proceed("Go on?"); }, 1, "Please enter 'Y' or 'N' only.\nGo on? (Y/N): Proceeding..."},
@@ -267,8 +283,12 @@ int say(void *first, void *) {
 }
 
 TEST(ConsoleMenu, BordersAndColumnsFollowTheTitleAndTheEntries) {
-    auto run = run_in_child("!quit\n!quit\n!quit\n", [] {
-        for (const char *title : {"Four", "Fives"}) {
+    // Twelve wrong answers to the first menu: the box comes back after every fourth.
+    std::string typed;
+    for (int i = 0; i < 12; ++i) typed += "x\n";
+    const std::string longest(80, 'T');
+    auto run = run_in_child(typed + "!quit\n!quit\n!quit\n!quit\n", [&] {
+        for (const char *title : {"Four", "Fives", longest.c_str()}) {
             menu_t *menu = menu_init(title, "q");
             menu_run(menu);
             menu_term(menu);
@@ -280,13 +300,14 @@ TEST(ConsoleMenu, BordersAndColumnsFollowTheTitleAndTheEntries) {
         menu_run(menu);
         menu_term(menu);
     });
-    EXPECT_NE(std::string::npos, run.out.find("  +" + std::string(34, '-') + " Four " + std::string(34, '-') + "+\n"));
-    EXPECT_NE(std::string::npos, run.out.find("  +" + std::string(33, '-') + " Fives " + std::string(34, '-') + "+\n"));
     // 75 / (11 + 2 + 3) = 4 columns, rows 2; description width (75 - 20) / 4 = 13.
-    EXPECT_NE(std::string::npos, run.out.find("  | a. desc-of-ten  | c. desc-of-ten  | e. desc-of-ten  | g. desc-of-ten     |\n"
-                                              "  | b. desc-of-ten  | d. desc-of-ten  | f. desc-of-ten  |                    |\n"))
-        << run.out;
-    EXPECT_EQ(3, count_of(run.out, "Menu left."));
+    expect_in_order(run.out, {"  +" + std::string(34, '-') + " Four " + std::string(34, '-') + "+\n",
+                              "  +" + std::string(33, '-') + " Fives " + std::string(34, '-') + "+\n",
+                              "  + " + std::string(72, 'T') + " +\n",  // a title is cut at 72 characters
+                              "  | a. desc-of-ten  | c. desc-of-ten  | e. desc-of-ten  | g. desc-of-ten     |\n"
+                              "  | b. desc-of-ten  | d. desc-of-ten  | f. desc-of-ten  |                    |\n"});
+    EXPECT_EQ(4, count_of(run.out, " Four "));
+    EXPECT_EQ(4, count_of(run.out, "Menu left."));
 }
 
 TEST(ConsoleMenu, ActionsRunAroundTheChosenEntry) {
@@ -326,7 +347,9 @@ TEST(ConsoleMenu, ActionsRunAroundTheChosenEntry) {
 TEST(ConsoleMenu, DirectivesChangeColumnsAndVisibilityAndEntriesCanMove) {
     auto run = run_in_child("!col zz\n2\n!hide\nnope\n?\n!hide\n!col 0\nb\n", [] {
         menu_t *menu = menu_init("Dirs", nullptr);
-        menu_add_entry(menu, "a", "first", nullptr, nullptr, 0, nullptr, 0);
+        char description[] = "first";  // the menu keeps its own copy
+        menu_add_entry(menu, "a", description, nullptr, nullptr, 0, nullptr, 0);
+        description[0] = 'X';
         menu_add_entry(menu, "c", "third", nullptr, nullptr, 0, nullptr, 0);
         menu_add_entry_before_choice(menu, "c", "b", "second", menu_return, reinterpret_cast<void *>(4), 0, nullptr, 0);
         menu_add_entry_after_choice(menu, "c", "d", "fourth", nullptr, nullptr, 0, nullptr, 0);
@@ -339,15 +362,13 @@ TEST(ConsoleMenu, DirectivesChangeColumnsAndVisibilityAndEntriesCanMove) {
         std::printf("=> %d\n", menu_selected_entry(menu) == nullptr);
         menu_term(menu);
     });
-    EXPECT_NE(std::string::npos, run.out.find("1 1 0\n")) << run.status << run.out;
-    EXPECT_NE(std::string::npos, run.out.find("'zz' is not a number.\nThe number of columns must be 0 or more, not -1.\n"
-                                              "Number of columns (0 for automatic) : Columns set to 2.\n"));
-    EXPECT_NE(std::string::npos, run.out.find("  | a. first                           | c. third                            |\n"))
-        << run.out;
     // Hidden: "nope" is answered without the box; "?" shows it once.
-    EXPECT_NE(std::string::npos, run.out.find("Your choice: 'nope' is not a choice of this menu.\nYour choice: \n  +"));
-    EXPECT_NE(std::string::npos, run.out.find("Columns set to 0."));
-    EXPECT_NE(std::string::npos, run.out.find("=> 4 b\n=> 1\n"));
+    expect_in_order(run.out, {"1 1 0\n",
+                              "'zz' is not a number.\nThe number of columns must be 0 or more, not -1.\n"
+                              "Number of columns (0 for automatic) : Columns set to 2.\n",
+                              "  | a. first                           | c. third                            |\n",
+                              "Your choice: 'nope' is not a choice of this menu.\nYour choice: \n  +", "Columns set to 0.",
+                              "=> 4 b\n=> 1\n"});
 }
 
 int compare_text(const void *a, const void *b) { return std::strcmp(static_cast<const char *>(a), static_cast<const char *>(b)); }

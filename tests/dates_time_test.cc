@@ -79,6 +79,14 @@ TEST_F(TimeHandleTest, CanonicalTextsReadAndPrint) {
         {"1999-01-31 13:45:00 CET", nullptr, 0},     // another form
         {"31-Foo-1999 13:45:00 CET", nullptr, 0},
         {"31-Jan-1999 24:00:00 CET", nullptr, 0},
+        // The largest day, time and offset read; one beyond each does not.
+        {"31-Dec-1999 23:59:59 +2359", "31-Dec-1999 23:59:59 +2359", 946598459},
+        {"1-Dec-1999 23:59:59 +0530", "01-Dec-1999 23:59:59 +0530", 944072999},
+        {"31-Jan-1999 13:45:00 Z", "31-Jan-1999 13:45:00 GMT", 917790300},
+        {"0-Jan-1999 13:45:00 CET", nullptr, 0},   {"32-Jan-1999 13:45:00 CET", nullptr, 0},
+        {"31-Jan-1999 13:60:00 CET", nullptr, 0},  {"31-Jan-1999 13:45:60 CET", nullptr, 0},
+        {"31-Jan-1999 13:45:00 +0060", nullptr, 0}, {"31-Jan-1999 13:45:00 +05300", nullptr, 0},
+        {"31-Jan-99 13:45:00 CET", nullptr, 0},
     };
     for (const Row &r : rows) {
         Handle t(orv_time_create_from_string(r.text));

@@ -4,21 +4,19 @@
 #include "files/unique_string.h"
 #include "files/ut_dicom.h"
 #include "files/ut_testing.h"
+#include "support/orv_child.h"
 #include "support/orv_test_support.h"
 #include "support/orv_trace_capture.h"
 
 #include <ORVCommonKit/ORVCommonKit.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <regex>
 #include <string>
-#include <string_view>
 #include <vector>
 
 using ::testing::ElementsAre;
@@ -106,77 +104,45 @@ TEST_F(DicomTest, BaseDependsOnRandomBitsHostPidAndClock) {
     EXPECT_NE(base(), first);
 }
 
-// Runs body in count children released at the same moment; each writes its
-// answer into a pipe. The answers, in child order.
-std::vector<std::string> in_children(int count, std::string (*body)()) {
-    int go[2];
-    EXPECT_EQ(::pipe(go), 0);
-    std::vector<int> outputs;
+// The lines written by body in count child processes of this one, in order.
+std::vector<std::string> in_children(int count, const std::function<std::string()> &body) {
+    std::vector<std::string> lines;
     for (int i = 0; i < count; ++i) {
-        int out[2];
-        EXPECT_EQ(::pipe(out), 0);
-        if (::fork() == 0) {
-            char c;
-            ::close(go[1]);
-            (void)!::read(go[0], &c, 1);
-            const std::string answer = body();
-            FILE *f = ::fdopen(out[1], "w");
-            _exit(std::fwrite(answer.data(), 1, answer.size(), f) == answer.size() && std::fclose(f) == 0 ? 0 : 1);
-        }
-        ::close(out[1]);
-        outputs.push_back(out[0]);
+        const orvtest::ChildRun run = orvtest::run_in_child("", [&] { std::fputs(body().c_str(), stdout); });
+        EXPECT_EQ(run.status, 0);
+        for (std::string &line : orvtest::lines_of(run.out)) lines.push_back(std::move(line));
     }
-    ::close(go[0]);
-    ::close(go[1]);  // releases every child at once
-    std::vector<std::string> answers;
-    for (int fd : outputs) {
-        std::string text;
-        char buf[1 << 16];
-        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
-        ::close(fd);
-        answers.push_back(std::move(text));
-    }
-    while (::wait(nullptr) > 0) {
-    }
-    return answers;
+    return lines;
 }
 
-TEST_F(DicomTest, MillionUidsFromProcessesStartedAtOnceAreUnique) {
+TEST_F(DicomTest, MillionUidsFromChildProcessesAreUnique) {
     // The parent has made a UID and a GUID: forked children must not reuse them.
-    const std::string parent_uid = ut_generate_dicom_study_uid();
-    char guid[39];
-    ASSERT_EQ(ut_generate_guid(guid, sizeof guid, 0), 0);
-    const std::vector<std::string> answers = in_children(8, [] {
-        std::string all = std::string(ut_generate_dicom_study_uid()) + "\n";
-        for (int i = 0; i < 125000 - 1; ++i) all.append(ut_generate_dicom_image_uid()).push_back('\n');
-        char g[39];
-        for (int i = 0; i < 1000; ++i) ut_generate_guid(g, sizeof g, 0), all.append(g).push_back('\n');
-        return all;
-    });
-    std::vector<std::string_view> uids, guids{guid};
-    for (const std::string &a : answers) {
-        size_t start = 0;
-        for (size_t end; (end = a.find('\n', start)) != std::string::npos; start = end + 1)
-            (a[start] == '{' ? guids : uids).push_back(std::string_view(a).substr(start, end - start));
-    }
-    uids.push_back(parent_uid);
+    std::vector<std::string> uids{ut_generate_dicom_study_uid()}, guids{std::string(39, '\0')};
+    ASSERT_EQ(ut_generate_guid(guids[0].data(), 39, 0), 0);
+    guids[0].resize(38);
+    for (std::string &line : in_children(8, [] {
+             std::string all = std::string(ut_generate_dicom_study_uid()) + "\n";
+             for (int i = 0; i < 125000 - 1; ++i) all.append(ut_generate_dicom_image_uid()).push_back('\n');
+             char g[39];
+             for (int i = 0; i < 1000; ++i) ut_generate_guid(g, sizeof g, 0), all.append(g).push_back('\n');
+             return all;
+         }))
+        (line[0] == '{' ? guids : uids).push_back(std::move(line));
     ASSERT_EQ(uids.size(), 1000001u);
     ASSERT_EQ(guids.size(), 8001u);
-    EXPECT_TRUE(std::all_of(uids.begin(), uids.end(), [](std::string_view u) { return well_formed(std::string(u)); }));
+    EXPECT_TRUE(std::all_of(uids.begin(), uids.end(), well_formed));
     for (auto *list : {&uids, &guids}) {
         std::sort(list->begin(), list->end());
         EXPECT_EQ(std::adjacent_find(list->begin(), list->end()), list->end());
     }
-}
-
-TEST_F(DicomTest, ProcessesWithTheSameHostPidAndClockGetDifferentBases) {
+    // Processes with the same host, process id and clock still differ.
     const UniqueSources same{[] { return std::string("clone"); }, [] { return static_cast<pid_t>(1); },
                              [] { return timespec{1700000000, 0}; }, orv::files::real_unique_sources().random};
     ScopedUniqueSources scope(same);
-    const std::vector<std::string> uids = in_children(2, [] { return std::string(ut_generate_dicom_study_uid()); });
-    ASSERT_EQ(uids.size(), 2u);
-    EXPECT_TRUE(well_formed(uids[0]) && well_formed(uids[1]));
-    EXPECT_NE(uids[0], uids[1]);
+    const std::vector<std::string> clones = in_children(2, [] { return std::string(ut_generate_dicom_study_uid()); });
+    ASSERT_EQ(clones.size(), 2u);
+    EXPECT_TRUE(well_formed(clones[0]) && well_formed(clones[1]));
+    EXPECT_NE(clones[0], clones[1]);
 }
 
 TEST_F(DicomTest, InstanceUidsAndGuidLayouts) {
@@ -187,15 +153,29 @@ TEST_F(DicomTest, InstanceUidsAndGuidLayouts) {
     EXPECT_THAT(buf, MatchesRegex(std::regex_replace(ut_dicom_uid_root(), std::regex("\\."), "\\.") +
                                   "5\\.1\\.[1-9][0-9]*\\.[0-9]+\\.[0-9]+"));
     EXPECT_LE(std::string(buf).size(), 61u);
-    const struct { int size; unsigned char compact; int result; const char *shape; } cases[] = {
-        {38, 0, -1, ""},
-        {39, 0, 0, "\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}"},
-        {39, 1, 0, "[0-9A-F]{12}4[0-9A-F]{3}[89AB][0-9A-F]{15}"},
+    // Bytes 00 11 22 ... FF from the random source: every field in its place,
+    // with the version and variant bits set.
+    UniqueSources fixed = orv::files::real_unique_sources();
+    fixed.random = [](unsigned char *b, size_t n) {
+        for (size_t i = 0; i < n; ++i) b[i] = static_cast<unsigned char>(i % 16 * 17);
+        return true;
     };
-    for (const auto &c : cases) {
-        std::string out(40, '\0');
-        EXPECT_EQ(ut_generate_guid(out.data(), c.size, c.compact), c.result);
-        EXPECT_THAT(out.c_str(), MatchesRegex(c.shape));
+    {
+        ScopedUniqueSources scope(fixed);
+        const struct { int size; unsigned char compact; int result; const char *out; } cases[] = {
+            {38, 0, -1, ""},
+            {39, 0, 0, "{00112233-4455-4677-8899-AABBCCDDEEFF}"},
+            {39, 1, 0, "00112233445546778899AABBCCDDEEFF"}};
+        for (const auto &c : cases) {
+            std::string out(40, '\0');
+            EXPECT_EQ(ut_generate_guid(out.data(), c.size, c.compact), c.result);
+            EXPECT_STREQ(out.c_str(), c.out);
+        }
+        orv_ut_testing_set_uid_root("1.2.3.");
+        ASSERT_EQ(ut_generate_instance_uid(buf, 65), 0);
+        EXPECT_STREQ(buf, "1.2.3.5.1.1122867.1182221397.18441921395520346504");
+        orv_ut_testing_set_uid_root(std::string(22, '1').c_str());  // one character too long
+        EXPECT_EQ(ut_generate_instance_uid(buf, 80), -1);
     }
     EXPECT_EQ(ut_generate_guid(nullptr, 39, 0), -1);
     UniqueSources broken = orv::files::real_unique_sources();
@@ -204,6 +184,8 @@ TEST_F(DicomTest, InstanceUidsAndGuidLayouts) {
     EXPECT_EQ(ut_generate_guid(buf, 39, 1), -1);
     EXPECT_EQ(ut_generate_instance_uid(buf, 65), -1);
     EXPECT_THAT(errors(), ElementsAre(HasSubstr("guidBuffer is NULL or is smaller than 39, returning ERR"),
+                                      HasSubstr("(" + std::string(22, '1') + "5.1.1122867.1182221397."
+                                                "18441921395520346504) is 1 characters of over the maximum of 64"),
                                       HasSubstr("guidBuffer is NULL or is smaller than 39, returning ERR"),
                                       HasSubstr("In ut_generate_guid(), CoCreateGuid() failed, returning ERR")));
 }

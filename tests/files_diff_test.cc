@@ -2,15 +2,7 @@
 // sizes, the worst-found rule, links that are never followed, the extension
 // filter, top-level arguments and file lists.
 #include "files/ut_diff.h"
-#include "support/orv_test_support.h"
-#include "support/orv_trace_capture.h"
-
-#include <ORVCommonKit/ORVCommonKit.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <gmock/gmock.h>
+#include "support/files_helpers.h"
 
 #include <filesystem>
 #include <fstream>
@@ -43,10 +35,10 @@ void flip_byte(const std::string &path, long offset) {
     put(path, data);
 }
 
-class DiffTest : public ::testing::Test {
+class DiffTest : public orvtest::FilesTest {
 protected:
     void SetUp() override {
-        trace_.start();
+        FilesTest::SetUp();
         tr_ignore_traces_below_level_quietly(tr_LOW);
         Polls = 0;
         ut_set_poll_callback(count_poll);
@@ -62,23 +54,20 @@ protected:
     void TearDown() override {
         ut_set_poll_callback(nullptr);
         ut_set_diff_buffer_size_kbytes(10);
-        trace_.stop();
+        FilesTest::TearDown();
     }
     std::string orig() const { return dir_ / "orig"; }
     std::string copy() const { return dir_ / "copy"; }
     // The reports, with the two tree paths written as ORIG and COPY.
     std::vector<std::string> errors() const {
-        std::vector<std::string> out;
-        for (std::string e : trace_.of_kind(tr_KIND_ERROR)) {
+        std::vector<std::string> out = trace_.errors();
+        for (std::string &e : out)
             for (const auto &[path, word] : {std::pair{orig(), "ORIG"}, std::pair{copy(), "COPY"}})
                 for (size_t at; (at = e.find(path)) != std::string::npos;) e.replace(at, path.size(), word);
-            out.push_back(e);
-        }
         return out;
     }
 
-    TempDir dir_, outside_;
-    orvtest::TraceCapture trace_;
+    TempDir outside_;
 };
 
 struct TreeCase {
@@ -159,16 +148,10 @@ TEST_F(DiffTest, ReadFailureEndsTheWalkWithMinusOne) {
     EXPECT_EQ(ut_binary_diff(e.c_str(), f.c_str(), 0, nullptr), 0);
 }
 
-struct TopCase {
-    const char *original, *copy;
-    int code;
-    const char *message;
-};
-
 TEST_F(DiffTest, TopLevelPaths) {
     const std::string a = orig() + "/A.DCM", b = copy() + "/A.DCM", d = orig() + "/sub";
     const std::string missing = orig() + "/none", longer = dir_.write("longer", pattern(10001));
-    const std::vector<TopCase> cases = {
+    const struct { const char *original, *copy; int code; const char *message; } cases[] = {
         {nullptr, b.c_str(), -1, "Original path not specified!"},
         {a.c_str(), "", -1, "Verification path not specified!"},
         {missing.c_str(), b.c_str(), -1, "Failed to stat (ORIG/none...).  errno=2"},
@@ -176,7 +159,7 @@ TEST_F(DiffTest, TopLevelPaths) {
         {a.c_str(), longer.c_str(), 3, "files size (10000) differs from"},
         {a.c_str(), b.c_str(), 0, nullptr},
     };
-    for (const TopCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.message ? c.message : "identical");
         trace_.clear();
         Polls = 0;

@@ -6,13 +6,12 @@
 #include <ORVCommonKit/tr.h>
 
 #include "support/orv_test_support.h"
-#include "trace/tr_testing.h"
+#include "support/orv_trace_capture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -23,6 +22,7 @@
 
 namespace {
 
+using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
 using ::testing::StartsWith;
@@ -89,43 +89,38 @@ TEST(PrintTest, FormatsToStandardOutputAndIgnoresANullFormat) {
 
 // ---- The standard handler's warnings ----
 
-std::vector<std::pair<std::string, int>> g_messages;
-
-// Keeps warnings only: the file operations also trace their own steps.
-void collect(const char *text, int kind) {
-    if (kind == tr_KIND_WARNING) g_messages.emplace_back(text, kind);
-}
-
 class StdHandlerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        orv_tr_testing_reset();
-        g_messages.clear();
-        tr_init_with_call_back(collect);
+        trace_.start();
         pool_ = orvstd_create_autorel_pool();
     }
-    void TearDown() override {
-        orvstd_destroy_autorel_pool(pool_);
-        orv_tr_testing_reset();
-    }
+    void TearDown() override { orvstd_destroy_autorel_pool(pool_); }
+    // The file operations also trace their own steps: only warnings count.
+    std::vector<std::string> warnings() const { return trace_.of_kind(tr_KIND_WARNING); }
 
     orvtest::TempDir dir_;
+    orvtest::TraceCapture trace_;
     ORVAutoreleasePool *pool_ = nullptr;
 };
 
-TEST_F(StdHandlerTest, FailedMoveAndRemoveWarnWithTheirPathsAndKeepTheErrorText) {
+TEST_F(StdHandlerTest, FailedMoveAndRemoveWarnWithTheirPathsStopAndKeepTheErrorText) {
     const std::string from = dir_ / "absent", to = dir_ / "target";
     EXPECT_EQ(orv_file_manager_move_path(from.c_str(), to.c_str(), orv_std_handler_create("mover.c", 42, "rename")), 0);
     EXPECT_STREQ(ORVStdHandler_last_error_cString(), "No such file or directory");
     EXPECT_EQ(orv_file_manager_remove_path(from.c_str(), orv_std_handler_create("remover.c", 9, "remove")), 0);
-    ASSERT_EQ(g_messages.size(), 2u);
-    EXPECT_EQ(g_messages[0].second, tr_KIND_WARNING);
-    EXPECT_THAT(g_messages[0].first, StartsWith("WARNING [mover.c,42 "));
-    EXPECT_THAT(g_messages[0].first, EndsWith("] NSFileNamanger failed to rename.  {Error=\"No such file or directory\" "
-                                              "Path=\"" + from + "\" ToPath=\"" + to + "\"}."));
-    EXPECT_THAT(g_messages[1].first, StartsWith("WARNING [remover.c,9 "));
-    EXPECT_THAT(g_messages[1].first, EndsWith("] NSFileManager failed to remove.  {Error=\"No such file or directory\" "
-                                              "Path=\"" + from + "\"}."));
+    EXPECT_THAT(warnings(),
+                ElementsAre(AllOf(StartsWith("WARNING [mover.c,42 "),
+                                  EndsWith("] NSFileNamanger failed to rename.  {Error=\"No such file or directory\" "
+                                           "Path=\"" + from + "\" ToPath=\"" + to + "\"}.")),
+                            AllOf(StartsWith("WARNING [remover.c,9 "),
+                                  EndsWith("] NSFileManager failed to remove.  {Error=\"No such file or directory\" "
+                                           "Path=\"" + from + "\"}."))));
+    const std::string source = dir_.write("from", ""), taken = dir_.write("exists", "taken");
+    EXPECT_EQ(orv_file_manager_move_path(source.c_str(), taken.c_str(), orv_std_handler_create("m.c", 7, "move")), 0);
+    EXPECT_STREQ(ORVStdHandler_last_error_cString(), "File exists");
+    EXPECT_EQ(orvtest::read_file(source), "") << "source must stay";
+    EXPECT_EQ(orvtest::read_file(taken), "taken");
 }
 
 TEST_F(StdHandlerTest, HandlerStopsATreeCopyAtTheFirstFailure) {
@@ -143,10 +138,10 @@ TEST_F(StdHandlerTest, HandlerStopsATreeCopyAtTheFirstFailure) {
     ORVObject *handler = orv_std_handler_create("copier.c", 3, "copy");
     EXPECT_EQ(orv_file_manager_copy_path((dir_ / "src").c_str(), (dir_ / "dst").c_str(), handler), 0);
     ::close(fd);
-    ASSERT_EQ(g_messages.size(), 1u) << "the handler must be asked once and stop the copy";
-    EXPECT_THAT(g_messages[0].first,
-                EndsWith("] NSFileNamanger failed to copy.  {Error=\"No such device or address\" Path=\"" +
-                         socketPath + "\" ToPath=\"" + (dir_ / "dst/a/sock") + "\"}."));
+    // The handler is asked once and stops the copy.
+    EXPECT_THAT(warnings(), ElementsAre(EndsWith("] NSFileNamanger failed to copy.  {Error=\"No such device or address\" "
+                                                 "Path=\"" + socketPath + "\" ToPath=\"" + (dir_ / "dst/a/sock") +
+                                                 "\"}.")));
     EXPECT_STREQ(ORVStdHandler_last_error_cString(), "No such device or address");
 }
 

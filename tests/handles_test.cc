@@ -6,8 +6,10 @@
 
 #include <gmock/gmock.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,18 @@ TEST_F(HandlesTest, DateTextsGiveTheirInstantAndFields) {
         {"2017-02-29 10:00:00 +0000", 0, {0, 0, 0, 0, 0, 0}},
         {"2017-03-04T13:45:12 +0000", 0, {0, 0, 0, 0, 0, 0}},
         {"2017-03-04 13:45:12 +0000x", 0, {0, 0, 0, 0, 0, 0}},
+        // Fields of one or two digits, a leap second, trailing blanks; the
+        // largest hour, minute, second and offset, and one beyond each.
+        {"2017-3-4 1:2:3 +0000  ", 1488589323, {2017, 3, 4, 1, 2, 3}},
+        {"2017-03-04 23:59:60 +2359", 1488585660, {2017, 3, 4, 23, 59, 60}},
+        {"2017-03-04 24:00:00 +0000", 0, {0, 0, 0, 0, 0, 0}},
+        {"2017-03-04 13:60:00 +0000", 0, {0, 0, 0, 0, 0, 0}},
+        {"2017-03-04 13:45:61 +0000", 0, {0, 0, 0, 0, 0, 0}},
+        {"2017-03-04 13:45:12 +2400", 0, {0, 0, 0, 0, 0, 0}},
+        {"2017-03-04 13:45:12 -0060", 0, {0, 0, 0, 0, 0, 0}},
+        {"2017-03-04 013:45:12 +0000", 0, {0, 0, 0, 0, 0, 0}},
+        {"2017-03-04 13:45:12 +000", 0, {0, 0, 0, 0, 0, 0}},
+        {"217-03-04 13:45:12 +0000", 0, {0, 0, 0, 0, 0, 0}},
     };
     for (const Case &c : cases) {
         orv_mutable_dict_set_str_value_for_str_key(dict_, "d", c.text);
@@ -272,6 +286,22 @@ TEST_F(AttributeListTest, AnUnknownTypeIsRefusedWithBothReports) {
     EXPECT_THAT(trace_.errors(), ElementsAre(HasSubstr("Attribute cannot be created."),
                                              HasSubstr("failed to allocate memory for new "
                                                        "attribute.")));
+}
+
+TEST_F(HandlesTest, NumbersReadFromTextsStopAtTheLimitsOfInt) {
+    const struct {
+        const char *text;
+        int value;
+    } cases[] = {
+        {"2147483647", INT_MAX},     {"2147483648", INT_MAX},     {"-2147483648", INT_MIN},
+        {"-2147483649", INT_MIN},    {"-21474836470", INT_MIN},   {"99999999999999999999", INT_MAX},
+        {" \t+5x", 5},              {"-", 0},                    {"x1", 0},
+    };
+    ORVArray *array = orv_array_create_with_capacity(0);
+    for (const auto &c : cases) orv_array_add_str(array, c.text);
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i)
+        EXPECT_EQ(orv_array_int_at_index(array, i), cases[i].value) << cases[i].text;
+    orv_array_free(array);
 }
 
 }  // namespace

@@ -90,6 +90,11 @@ TEST_F(LocaleTest, TextsComeFromTheBundleTableOfTheLanguage) {
     EXPECT_EQ("spare", text("input", "NO_SUCH_KEY", "deu", "spare"));
     EXPECT_EQ("(null)", text("input", "NO_SUCH_KEY", "deu"));
     EXPECT_TRUE(trace_.traced("Key 'NO_SUCH_KEY' is not found in table 'input_deu'."));
+    EXPECT_EQ("(null)", text(nullptr, "MSG_DESC13", "enu"));
+    EXPECT_EQ("(null)", text("input", nullptr, "enu"));
+    for (const char *missing : {"table", "key"})
+        EXPECT_TRUE(error(std::string("IN 'ORVCommonKit' INFORM 'programmer' TITLE 'INVALID PARAMETER': "
+                                      "orvlocale_string_from_table_in_language: no ") + missing + " given."));
     // Every message of the console and the menus is shipped in every language.
     for (const char *language : {"enu", "deu"}) {
         for (int n = 1; n <= 49; ++n) {

@@ -118,6 +118,11 @@ TEST_F(OrvkitTest, JsonDocumentsOfEveryDataCommand) {
                                          {"values", {"1104"}}, {"file", site}}));
     EXPECT_EQ(list["entries"][4]["level"], "SYSTEM");
     EXPECT_EQ(list["entries"][4]["file"], base);
+
+    // A process's first UID carries counter 0: the second is the first with "10" for its "0".
+    const json uids = run_json("uid study --count 2");
+    const std::string first = uids["values"][0], second = uids["values"][1];
+    EXPECT_EQ(second, first.substr(0, first.size() - 1) + "10");
 }
 
 TEST_F(OrvkitTest, ErrorsStayOnStandardErrorWithTheirStatus) {
@@ -125,6 +130,18 @@ TEST_F(OrvkitTest, ErrorsStayOnStandardErrorWithTheirStatus) {
     const Outcome bad = run(orvkit("config get viewer PORT --domain nowhere --json 2>/dev/null"));
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.out, "");
+}
+
+TEST_F(OrvkitTest, BrowserMenuShowsTheGroupAndAnswersTypedChoices) {
+    install_.write("sys/config/demo.base", "COLOR\tUSER\tred\nSIZE\tADMIN\t12\n");
+    const Outcome browse = run("printf '2\\n!col 1\\nq\\n' | " + orvkit("config browse demo"));
+    EXPECT_EQ(browse.status, 0);
+    for (const char *part : {"  +------------------------ Configuration group demo ------------------------+\n",
+                             "  | 1. COLOR               | s. Set an entry        | q. Quit                |\n",
+                             "Your choice: 2: SIZE\n  SIZE = \"12\"\n  domain SYS, level ADMIN",
+                             "Columns set to 1.", "  | 2. SIZE                                                                  |\n",
+                             "Your choice: q: Quit"})
+        EXPECT_NE(browse.out.find(part), std::string::npos) << part << "\nin:\n" << browse.out;
 }
 
 // Completes in a bash that sourced the script, as the shell does at <TAB>.

@@ -47,6 +47,7 @@ TEST_F(QuickTimerTest, ElapsedTimesAndRates) {
         {1000, 2500, 300, 1.5F, 200, 1},
         {4294967000U, 1204, 300, 1.5F, 200, 1},  // across the wrap of the tick counter
         {7, 7, 300, 0, 0, 0},
+        {1, 1000, 999, 0.999F, 1000, 0},  // just under a full second
     };
     for (const auto &c : cases) {
         const orvqtimer_t timer = measured(c.start, c.stop);
@@ -83,19 +84,23 @@ TEST_F(QuickTimerTest, TimerLogColumns) {
     ASSERT_EQ(orvqtimer_log_set_filename(path.c_str(), "KB", 0), 0);
     const orvqtimer_t timer = measured(1000, 2500);
     orvqtimer_log_elapsed_and_rate("f.c", 5, &timer, "KB", 300, "copy %d", 1);
-    orvqtimer_log_elapsed_and_rate("f.c", 6, &timer, "files", 300, "%s",
+    // A unit word is cut to eight characters, a null description is empty.
+    orvqtimer_log_elapsed_and_rate("f.c", 6, &timer, "kilobytes", 300, "%s",
                                    "a description of forty characters long..");
-    orvqtimer_log_elapsed_seconds("f.c", 7, &timer, "wait");
+    orvqtimer_log_elapsed_seconds("f.c", 7, &timer, nullptr);
     orvqtimer_log("plain %d", 2);
     EXPECT_EQ(orvqtimer_log_set_filename("", "KB", 0), 0);
+    EXPECT_TRUE(capture_.traced("QuickTimer log file \"" + path + "\" opened OK"));
+    EXPECT_TRUE(capture_.traced("Empty filename, closing current timer log file (if any)"));
     orvqtimer_log_elapsed_seconds("f.c", 8, &timer, "closed");
     orvqtimer_log("gone");
+    orvqtimer_log_flush();  // no log open: nothing to flush
     EXPECT_EQ(orvtest::read_file(path),
               std::string(90, '-') + "\n"
               "# DESCRIPTION,                       SIZE (KB),          TIME (sec),      RATE (KB/sec)\n"
               "  copy 1,                          300.000,                    1.50,     200.00\n"
-              "  a description of forty charac,   300.000 files,              1.50,     200.00 files/sec\n"
-              "  wait,                                   ,                    1.50,\n"
+              "  a description of forty charac,   300.000 kilobyte,           1.50,     200.00 kilobyte/sec\n"
+              "  ,                                       ,                    1.50,\n"
               "plain 2\n");
     EXPECT_THAT(capture_.traces(),
                 testing::Contains(EndsWith("] TIMING: copy 1 300.00 KB in 1.50 sec (200.00 KB/sec)")));

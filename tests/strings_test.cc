@@ -2,6 +2,8 @@
 // folded comparison, copying, case mapping, truth words and shaping.
 #include <ORVCommonKit/orvstr.h>
 
+#include "frame/orvstr_testing.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/mman.h>
@@ -18,108 +20,60 @@ namespace {
 
 char ch(int byte) { return static_cast<char>(byte); }
 
-// The upper half of the code page, written out as runs of bytes that share a
-// spelling and class; the partner advances with the byte.
-struct ByteRun {
-    int from, to;
-    const char *ascii;
-    int cls;      // 0 not a letter, 1 lower case, 3 upper case
-    int partner;  // partner of `from`, 0 for none
+// The upper half of the code page, bytes 0x80 to 0xFF: the plain-ASCII
+// spelling of each byte and its class (0 not a letter, 1 lower case, 3 upper
+// case), sixteen and thirty-two bytes a line.
+const char *const kSpelling[128] = {
+    "-", "-", "'", "_", "\"", "...", "_", "_", "_", "_", "S", "<", "OE", "-", "-", "-",
+    "-", "'", "'", "\"", "\"", "*", "-", "-", "_", "TM", "s", ">", "oe", "-", "-", "Y",
+    " ", "_", "_", "_", "_", "_", "|", "_", "_", "_", "a", "<<", "_", "-", "_", "_",
+    "_", "+-", "2", "3", "_", "_", "_", ".", "_", "1", "o", ">>", "1/4", "1/2", "3/4", "?",
+    "A", "A", "A", "A", "A", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",
+    "TH", "N", "O", "O", "O", "O", "O", "x", "O", "U", "U", "U", "U", "Y", "th", "ss",
+    "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",
+    "TH", "n", "o", "o", "o", "o", "o", "/", "o", "u", "u", "u", "u", "y", "th", "y",
 };
+const char kClass[] =
+    "00000000003030000000000000101003"
+    "00000000001000000000000000100000"
+    "33333333333333333333333033333331"
+    "11111111111111111111111011111111";
 
-const std::vector<ByteRun> &upper_half_listing() {
-    static const std::vector<ByteRun> runs = {
-        // not letters
-        {0x80, 0x81, "-", 0, 0}, {0x82, 0x82, "'", 0, 0}, {0x83, 0x83, "_", 0, 0},
-        {0x84, 0x84, "\"", 0, 0}, {0x85, 0x85, "...", 0, 0}, {0x86, 0x89, "_", 0, 0},
-        {0x8B, 0x8B, "<", 0, 0}, {0x8D, 0x90, "-", 0, 0}, {0x91, 0x92, "'", 0, 0},
-        {0x93, 0x94, "\"", 0, 0}, {0x95, 0x95, "*", 0, 0}, {0x96, 0x97, "-", 0, 0},
-        {0x98, 0x98, "_", 0, 0}, {0x99, 0x99, "TM", 0, 0}, {0x9B, 0x9B, ">", 0, 0},
-        {0x9D, 0x9E, "-", 0, 0}, {0xA0, 0xA0, " ", 0, 0}, {0xA1, 0xA5, "_", 0, 0},
-        {0xA6, 0xA6, "|", 0, 0}, {0xA7, 0xA9, "_", 0, 0}, {0xAB, 0xAB, "<<", 0, 0},
-        {0xAC, 0xAC, "_", 0, 0}, {0xAD, 0xAD, "-", 0, 0}, {0xAE, 0xB0, "_", 0, 0},
-        {0xB1, 0xB1, "+-", 0, 0}, {0xB2, 0xB2, "2", 0, 0}, {0xB3, 0xB3, "3", 0, 0},
-        {0xB4, 0xB6, "_", 0, 0}, {0xB7, 0xB7, ".", 0, 0}, {0xB8, 0xB8, "_", 0, 0},
-        {0xB9, 0xB9, "1", 0, 0}, {0xBB, 0xBB, ">>", 0, 0}, {0xBC, 0xBC, "1/4", 0, 0},
-        {0xBD, 0xBD, "1/2", 0, 0}, {0xBE, 0xBE, "3/4", 0, 0}, {0xBF, 0xBF, "?", 0, 0},
-        {0xD7, 0xD7, "x", 0, 0}, {0xF7, 0xF7, "/", 0, 0},
-        // upper case
-        {0x8A, 0x8A, "S", 3, 0x9A}, {0x8C, 0x8C, "OE", 3, 0x9C}, {0x9F, 0x9F, "Y", 3, 0xFF},
-        {0xC0, 0xC5, "A", 3, 0xE0}, {0xC6, 0xC6, "AE", 3, 0xE6}, {0xC7, 0xC7, "C", 3, 0xE7},
-        {0xC8, 0xCB, "E", 3, 0xE8}, {0xCC, 0xCF, "I", 3, 0xEC}, {0xD0, 0xD0, "TH", 3, 0xF0},
-        {0xD1, 0xD1, "N", 3, 0xF1}, {0xD2, 0xD6, "O", 3, 0xF2}, {0xD8, 0xD8, "O", 3, 0xF8},
-        {0xD9, 0xDC, "U", 3, 0xF9}, {0xDD, 0xDD, "Y", 3, 0xFD}, {0xDE, 0xDE, "th", 3, 0xFE},
-        // lower case
-        {0x9A, 0x9A, "s", 1, 0x8A}, {0x9C, 0x9C, "oe", 1, 0x8C}, {0xAA, 0xAA, "a", 1, 0},
-        {0xBA, 0xBA, "o", 1, 0}, {0xDF, 0xDF, "ss", 1, 0}, {0xE0, 0xE5, "a", 1, 0xC0},
-        {0xE6, 0xE6, "ae", 1, 0xC6}, {0xE7, 0xE7, "c", 1, 0xC7}, {0xE8, 0xEB, "e", 1, 0xC8},
-        {0xEC, 0xEF, "i", 1, 0xCC}, {0xF0, 0xF0, "TH", 1, 0xD0}, {0xF1, 0xF1, "n", 1, 0xD1},
-        {0xF2, 0xF6, "o", 1, 0xD2}, {0xF8, 0xF8, "o", 1, 0xD8}, {0xF9, 0xFC, "u", 1, 0xD9},
-        {0xFD, 0xFD, "y", 1, 0xDD}, {0xFE, 0xFE, "th", 1, 0xDE}, {0xFF, 0xFF, "y", 1, 0x9F},
-    };
-    return runs;
+// The same letter in the other case: the other half of the accented block,
+// or a pair of its own below 0xA0; three lower-case letters have none.
+int partner(int b) {
+    if (b == 0x9F || b == 0xFF) return b ^ 0x60;
+    if (b < 0xA0) return b ^ 0x10;
+    return b == 0xAA || b == 0xBA || b == 0xDF ? 0 : b ^ 0x20;
 }
 
 // ---------------------------------------------------------------------------
-// The upper-half table
+// Classification and the upper-half table
 
-TEST(UpperHalfTable, ListingCoversEveryByteOnce) {
-    std::vector<int> seen(256, 0);
-    for (const ByteRun &r : upper_half_listing())
-        for (int b = r.from; b <= r.to; ++b) ++seen[b];
-    for (int b = 0x80; b <= 0xFF; ++b) EXPECT_EQ(seen[b], 1) << std::hex << b;
-}
-
-TEST(UpperHalfTable, EveryEntryHasItsSpellingClassAndPartner) {
-    for (const ByteRun &r : upper_half_listing()) {
-        for (int b = r.from; b <= r.to; ++b) {
-            SCOPED_TRACE(testing::Message() << "byte 0x" << std::hex << b);
-            const char c = ch(b);
-            EXPECT_STREQ(orvchar_to_ascii(c), r.ascii);
-            EXPECT_EQ(orvchar_is_alpha(c) != 0, r.cls != 0);
-            EXPECT_EQ(orvchar_is_upper(c) != 0, r.cls == 3);
-            EXPECT_EQ(orvchar_is_lower(c) != 0, r.cls == 1);
-            EXPECT_EQ(orvchar_is_alnum(c) != 0, r.cls != 0);
-            EXPECT_FALSE(orvchar_is_ascii(c));
-            const int partner = r.partner ? r.partner + (b - r.from) : 0;
-            const int upper = static_cast<unsigned char>(orvchar_to_upper(c));
-            const int lower = static_cast<unsigned char>(orvchar_to_lower(c));
-            if (r.cls == 3) {
-                EXPECT_EQ(lower, partner);
-                EXPECT_EQ(upper, b);
-            } else if (r.cls == 1) {
-                EXPECT_EQ(upper, partner ? partner : std::toupper(r.ascii[0]));
-                EXPECT_EQ(lower, b);
-            } else {
-                EXPECT_EQ(upper, b);
-                EXPECT_EQ(lower, b);
-            }
-            if (r.cls != 0)
-                EXPECT_EQ(orvchar_sort_order(c), r.ascii[0]);
-            else
-                EXPECT_EQ(orvchar_sort_order(c), b - 256);
-        }
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Classification
-
-TEST(CharClasses, UpperHalfNonLettersAreSpaceControlAndPunctuationAtOnce) {
+TEST(CharClasses, EveryUpperHalfByteHasItsSpellingClassPartnerAndOrder) {
     const std::string unprintable = "\x80\x81\x8D\x8E\x8F\x90\x9D\x9E";
     for (int b = 0x80; b <= 0xFF; ++b) {
         SCOPED_TRACE(testing::Message() << "byte 0x" << std::hex << b);
         const char c = ch(b);
-        const bool letter = orvchar_is_alpha(c) != 0;
-        EXPECT_EQ(orvchar_is_space(c) != 0, !letter);
-        EXPECT_EQ(orvchar_is_cntrl(c) != 0, !letter);
-        EXPECT_EQ(orvchar_is_punct(c) != 0, !letter);
+        const int cls = kClass[b - 0x80] - '0';
+        const char *ascii = kSpelling[b - 0x80];
+        EXPECT_STREQ(orvchar_to_ascii(c), ascii);
+        EXPECT_EQ(orvchar_is_alpha(c) != 0, cls != 0);
+        EXPECT_EQ(orvchar_is_alnum(c) != 0, cls != 0);
+        EXPECT_EQ(orvchar_is_upper(c) != 0, cls == 3);
+        EXPECT_EQ(orvchar_is_lower(c) != 0, cls == 1);
+        EXPECT_FALSE(orvchar_is_ascii(c));
+        // A byte that is not a letter is space, control and punctuation at once.
+        EXPECT_EQ(orvchar_is_space(c) != 0, cls == 0);
+        EXPECT_EQ(orvchar_is_cntrl(c) != 0, cls == 0);
+        EXPECT_EQ(orvchar_is_punct(c) != 0, cls == 0);
         EXPECT_EQ(orvchar_is_print(c) != 0, unprintable.find(c) == std::string::npos);
+        const int upper = static_cast<unsigned char>(orvchar_to_upper(c));
+        const int lower = static_cast<unsigned char>(orvchar_to_lower(c));
+        EXPECT_EQ(upper, cls != 1 ? b : partner(b) ? partner(b) : std::toupper(ascii[0]));
+        EXPECT_EQ(lower, cls == 3 ? partner(b) : b);
+        EXPECT_EQ(orvchar_sort_order(c), cls ? ascii[0] : b - 256);
     }
-    EXPECT_TRUE(orvchar_is_space(ch(0xA9)));
-    EXPECT_TRUE(orvchar_is_space(ch(0xA0)));
-    EXPECT_FALSE(orvchar_is_space(ch(0xE9)));
-    EXPECT_FALSE(orvchar_is_punct(ch(0xE9)));
 }
 
 TEST(CharClasses, LowerHalfFollowsTheCLocale) {
@@ -139,16 +93,9 @@ TEST(CharClasses, LowerHalfFollowsTheCLocale) {
         EXPECT_EQ(orvchar_to_upper(c), ch(std::toupper(b)));
         EXPECT_EQ(orvchar_to_lower(c), ch(std::tolower(b)));
         EXPECT_EQ(orvchar_sort_order(c), b);
+        EXPECT_EQ(orvchar_to_ascii(c), std::string(b ? 1 : 0, c));
     }
-}
-
-TEST(CharClasses, AsciiSpellingOfLowerHalfSharesOneBuffer) {
-    const char *a = orvchar_to_ascii('a');
-    EXPECT_STREQ(a, "a");
-    const char *b = orvchar_to_ascii('b');
-    EXPECT_EQ(a, b);
-    EXPECT_STREQ(a, "b");
-    EXPECT_STREQ(orvchar_to_ascii('\0'), "");
+    EXPECT_EQ(orvchar_to_ascii('a'), orvchar_to_ascii('b')) << "the spelling of the lower half shares one buffer";
 }
 
 // ---------------------------------------------------------------------------
@@ -222,22 +169,78 @@ TEST(FoldedCompare, LongTextsDecideAtTheFirstDifferenceWherever) {
                           "0123456789ABCDEFSTRASSE0123456789ABCDEF"), 0);
 }
 
-// orvstr_nicmp with an unreachable limit shares the folding rules of
-// orvstr_icmp but never takes the block-wise fast path: both must agree.
-TEST(FoldedCompare, FastPathAgreesWithCharacterLoop) {
-    std::mt19937 random(20240611u);
-    const std::string alphabet = "aAsSzZ09 .-_\xDF\xE9\xC9\xA9\xFF\x9F\xDE\xFE";
-    auto text = [&](std::size_t len) {
-        std::string t;
-        for (std::size_t i = 0; i < len; ++i) t += alphabet[random() % alphabet.size()];
-        return t;
+// The folding rules one character at a time, as plainly as they can be put,
+// for the block-wise comparisons to be checked against. n < 0: no limit.
+int reference_compare(const char *sa, const char *sb, long n) {
+    auto fold = [](unsigned char c) { return orvchar_sort_order(orvchar_to_upper(static_cast<char>(c))); };
+    const auto *a = reinterpret_cast<const unsigned char *>(sa);
+    const auto *b = reinterpret_cast<const unsigned char *>(sb);
+    for (long done = 0;; done = reinterpret_cast<const char *>(a) - sa) {
+        if (n >= 0 && done >= n) return 0;
+        if (!*a) return *b ? -1 : 0;
+        if (!*b) return 1;
+        int d = fold(*a) - fold(*b), stepa = 1, stepb = 1;
+        if (*a == 0xDF && *b != 0xDF && fold(*b) == 'S') {
+            d = fold(b[1]) == 'S' ? 0 : 1;
+            stepb = 2;
+        } else if (*b == 0xDF && *a != 0xDF && fold(*a) == 'S') {
+            d = fold(a[1]) == 'S' ? 0 : -1;
+            stepa = 2;
+        }
+        if (d != 0) return d;
+        a += stepa;
+        b += stepb;
+    }
+}
+
+// Texts of every length up to 40 from several alphabets; the second text is
+// the first with its case changed at random and one change at each position
+// in turn: another byte, the case bit alone, the end, or "SS" for a sharp s. orvstr_icmp and
+// orvstr_nicmp, and the comparison with each width of block this processor
+// offers, must give exactly the reference's result, in both orders.
+TEST(FoldedCompare, BlockwiseComparisonsMatchTheCharacterRules) {
+    struct Alphabet {
+        const char *name;
+        std::string bytes;
     };
-    for (int round = 0; round < 4000; ++round) {
-        std::string a = text(random() % 40);
-        std::string b = round % 2 ? text(random() % 40) : a;
-        if (round % 4 == 0 && !b.empty()) b[random() % b.size()] ^= 0x20;
-        EXPECT_EQ(orvstr_icmp(a.c_str(), b.c_str()), orvstr_nicmp(a.c_str(), b.c_str(), INT_MAX))
-            << '"' << a << "\" vs \"" << b << '"';
+    std::string every;
+    for (int c = 1; c < 256; ++c) every += ch(c);
+    const Alphabet alphabets[] = {
+        {"letters", "azAZ@[`{09 -\x7F"},
+        {"upper half", "aAsSeE\xDF\xE9\xC9\xA9\xFF\x9F\xDE\xFE\x8A\x9A\xA0 .\x7F"},
+        {"every byte", every},
+    };
+    std::mt19937 random(20240611u);
+    auto pick = [&](const std::string &from) { return from[random() % from.size()]; };
+    for (const Alphabet &alphabet : alphabets) {
+        for (int len = 0; len <= 40; ++len) {
+            std::string a;
+            for (int i = 0; i < len; ++i) a += pick(alphabet.bytes);
+            for (int at = 0; at <= len; ++at) {
+                std::string b = a;
+                for (char &c : b) c = random() % 2 ? orvchar_to_upper(c) : orvchar_to_lower(c);
+                const auto i = static_cast<std::size_t>(at);
+                switch (random() % 4) {
+                    case 0: if (at < len) b[i] = pick(alphabet.bytes); break;
+                    case 1: if (at < len) b[i] = ch(a[i] ^ 0x20); break;  // the case bit alone
+                    case 2: b.resize(i); break;
+                    default: if (at < len && b[i] == '\xDF') b.replace(i, 1, "sS");
+                }
+                SCOPED_TRACE(std::string(alphabet.name) + " \"" + a + "\" / \"" + b + "\"");
+                EXPECT_EQ(orvstr_icmp(a.c_str(), b.c_str()), reference_compare(a.c_str(), b.c_str(), -1));
+                EXPECT_EQ(orvstr_icmp(b.c_str(), a.c_str()), reference_compare(b.c_str(), a.c_str(), -1));
+                for (int n : {at, at + 1, len, INT_MAX})
+                    EXPECT_EQ(orvstr_nicmp(a.c_str(), b.c_str(), n), reference_compare(a.c_str(), b.c_str(), n)) << n;
+                for (int width : {0, 16, 32}) {
+                    for (long n : {-1L, long{at}, long{at} + 1}) {
+                        int got = 0;
+                        if (orv::strings::testing::folded_compare_with_blocks(width, b.c_str(), a.c_str(), n, &got)) {
+                            EXPECT_EQ(got, reference_compare(b.c_str(), a.c_str(), n)) << width << " " << n;
+                        }
+                    }
+                }
+            }
+        }
     }
 }
 
@@ -266,26 +269,21 @@ TEST(FoldedCompare, TextsEndingAtAPageBoundaryAreSafe) {
 // ---------------------------------------------------------------------------
 // Copying and byte-wise comparison
 
-TEST(StringCopy, CopyCutsAndAlwaysTerminates) {
+// Copying cuts and always terminates; appending keeps the total within n.
+TEST(StringCopy, CopyCatAndDup) {
     char buf[8] = "xxxxxxx";
     EXPECT_EQ(orvstr_cpy(buf, "abcdef", 3), buf);
     EXPECT_STREQ(buf, "abc");
     EXPECT_STREQ(orvstr_cpy(buf, nullptr, 3), "");
     EXPECT_STREQ(orvstr_cpy(buf, "abc", 0), "");
     EXPECT_EQ(orvstr_cpy(nullptr, "abc", 3), nullptr);
-}
-
-TEST(StringCopy, CatKeepsTheTotalWithinN) {
-    char buf[8] = "abc";
+    orvstr_cpy(buf, "abc", 7);
     EXPECT_STREQ(orvstr_cat(buf, "def", 4), "abcd");
     EXPECT_STREQ(orvstr_cat(buf, "xyz", 4), "abcd");
     EXPECT_STREQ(orvstr_cat(buf, "xyz", 2), "abcd");
     EXPECT_STREQ(orvstr_cat(buf, nullptr, 7), "abcd");
     EXPECT_STREQ(orvstr_cat(buf, "ef", 7), "abcdef");
     EXPECT_EQ(orvstr_cat(nullptr, "ef", 7), nullptr);
-}
-
-TEST(StringCopy, DupMakesAnIndependentCopy) {
     const char original[] = "stra\xDF" "e";
     char *copy = orvstr_dup(original);
     ASSERT_NE(copy, nullptr);
@@ -314,16 +312,14 @@ TEST(StringCompare, NullComparesLikeEmpty) {
 // ---------------------------------------------------------------------------
 // Case mapping
 
-TEST(CaseMapping, InPlaceKeepsTheLength) {
+TEST(CaseMapping, InPlaceKeepsTheLengthAndCopyingSpellsSharpSTwice) {
     char s[] = "Stra\xDF" "e \xC0\xE9\xFF!";
     EXPECT_STREQ(orvstr_upr(s), "STRASE \xC0\xC9\x9F!");
     char t[] = "\xC0\xC9\x9F\x8C" "AB";
     EXPECT_STREQ(orvstr_lwr(t), "\xE0\xE9\xFF\x9C" "ab");
     EXPECT_EQ(orvstr_upr(nullptr), nullptr);
     EXPECT_EQ(orvstr_lwr(nullptr), nullptr);
-}
-
-TEST(CaseMapping, CopyingUpperCaseSpellsSharpSTwice) {
+    // Copying upper case spells sharp s twice, the second only within n.
     char buf[16];
     EXPECT_STREQ(orvstr_xupr(buf, "stra\xDF" "e", 15), "STRASSE");
     EXPECT_STREQ(orvstr_xupr(buf, "stra\xDF" "e", 6), "STRASS");
@@ -336,29 +332,19 @@ TEST(CaseMapping, CopyingUpperCaseSpellsSharpSTwice) {
 // ---------------------------------------------------------------------------
 // Truth words
 
-TEST(TruthWords, RecognisedWordsInAnyCase) {
+TEST(TruthWords, RecognisedWordsInAnyCaseAndOthersLeaveTheResultAlone) {
     const struct {
         const char *word;
-        int value;
-    } words[] = {{"FALSE", 0}, {"f", 0}, {"No", 0}, {"n", 0}, {"oFF", 0}, {"disable", 0},
-                 {"0", 0},     {"true", 1}, {"T", 1}, {"yes", 1}, {"Y", 1}, {"On", 1},
-                 {"Enable", 1}, {"1", 1}};
+        int recognised, value;
+    } words[] = {{"FALSE", 1, 0}, {"f", 1, 0}, {"No", 1, 0}, {"n", 1, 0}, {"oFF", 1, 0}, {"disable", 1, 0},
+                 {"0", 1, 0}, {"true", 1, 1}, {"T", 1, 1}, {"yes", 1, 1}, {"Y", 1, 1}, {"On", 1, 1},
+                 {"Enable", 1, 1}, {"1", 1, 1}, {"2", 0, -7}, {"yes ", 0, -7}, {" no", 0, -7}, {"", 0, -7},
+                 {"00", 0, -7}, {"yess", 0, -7}, {"enabled", 0, -7}, {"ye", 0, -7}, {nullptr, 0, -7}};
     for (const auto &w : words) {
         int out = -7;
-        EXPECT_EQ(orvstr_to_bool(w.word, &out), 1) << w.word;
-        EXPECT_EQ(out, w.value) << w.word;
+        EXPECT_EQ(orvstr_to_bool(w.word, &out), w.recognised) << (w.word ? w.word : "null");
+        EXPECT_EQ(out, w.value) << (w.word ? w.word : "null");
     }
-}
-
-TEST(TruthWords, UnknownWordsLeaveTheResultAlone) {
-    for (const char *word : {"2", "yes ", " no", "", "00", "yess", "enabled"}) {
-        int out = -7;
-        EXPECT_EQ(orvstr_to_bool(word, &out), 0) << '"' << word << '"';
-        EXPECT_EQ(out, -7);
-    }
-    int out = -7;
-    EXPECT_EQ(orvstr_to_bool(nullptr, &out), 0);
-    EXPECT_EQ(out, -7);
     EXPECT_STREQ(orvstr_from_bool(5), "YES");
     EXPECT_STREQ(orvstr_from_bool(0), "NO");
 }
@@ -406,30 +392,30 @@ TEST(Shaping, InPlaceShapesKeepTheRightCharacters) {
     EXPECT_EQ(orvstr_strip(nullptr), nullptr);
 }
 
-TEST(Shaping, FirstAndLastNonWhiteCharacter) {
-    char s[] = " \tab c\n";
-    EXPECT_EQ(orvstr_firstchar(s), s + 2);
-    EXPECT_EQ(orvstr_lastchar(s), s + 5);
-    char blank[] = " \t\r\n";
-    EXPECT_EQ(orvstr_firstchar(blank), nullptr);
-    EXPECT_EQ(orvstr_lastchar(blank), nullptr);
-    char empty[] = "";
-    EXPECT_EQ(orvstr_firstchar(empty), nullptr);
+// The no-break space is not white space for these functions.
+TEST(Shaping, FirstAndLastNonWhiteCharacterAndTextPredicates) {
+    const struct {
+        const char *text;
+        int first, last, white, non_white, ascii;  // first and last as offsets, -1 for none
+    } cases[] = {
+        {" \tab c\n", 2, 5, 1, 1, 1}, {" \t\r\n", -1, -1, 1, 0, 1}, {"", -1, -1, 0, 0, 1},
+        {"\xA0", 0, 0, 0, 1, 0},      {"a\xA0" "b", 0, 2, 0, 1, 0}, {"plain\x7F", 0, 5, 0, 1, 1},
+        {"x", 0, 0, 0, 1, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string text = c.text;
+        char *s = text.data();
+        EXPECT_EQ(orvstr_firstchar(s), c.first < 0 ? nullptr : s + c.first);
+        EXPECT_EQ(orvstr_lastchar(s), c.last < 0 ? nullptr : s + c.last);
+        EXPECT_EQ(orvstr_has_white_space(s), c.white);
+        EXPECT_EQ(orvstr_has_non_white_space(s), c.non_white);
+        EXPECT_EQ(orvstr_is_ascii(s), c.ascii);
+    }
+    EXPECT_EQ(orvstr_firstchar(nullptr), nullptr);
     EXPECT_EQ(orvstr_lastchar(nullptr), nullptr);
-    char nbsp[] = "\xA0";  // not white space for these functions
-    EXPECT_EQ(orvstr_firstchar(nbsp), nbsp);
-}
-
-TEST(Shaping, WhiteSpaceAndAsciiPredicates) {
-    EXPECT_EQ(orvstr_has_white_space("a\tb"), 1);
-    EXPECT_EQ(orvstr_has_white_space("a\xA0" "b"), 0);
-    EXPECT_EQ(orvstr_has_white_space(""), 0);
     EXPECT_EQ(orvstr_has_white_space(nullptr), 0);
-    EXPECT_EQ(orvstr_has_non_white_space(" \n"), 0);
-    EXPECT_EQ(orvstr_has_non_white_space(" x"), 1);
     EXPECT_EQ(orvstr_has_non_white_space(nullptr), 0);
-    EXPECT_EQ(orvstr_is_ascii("plain\x7F"), 1);
-    EXPECT_EQ(orvstr_is_ascii("caf\xE9"), 0);
     EXPECT_EQ(orvstr_is_ascii(nullptr), 1);
 }
 

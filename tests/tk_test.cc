@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -36,7 +37,7 @@ TEST(TokenCursor, TokensOfEveryShape) {
     for (const auto &[text, tokens] : cases) EXPECT_EQ(tokens_of(text), tokens) << text;
 }
 
-TEST(TokenCursor, TerminatesTokensInPlaceAndMovesPastTheSeparator) {
+TEST(TokenCursor, TerminatesTokensInPlaceAndNothingLeftGivesNull) {
     char text[] = "ab  cd";
     char *cursor = text;
     EXPECT_EQ(tk_get(&cursor), text);
@@ -45,37 +46,32 @@ TEST(TokenCursor, TerminatesTokensInPlaceAndMovesPastTheSeparator) {
     EXPECT_EQ(tk_get(&cursor), text + 4);
     EXPECT_EQ(cursor, text + 6);
     EXPECT_EQ(tk_get(&cursor), nullptr);
-}
-
-TEST(TokenCursor, NothingLeftGivesNull) {
     char blank[] = " \t\n  ";
-    char *cursor = blank;
+    cursor = blank;
     EXPECT_EQ(tk_get(&cursor), nullptr);
     EXPECT_EQ(cursor, blank + 5);
-
     char empty[] = "";
     cursor = empty;
     EXPECT_EQ(tk_get(&cursor), nullptr);
     EXPECT_EQ(cursor, empty);
-
     cursor = nullptr;
     EXPECT_EQ(tk_get(&cursor), nullptr);
     EXPECT_EQ(tk_get(nullptr), nullptr);
 }
 
-TEST(TokenNumbers, Integers) {
-    for (const char *yes : {"0", "-5", "007", "1234567890123"}) EXPECT_EQ(tk_is_int(yes), 1) << yes;
-    for (const char *no : {"", "-", "+5", " 5", "5 ", "--5", "5-", "1.0", "x"})
-        EXPECT_EQ(tk_is_int(no), 0) << '"' << no << '"';
-    EXPECT_EQ(tk_is_int(nullptr), 0);
-}
-
-TEST(TokenNumbers, Decimals) {
-    for (const char *yes : {"-.5", "5.", ".5", "12.25", "-3", "0"})
-        EXPECT_EQ(tk_is_float(yes), 1) << yes;
-    for (const char *no : {".", "-.", "1.2.3", "1e5", ".-5", "", "-", "+1.5", "1..2"})
-        EXPECT_EQ(tk_is_float(no), 0) << '"' << no << '"';
-    EXPECT_EQ(tk_is_float(nullptr), 0);
+TEST(TokenNumbers, IntegersAndDecimals) {
+    // Token, integer, decimal number.
+    const std::tuple<const char *, int, int> cases[] = {
+        {"0", 1, 1},     {"-5", 1, 1},    {"007", 1, 1},   {"1234567890123", 1, 1}, {"-.5", 0, 1},  {"5.", 0, 1},
+        {".5", 0, 1},    {"12.25", 0, 1}, {"1.0", 0, 1},   {"", 0, 0},              {"-", 0, 0},    {"+5", 0, 0},
+        {" 5", 0, 0},    {"5 ", 0, 0},    {"--5", 0, 0},   {"5-", 0, 0},            {"x", 0, 0},    {".", 0, 0},
+        {"-.", 0, 0},    {"1.2.3", 0, 0}, {"1e5", 0, 0},   {".-5", 0, 0},           {"+1.5", 0, 0}, {"1..2", 0, 0},
+        {nullptr, 0, 0},
+    };
+    for (const auto &[token, integer, decimal] : cases) {
+        EXPECT_EQ(tk_is_int(token), integer) << '"' << (token ? token : "null") << '"';
+        EXPECT_EQ(tk_is_float(token), decimal) << '"' << (token ? token : "null") << '"';
+    }
 }
 
 TEST(TokenKeywords, ExactAndLooseLookUpsToTheEndOfTheTable) {

@@ -9,12 +9,17 @@
 #include "support/orv_child.h"
 #include "support/orv_test_support.h"
 #include "support/orv_trace_capture.h"
+#include "trace/tr_log.h"
 #include "trace/tr_testing.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -41,8 +46,15 @@ protected:
     orvtest::TraceCapture capture_;
 };
 
+void log_va(tr_log_t *log, unsigned char line_end, const char *fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    tr_log_va_with_linefeed(log, line_end, fmt, args);
+    va_end(args);
+}
+
 TEST_F(LogTest, LinesAppendWithoutPrefixAndDateLinesFollowTheInterval) {
-    for (const auto &[asked, kept] : {std::pair{5U, 10240U}, {0U, 512000U}, {200000000U, 104857600U}}) {
+    for (const auto &[asked, kept] : {std::pair{5U, 10240U}, {0U, 512000U}, {200000000U, 104857600U}, {20000U, 20000U}}) {
         tr_log_t *log = tr_open_log(path_.c_str(), asked);
         EXPECT_EQ(log->max_size, kept) << asked;
         tr_close_log(log);
@@ -58,9 +70,24 @@ TEST_F(LogTest, LinesAppendWithoutPrefixAndDateLinesFollowTheInterval) {
     tr_log(log, "jkl");
     tr_log_disable_time_stamp(log);
     tr_log(log, "mno");
+    log_va(log, 0, "v%d", 1);
+    log_va(log, 1, "w");
     tr_close_log(log);
     EXPECT_EQ(read_file(path_),
-              "old\nabcdef 1\nghi\n** Time of this message: Sat Mar 04 2017 13:45:12\njkl\nmno\n");
+              "old\nabcdef 1\nghi\n** Time of this message: Sat Mar 04 2017 13:45:12\njkl\nmno\nv1w\n");
+}
+
+TEST_F(LogTest, AClosedStandardInputStaysClosed) {
+    // Programs started without standard input: the size check of a write may
+    // be given descriptor 0 and must give it back.
+    const auto run = orvtest::run_in_child("", [&] {
+        tr_log_t *log = tr_open_log(path_.c_str(), 0);
+        ::close(0);
+        for (unsigned i = 0; i < orvtrace::kLogSizeCheckInterval; ++i) tr_log(log, "line");
+        tr_close_log(log);
+        _exit(::fcntl(0, F_GETFD) == -1 ? 0 : 3);
+    });
+    EXPECT_EQ(run.status, 0);
 }
 
 int refuse_rename(const char *, const char *) {
@@ -85,7 +112,10 @@ TEST_F(LogTest, CapMovesTheFileToItsBackupOrKeepsEveryLineWhenItCannot) {
     calls.rename = refuse_rename;
     orv::files::ScopedSysCalls refused(calls);
     capture_.start();
+    orvtest::CapturedStdout out;
     for (int i = 0; i < 50; ++i) tr_log(log, "%.299s", lines.c_str() + 300 * i);
+    EXPECT_THAT(out.finish(), HasSubstr("Unable to rename file \"" + path_ + "\" to \"" + path_ +
+                                        "-\".  Permission denied.\nUnable to create backup log file"));
     tr_log(log, "after");
     tr_close_log(log);
     EXPECT_EQ(read_file(path_), fresh + lines + note + std::to_string(fresh.size() + lines.size()) +
@@ -102,15 +132,17 @@ TEST_F(LogTest, BadHandlesAndPathsAreReportedNotWritten) {
     std::fclose(log->fp);
     log->fp = nullptr;
     tr_log_with_linefeed(log, 1, "y");
+    log_va(log, 1, "z");
     tr_close_log(log);
     EXPECT_EQ(tr_open_log((dir_ / "missing/dir/app.log").c_str(), 0), nullptr);
     EXPECT_EQ(tr_open_log(nullptr, 0), nullptr);
     tr_close_log(nullptr);
+    tr_flush_log(nullptr);
     const std::string head = "IN 'ORVCommonKit' INFORM 'log' TITLE 'INVALID HANDLE': ";
     EXPECT_THAT(capture_.errors(),
                 ElementsAre(head + "tr_log() called with invalid handle.  handle is NULL.  fmt=\"x\".",
-                            head + "tr_logn() called with invalid handle.  handlep->fp is NULL.  "
-                                   "fmt=\"y\".",
+                            head + "tr_logn() called with invalid handle.  handlep->fp is NULL.  fmt=\"y\".",
+                            head + "tr_log_va() called with invalid handle.  handlep->fp is NULL.  fmt=\"z\".",
                             HasSubstr("tr_open_log() called with a NULL path.")));
     EXPECT_EQ(read_file(path_), "");
 }
@@ -165,7 +197,8 @@ TEST_F(DumpTest, FilteredUnknownAndCallBackForms) {
     capture_.start();
     tr_mem("f.c", 7, tr_HIGH, bytes_, 20, tr_FORMAT_HEX, "msg");
     tr_mem("f.c", 8, tr_HIGH, nullptr, 4, tr_FORMAT_HEX, "none");
-    EXPECT_THAT(capture_.traces(), ElementsAre("[f.c,7] msg"));
+    tr_mem("f.c", 9, tr_HIGH, bytes_, 4, tr_FORMAT_HEX, nullptr);
+    EXPECT_THAT(capture_.traces(), ElementsAre("[f.c,7] msg", "[f.c,9] NULL Message passed to tr_mem"));
     EXPECT_THAT(capture_.errors(), ElementsAre(HasSubstr("with a NULL address and 4 bytes")));
 }
 
@@ -191,6 +224,9 @@ TEST(TraceLevelChooser, ChoiceSetsBothLevelsAndQuitKeepsThem) {
         EXPECT_THAT(run.out, HasSubstr(std::string("=> ") + c.levels + "\n")) << c.typed;
         EXPECT_THAT(run.out, HasSubstr("Choose a trace level"));
         EXPECT_THAT(run.out, HasSubstr("a, [h], m, l, n, q"));
+        for (const char *entry : {"tr_APP  - Application", "tr_HIGH - High", "tr_MID  - Medium", "tr_LOW  - Low",
+                                  "tr_NONE - No tracing", "Quit    - Don't change"})
+            EXPECT_THAT(run.out, HasSubstr(entry));
     }
 }
 

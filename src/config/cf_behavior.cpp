@@ -5,8 +5,18 @@
 #include <ORVCommonKit/ut.h>
 
 #include "config/cf_module.h"
+#include "files/ut_dirs_internal.h"
 #include "frame/orvchar_table.h"
 #include "platform/plist.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace cf {
 
@@ -36,8 +46,47 @@ void report_corrupt(const char *what, const char *a = nullptr, const char *b = n
     tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "CF", "ORVCommonKit", fmt.c_str(), a, b);
 }
 
-// Processes the parsed top-level dictionary; returns the result status.
-int load_groups(const ORVDictionary &top, const TableStore &store) {
+// What a behavior file made of one group: enough to make its table again.
+struct GroupBehaviors {
+    std::string upperGroup;
+    unsigned behavior = 0;
+    bool hasVariables = false;
+    BehaviorMap variables;
+};
+
+// The behavior file as last loaded without a fault: its path and text, and
+// the groups it made, in order. A program that starts the module again over
+// the same text gets the same tables and traces without parsing it again.
+// Written only while the module starts (the module's write section).
+struct LoadedBehaviors {
+    bool valid = false;
+    std::string path;
+    std::string text;
+    std::vector<GroupBehaviors> groups;
+};
+LoadedBehaviors Last_loaded;
+
+void make_table(const std::string &upperGroup, unsigned behavior, const BehaviorMap *variables,
+                const TableStore &store) {
+    tr_trace(__FILE__, __LINE__, tr_LOW, "loadBehaviors() creating table for group: %s",
+             upperGroup.c_str());
+    auto table = ORVConfigurationTable::create(behavior, variables);
+    store(upperGroup, table.get());
+}
+
+// Every behavior file ends with the table of the group named group.
+void make_group_table(const TableStore &store) {
+    tr_trace(__FILE__, __LINE__, tr_LOW,
+             "loadBehaviors() completed processing behavior file, creating table for group: %s",
+             "GROUP");
+    auto groupTable = ORVConfigurationTable::create(0, nullptr);
+    store("GROUP", groupTable.get());
+}
+
+// Processes the parsed top-level dictionary; returns the result status. With
+// made, also lists each group's table as it is made.
+int load_groups(const ORVDictionary &top, const TableStore &store,
+                std::vector<GroupBehaviors> *made = nullptr) {
     int result = 0;
     for (const auto &[key, entry] : top.entries()) {
         const auto *groupName = orv::as<ORVString>(key.get());
@@ -94,30 +143,46 @@ int load_groups(const ORVDictionary &top, const TableStore &store) {
         }
 
         std::string upperGroup = upper(groupName->value);
-        tr_trace(__FILE__, __LINE__, tr_LOW, "loadBehaviors() creating table for group: %s",
-                 upperGroup.c_str());
-        auto table = ORVConfigurationTable::create(groupBehavior, vars ? &variables : nullptr);
-        store(upperGroup, table.get());
+        make_table(upperGroup, groupBehavior, vars ? &variables : nullptr, store);
+        if (made) made->push_back({std::move(upperGroup), groupBehavior, vars != nullptr, std::move(variables)});
     }
-    tr_trace(__FILE__, __LINE__, tr_LOW,
-             "loadBehaviors() completed processing behavior file, creating table for group: %s",
-             "GROUP");
-    auto groupTable = ORVConfigurationTable::create(0, nullptr);
-    store("GROUP", groupTable.get());
+    make_group_table(store);
     return result;
 }
 
-int load_parsed(const orv::Ref<ORVObject> &parsed, const TableStore &store) {
-    int result;
+int loaded(int result) {
+    tr_trace(__FILE__, __LINE__, tr_LOW, "loadBehaviors() returning.");
+    return result;
+}
+
+int load_parsed(const orv::Ref<ORVObject> &parsed, const TableStore &store,
+                std::vector<GroupBehaviors> *made = nullptr) {
     const auto *top = orv::as<ORVDictionary>(parsed.get());
     if (!top) {
         report_corrupt("");
-        result = cf_BEHAVIOR_FILE;
-    } else {
-        result = load_groups(*top, store);
+        return loaded(cf_BEHAVIOR_FILE);
     }
-    tr_trace(__FILE__, __LINE__, tr_LOW, "loadBehaviors() returning.");
-    return result;
+    return loaded(load_groups(*top, store, made));
+}
+
+// The whole text of a file; false when it cannot be opened or read.
+bool read_whole_file(const std::string &path, std::string &text) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    text.clear();
+    if (ok) text.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[4096];
+    while (ok) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got == 0) break;
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) ok = false;
+        else text.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return ok;
 }
 
 }  // namespace
@@ -141,9 +206,9 @@ bool parse_behavior_hex(std::string_view text, unsigned &value) noexcept {
 }
 
 std::string behavior_file_path() {
-    const char *dir = ut_orv_sys_data_dir();
-    if (!dir || !*dir) return std::string();
-    std::string path(dir);
+    std::optional<std::string> dir = orv::files::standard_path(ORVSysDataPathName);
+    if (!dir || dir->empty()) return std::string();
+    std::string path = std::move(*dir);
     if (path.back() != '/' && path.back() != '\\') path += '/';
     path += "cf/behavior.plist";
     return path;
@@ -153,19 +218,42 @@ int load_behaviors_from_file(const std::string &path, const TableStore &store) {
     tr_trace(__FILE__, __LINE__, tr_LOW, "loadBehaviors() reading behavior file \"%s\".",
              path.c_str());
     orv::plist::Error error;
-    orv::Ref<ORVObject> parsed = path.empty() ? nullptr : orv::plist::readFile(path, &error);
+    orv::Ref<ORVObject> parsed;
+    std::string text;
+    if (!path.empty() && read_whole_file(path, text)) {
+        if (Last_loaded.valid && Last_loaded.path == path && Last_loaded.text == text) {
+            for (const GroupBehaviors &group : Last_loaded.groups)
+                make_table(group.upperGroup, group.behavior,
+                           group.hasVariables ? &group.variables : nullptr, store);
+            make_group_table(store);
+            return loaded(0);
+        }
+        parsed = orv::plist::parse(text, &error);
+    } else if (!path.empty()) {
+        // Whatever stopped the plain read, the property-list reader says it.
+        parsed = orv::plist::readFile(path, &error);
+    }
     if (!parsed) {
         tr_trace(__FILE__, __LINE__, tr_LOW, "loadBehaviors() %s", error.text().c_str());
     }
-    return load_parsed(parsed, store);
+    Last_loaded.valid = false;
+    std::vector<GroupBehaviors> made;
+    const int result = load_parsed(parsed, store, &made);
+    if (result == 0 && parsed) {
+        Last_loaded.path = path;
+        Last_loaded.text = std::move(text);
+        Last_loaded.groups = std::move(made);
+        Last_loaded.valid = true;
+    }
+    return result;
 }
 
 int load_behaviors_from_text(std::string_view text, const TableStore &store) {
     return load_parsed(orv::plist::parse(text), store);
 }
 
-int load_behaviors() {
-    return load_behaviors_from_file(behavior_file_path(), [](const std::string &group,
+int load_behaviors(const std::string &path) {
+    return load_behaviors_from_file(path, [](const std::string &group,
                                                              ORVConfigurationTable *table) {
         store_table(group, table);
     });

@@ -21,11 +21,14 @@ using TableStore = std::function<void(const std::string &group, ORVConfiguration
 // the system data directory does not resolve.
 std::string behavior_file_path();
 
-// Reads the installed behavior file and stores its tables in the module's
-// cache (cf::store_table). 0, or cf_BEHAVIOR_FILE (-4982) after reporting
-// the fault; tables stored before a fatal fault stay stored.
-int load_behaviors();
-// The same for a given file and receiver.
+// Reads the installed behavior file (path: behavior_file_path()) and stores
+// its tables in the module's cache (cf::store_table). 0, or cf_BEHAVIOR_FILE
+// (-4982) after reporting the fault; tables stored before a fatal fault stay
+// stored.
+int load_behaviors(const std::string &path);
+// The same for a given file and receiver. A file whose text is the same as
+// at the last load without a fault gives the same tables and traces again
+// without being parsed.
 int load_behaviors_from_file(const std::string &path, const TableStore &store);
 // The same for the text of a behavior file (no file is read).
 int load_behaviors_from_text(std::string_view text, const TableStore &store);

@@ -2,7 +2,6 @@
 // the warning at start-up about world-writable domain and behavior files.
 #include "config/cf_file_safety.h"
 
-#include "config/cf_behavior.h"
 #include "config/cf_module.h"
 
 #include <ORVCommonKit/cfdefs.h>
@@ -33,37 +32,36 @@ bool domain_file_name(std::string_view name) {
            name.find(".user.") != std::string_view::npos;
 }
 
-void warn_if_writable(const std::string &path, const struct stat &st) {
-    if (!S_ISREG(st.st_mode) || (st.st_mode & S_IWOTH) == 0) return;
+bool writable_by_all(const struct stat &st) { return S_ISREG(st.st_mode) && (st.st_mode & S_IWOTH) != 0; }
+
+void warn_writable(const char *path, const struct stat &st) {
     tr_warning(__FILE__, __LINE__, tr_APP,
                "Configuration file \"%s\" can be written by every user (mode %04o): whoever "
                "writes it can change this program's configuration",
-               path.c_str(), static_cast<unsigned>(st.st_mode & 07777));
+               path, static_cast<unsigned>(st.st_mode & 07777));
 }
 
 }  // namespace
 
-void report_writable_files() {
-    std::string seen[3];
+void report_writable_files(const std::string &behavior_file) {
     for (int domain = cf_DOMAIN_SYS; domain <= cf_DOMAIN_USER; ++domain) {
         const std::string &dir = search_path(domain);
-        seen[domain] = dir;
         bool again = false;
-        for (int earlier = 0; earlier < domain; ++earlier) again = again || seen[earlier] == dir;
+        for (int earlier = 0; earlier < domain; ++earlier) again = again || search_path(earlier) == dir;
         if (dir.empty() || again) continue;
         DIR *d = ::opendir(dir.c_str());
         if (!d) continue;
         while (const struct dirent *entry = ::readdir(d)) {
             if (!domain_file_name(entry->d_name)) continue;
             struct stat st;
-            if (::fstatat(::dirfd(d), entry->d_name, &st, 0) != 0) continue;
-            warn_if_writable(dir + "/" + entry->d_name, st);
+            if (::fstatat(::dirfd(d), entry->d_name, &st, 0) != 0 || !writable_by_all(st)) continue;
+            warn_writable((dir + "/" + entry->d_name).c_str(), st);
         }
         ::closedir(d);
     }
-    const std::string behaviors = behavior_file_path();
     struct stat st;
-    if (!behaviors.empty() && ::stat(behaviors.c_str(), &st) == 0) warn_if_writable(behaviors, st);
+    if (!behavior_file.empty() && ::stat(behavior_file.c_str(), &st) == 0 && writable_by_all(st))
+        warn_writable(behavior_file.c_str(), st);
 }
 
 }  // namespace cf

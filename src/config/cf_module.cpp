@@ -11,6 +11,7 @@
 #include "config/cf_file_safety.h"
 #include "config/cf_expand.h"
 #include "config/cf_lock.h"
+#include "files/ut_dirs_internal.h"
 #include "frame/ORVPostLoader.h"
 #include "platform/objects.h"
 
@@ -142,8 +143,7 @@ void set_local_host(std::string_view host) {
 }
 
 std::string directory_for(const char *key) {
-    ORVString *path = ut_orv_path_with_name(key);
-    return path ? std::string(orv_string_cstring(path)) : std::string();
+    return orv::files::standard_path(key).value_or(std::string());
 }
 
 void forget_last_group() noexcept { ++Dict_changes; }
@@ -223,7 +223,9 @@ int start(const char *user, const char *user_domain) {
     forget_last_group();
     forget_imported_region();
     cfTableDict.clear();
-    const int status = cf::load_behaviors();
+    // Read twice below, resolved once.
+    const std::string behavior_file = cf::behavior_file_path();
+    const int status = cf::load_behaviors(behavior_file);
     if (status != 0) {
         release_state();
         User = std::move(previous_user);
@@ -231,7 +233,7 @@ int start(const char *user, const char *user_domain) {
         return status;
     }
     Initialized = true;
-    cf::report_writable_files();
+    cf::report_writable_files(behavior_file);
     ORVPostLoader::processClasses();
     return 0;
 }

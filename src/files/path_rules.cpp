@@ -41,17 +41,28 @@ std::string delete_last_path_component(std::string_view path) {
 }
 
 std::string append_path_component(std::string_view path, std::string_view component) {
+    std::string out(path);
+    append_path_component_to(out, component);
+    return out;
+}
+
+void append_path_component_to(std::string &path, std::string_view component) {
     size_t first = 0;
     while (first < component.size() && is_separator(component[first])) ++first;
     component.remove_prefix(first);
-    if (path.empty()) return std::string(component);
+    if (path.empty()) {
+        path.assign(component);
+        return;
+    }
     size_t n = path.size();
     while (n > 0 && is_separator(path[n - 1])) --n;
-    if (component.empty()) return std::string(path.substr(0, n == 0 ? 1 : n));
-    std::string out(path.substr(0, n));
-    out += '/';
-    out += component;
-    return out;
+    if (component.empty()) {
+        path.resize(n == 0 ? 1 : n);
+        return;
+    }
+    path.resize(n);
+    path += '/';
+    path += component;
 }
 
 std::string path_extension(std::string_view path) {

@@ -16,6 +16,8 @@ std::string last_path_component(std::string_view path);
 std::string delete_last_path_component(std::string_view path);
 // path + exactly one "/" + component.
 std::string append_path_component(std::string_view path, std::string_view component);
+// The same in place: path becomes the result.
+void append_path_component_to(std::string &path, std::string_view component);
 // Text after the last "." of the last component, without the dot.
 std::string path_extension(std::string_view path);
 // The last component without its extension.

@@ -1,6 +1,7 @@
 // The real system calls behind the files family's seam, and the table in force.
 #include "files/sys_seam.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>
@@ -16,9 +17,10 @@ int real_unlink(const char *path) { return ::unlink(path); }
 ssize_t real_copy_file_range(int in, off_t *in_at, int out, off_t *out_at, size_t count, unsigned flags) {
     return ::copy_file_range(in, in_at, out, out_at, count, flags);
 }
+struct dirent *real_readdir(DIR *d) { return ::readdir(d); }
 
 const SysCalls Real_sys_calls{real_rename, real_open, real_write, real_unlink,
-                              real_copy_file_range};
+                              real_copy_file_range, real_readdir};
 
 // Written only by tests, through ScopedSysCalls.
 SysCalls Sys_calls = Real_sys_calls;

@@ -1,10 +1,11 @@
 // The system calls of the files family whose failures matter (rename, open,
-// write, unlink, copy_file_range), reached through one replaceable table so
+// write, unlink, copy_file_range, readdir), reached through one replaceable table so
 // that tests can make them fail on purpose. Library code calls sys().rename(...) and so on; tests
 // swap entries with ScopedSysCalls and the previous table comes back when the
 // scope ends.
 #pragma once
 
+#include <dirent.h>
 #include <sys/types.h>
 
 namespace orv::files {
@@ -15,6 +16,7 @@ struct SysCalls {
     ssize_t (*write)(int fd, const void *buffer, size_t count);
     int (*unlink)(const char *path);
     ssize_t (*copy_file_range)(int in, off_t *in_at, int out, off_t *out_at, size_t count, unsigned flags);
+    struct dirent *(*readdir)(DIR *d);
 };
 
 // The table in force (the real calls unless a test replaced some). Visible

@@ -747,14 +747,13 @@ int ut_file_count_for_dir(const char *dir, unsigned char count_directories) {
     DIR *d = ::opendir(dir);
     if (!d) return -1;
     int count = 0;
-    while (const struct dirent *e = ::readdir(d)) {
-        if (is_dot(e->d_name)) continue;
-        const Kind kind = entry_kind(std::string(dir) + "/" + e->d_name, e->d_type);
-        if (kind == Kind::Missing) continue;
-        if (kind != Kind::Directory || count_directories) ++count;
-    }
+    const int read_error = for_each_entry(d, [&](const struct dirent &e) {
+        const Kind kind = entry_kind(std::string(dir) + "/" + e.d_name, e.d_type);
+        if (kind != Kind::Missing && (kind != Kind::Directory || count_directories)) ++count;
+        return true;
+    });
     ::closedir(d);
-    return count;
+    return read_error ? -1 : count;
 }
 
 int ut_dir_set_writeable(const char *dir) { return set_writeable(dir); }

@@ -16,6 +16,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 extern "C" {
 const char *const ORVRootPathName = "ORV_ROOT_PATH";
@@ -46,17 +49,57 @@ constexpr const char *kDefaultRoot = "d:/b/555/s/orv";
 // Longer parent chains than this are taken for a loop in the map.
 constexpr int kMaxChain = 64;
 
+// One entry of the directory map, as the lookups walk it.
+struct PathNode {
+    std::string key;  // also the name of the variable that overrides it
+    bool root = false;       // an empty entry: the top of the hierarchy
+    bool complete = false;   // names a parent and a local path
+    int parent = -1;         // the parent's node; -1 when it is not an entry of the map
+    std::string local;
+};
+
+// The directory map: each of its entries that is a dictionary becomes a node
+// that knows its parent's node, so that a lookup finds the key it is given
+// once and follows the parents without searching the map again.
+struct PathMap {
+    std::vector<PathNode> nodes;
+    std::unordered_map<std::string_view, int> index;  // views of the nodes' keys
+
+    explicit PathMap(const ORVDictionary &dict) {
+        std::vector<std::string> parents;
+        for (const auto &[key, value] : dict.entries()) {
+            const auto *name = orv::as<ORVString>(key.get());
+            const auto *entry = orv::as<ORVDictionary>(value.get());
+            if (!name || !entry) continue;
+            PathNode node;
+            node.key = name->value;
+            node.root = entry->count() == 0;
+            const ORVString *parent = entry->stringForKey(ourParentPathKey);
+            const ORVString *local = entry->stringForKey(ourLocalPathKey);
+            node.complete = parent && local;
+            if (node.complete) node.local = local->value;
+            nodes.push_back(std::move(node));
+            parents.push_back(parent ? parent->value : std::string());
+        }
+        for (std::size_t i = 0; i < nodes.size(); ++i) index.emplace(nodes[i].key, static_cast<int>(i));
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            auto it = index.find(parents[i]);
+            if (nodes[i].complete && it != index.end()) nodes[i].parent = it->second;
+        }
+    }
+};
+
 // The directory map, published once by the first lookup that loads it and
 // kept (never released) until the process ends.
-std::atomic<ORVDictionary *> ourPathDictionary{nullptr};
+std::atomic<PathMap *> ourPathDictionary{nullptr};
 std::mutex Path_dictionary_mutex;
 
 // The map, loading it when no earlier lookup managed to; null after a
 // reported failure.
-ORVDictionary *path_dictionary() {
-    if (ORVDictionary *dict = ourPathDictionary.load(std::memory_order_acquire)) return dict;
+const PathMap *path_dictionary() {
+    if (PathMap *map = ourPathDictionary.load(std::memory_order_acquire)) return map;
     std::lock_guard<std::mutex> lock(Path_dictionary_mutex);
-    if (ORVDictionary *dict = ourPathDictionary.load(std::memory_order_acquire)) return dict;
+    if (PathMap *map = ourPathDictionary.load(std::memory_order_acquire)) return map;
     const std::string file = orv::commonBundle()->pathForResource("directories", "plist");
     if (file.empty()) {
         tr_error(__FILE__, __LINE__, tr_INFORM_PROGRAMMER, nullptr, "ORVCommonKit",
@@ -70,23 +113,37 @@ ORVDictionary *path_dictionary() {
                  "Unable to load path directory file at \"%s\".", file.c_str());
         return nullptr;
     }
-    dict->retain();
-    ourPathDictionary.store(dict, std::memory_order_release);
-    return dict;
+    auto *map = new PathMap(*dict);
+    ourPathDictionary.store(map, std::memory_order_release);
+    return map;
 }
 
-std::optional<std::string> resolve(ORVDictionary *map, const std::string &key, int depth) {
-    if (depth > kMaxChain) return std::nullopt;
-    const auto *entry = orv::as<ORVDictionary>(map->objectForKey(std::string_view(key)));
-    if (!entry) return std::nullopt;
-    if (const char *value = std::getenv(key.c_str())) return std::string(value);
-    if (entry->count() == 0) return std::string(kDefaultRoot);
-    const ORVString *parent = entry->stringForKey(ourParentPathKey);
-    const ORVString *local = entry->stringForKey(ourLocalPathKey);
-    if (!parent || !local) return std::nullopt;
-    std::optional<std::string> base = resolve(map, parent->value, depth + 1);
-    if (!base) return std::nullopt;
-    return orv::files::append_path_component(*base, local->value);
+// The directory of an entry: its variable when set, the default root for the
+// top, else its parent's directory followed by its local path. Absent when
+// the chain leaves the map, misses a parent or local path, or loops.
+std::optional<std::string> resolve(const PathMap &map, std::string_view key) {
+    auto it = map.index.find(key);
+    int node = it == map.index.end() ? -1 : it->second;
+    // The local paths passed on the way up, to be appended on the way down.
+    const std::string *locals[kMaxChain + 1];
+    for (int depth = 0; depth <= kMaxChain && node >= 0; ++depth) {
+        const PathNode &entry = map.nodes[static_cast<std::size_t>(node)];
+        std::string path;
+        if (const char *value = std::getenv(entry.key.c_str())) {
+            path = value;
+        } else if (entry.root) {
+            path = kDefaultRoot;
+        } else if (!entry.complete) {
+            return std::nullopt;
+        } else {
+            locals[depth] = &entry.local;
+            node = entry.parent;
+            continue;
+        }
+        while (depth-- > 0) orv::files::append_path_component_to(path, *locals[depth]);
+        return path;
+    }
+    return std::nullopt;
 }
 
 const char *cstring_for(const char *key) {
@@ -96,17 +153,21 @@ const char *cstring_for(const char *key) {
 
 }  // namespace
 
+std::optional<std::string> orv::files::standard_path(const char *key) {
+    const PathMap *map = path_dictionary();
+    if (!map || !key) return std::nullopt;
+    return resolve(*map, key);
+}
+
 void orv::files::forget_path_dictionary() {
     std::lock_guard<std::mutex> lock(Path_dictionary_mutex);
-    if (ORVDictionary *dict = ourPathDictionary.exchange(nullptr)) dict->release();
+    delete ourPathDictionary.exchange(nullptr);
 }
 
 extern "C" {
 
 ORVString *ut_orv_path_with_name(const char *key) {
-    ORVDictionary *map = path_dictionary();
-    if (!map || !key) return nullptr;
-    std::optional<std::string> path = resolve(map, key, 0);
+    std::optional<std::string> path = orv::files::standard_path(key);
     if (!path) return nullptr;
     return ORVString::temporary(*path);
 }

@@ -3,6 +3,7 @@
 // with the handler protocol.
 #pragma once
 
+#include "files/sys_seam.h"
 #include "platform/filemanager.h"
 
 #include <dirent.h>
@@ -50,7 +51,7 @@ template <class Visit>
 int for_each_entry(DIR *d, Visit &&visit) {
     for (;;) {
         errno = 0;
-        const struct dirent *e = ::readdir(d);
+        const struct dirent *e = sys().readdir(d);
         if (!e) return errno;
         if (is_dot(e->d_name)) continue;
         if (!visit(*e)) return 0;

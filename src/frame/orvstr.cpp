@@ -2,6 +2,7 @@
 // zero-terminated Windows-1252 strings. Nothing here allocates except
 // orvstr_dup; every function that accepts null says so in orvstr.h.
 #include "frame/orvchar_table.h"
+#include "frame/orvstr_testing.h"
 
 #include <ORVCommonKit/orvstr.h>
 
@@ -11,7 +12,7 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 using namespace orv::chars;
@@ -72,50 +73,145 @@ inline int fold_step(const uchar *&a, const uchar *&b) {
     return step.d;
 }
 
-// Sixteen bytes at a time over plain-ASCII runs (where the processor has
-// SSE2; elsewhere the character loop does all the work). A block is read only
-// when it lies in the same memory page as the current byte, so the read can
-// never fault even when it runs past the terminator; the bytes past it never
-// count. The load is kept out of the address sanitizer's view for that
-// reason: it is the one place that reads beyond a string on purpose.
-#if defined(__SSE2__)
-constexpr bool kHaveBlocks = true;
-constexpr std::size_t kBlock = 16;
+// Whole blocks of bytes at a time over plain-ASCII runs: 32 where the
+// processor has AVX2, 16 with SSE2 (every x86-64), none elsewhere (the
+// character loop does all the work). A block is read only when it lies in the
+// same memory page as the current byte, so the read can never fault even when
+// it runs past the terminator; the bytes past it never count. The loads are
+// kept out of the address sanitizer's view for that reason: they are the one
+// place that reads beyond a string on purpose.
 constexpr std::uintptr_t kPageSize = 4096;
 
-inline bool block_fits_in_page(const uchar *p) {
-    return (reinterpret_cast<std::uintptr_t>(p) & (kPageSize - 1)) <= kPageSize - kBlock;
+template <std::size_t kSize>
+inline bool blocks_fit_in_page(const uchar *a, const uchar *b) {
+    const std::uintptr_t offseta = reinterpret_cast<std::uintptr_t>(a) & (kPageSize - 1);
+    const std::uintptr_t offsetb = reinterpret_cast<std::uintptr_t>(b) & (kPageSize - 1);
+    return (offseta <= kPageSize - kSize) & (offsetb <= kPageSize - kSize);
 }
 
-__attribute__((no_sanitize_address)) inline __m128i load_block(const uchar *p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-}
+// Each kind of block gives, for the blocks at a and b, a bit for each
+// position where the character loop must decide: the folded bytes differ, or
+// a's byte is the terminator (then b's is too, or they would differ).
+// Identical bytes never stop, wherever they are from: the character loop
+// would step over them as equal as well. Bytes of the upper half that are not
+// identical stop, since only the table knows whether they fold alike.
+//
+// Plain-ASCII folding upper-cases 'a' to 'z' and leaves every other byte:
+// adding 31 moves 'a'..'z' to the 26 lowest signed byte values, so one signed
+// comparison finds them. At the end, min(0xFF, x) is x, zero only at the
+// terminator, and min(0, x) is zero.
+constexpr char kLetterShift = static_cast<char>(0x80 - 'a');
+constexpr char kLetterLimit = -128 + 26;
 
-// Bytes 1 to 0x7F as 0xFF (bytes read as signed: 0 and the upper half are not
-// above zero), and their fold keys: 'a' to 'z' upper-cased.
-inline __m128i plain_ascii(__m128i x) { return _mm_cmpgt_epi8(x, _mm_setzero_si128()); }
-inline __m128i ascii_fold(__m128i x) {
-    const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)),
-                                        _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
-    return _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
-}
+struct NoBlocks {
+    static constexpr std::size_t kSize = 1;
+    static bool fit(const uchar *, const uchar *) { return false; }
+    static unsigned stops(const uchar *, const uchar *) { return 1; }
+};
 
-// The number of leading characters on which a and b are plain ASCII, not the
-// terminator, and equal after folding; kBlock when the whole block is.
-inline std::size_t ascii_equal_prefix(const uchar *a, const uchar *b) {
-    const __m128i x = load_block(a);
-    const __m128i y = load_block(b);
-    const __m128i same = _mm_and_si128(_mm_cmpeq_epi8(ascii_fold(x), ascii_fold(y)),
-                                       _mm_and_si128(plain_ascii(x), plain_ascii(y)));
-    const unsigned stop = ~static_cast<unsigned>(_mm_movemask_epi8(same)) & 0xFFFFu;
-    return stop ? static_cast<std::size_t>(std::countr_zero(stop)) : kBlock;
-}
+#if defined(__SSE2__)
+struct Sse2Blocks {
+    static constexpr std::size_t kSize = 16;
+    static bool fit(const uchar *a, const uchar *b) { return blocks_fit_in_page<kSize>(a, b); }
+
+    [[gnu::no_sanitize_address]] static __m128i load(const uchar *p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    }
+    static __m128i fold(__m128i x) {
+        const __m128i moved = _mm_add_epi8(x, _mm_set1_epi8(kLetterShift));
+        const __m128i lower = _mm_cmplt_epi8(moved, _mm_set1_epi8(kLetterLimit));
+        return _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
+    }
+    static unsigned stops(const uchar *a, const uchar *b) {
+        const __m128i x = load(a);
+        const __m128i same = _mm_cmpeq_epi8(fold(x), fold(load(b)));
+        const __m128i stop = _mm_cmpeq_epi8(_mm_min_epu8(same, x), _mm_setzero_si128());
+        return static_cast<unsigned>(_mm_movemask_epi8(stop));
+    }
+};
+using BaseBlocks = Sse2Blocks;
 #else
-constexpr bool kHaveBlocks = false;
-constexpr std::size_t kBlock = 16;
-inline bool block_fits_in_page(const uchar *) { return false; }
-inline std::size_t ascii_equal_prefix(const uchar *, const uchar *) { return 0; }
+using BaseBlocks = NoBlocks;
 #endif
+
+#if defined(__x86_64__) && defined(__SSE2__)
+#define ORV_AVX2_BLOCKS 1
+struct Avx2Blocks {
+    static constexpr std::size_t kSize = 32;
+    static bool fit(const uchar *a, const uchar *b) { return blocks_fit_in_page<kSize>(a, b); }
+
+    [[gnu::target("avx2"), gnu::no_sanitize_address]] static __m256i load(const uchar *p) {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+    }
+    [[gnu::target("avx2")]] static __m256i fold(__m256i x) {
+        const __m256i moved = _mm256_add_epi8(x, _mm256_set1_epi8(kLetterShift));
+        const __m256i lower = _mm256_cmpgt_epi8(_mm256_set1_epi8(kLetterLimit), moved);
+        return _mm256_sub_epi8(x, _mm256_and_si256(lower, _mm256_set1_epi8(0x20)));
+    }
+    [[gnu::target("avx2")]] static unsigned stops(const uchar *a, const uchar *b) {
+        const __m256i x = load(a);
+        const __m256i same = _mm256_cmpeq_epi8(fold(x), fold(load(b)));
+        const __m256i stop = _mm256_cmpeq_epi8(_mm256_min_epu8(same, x), _mm256_setzero_si256());
+        return static_cast<unsigned>(_mm256_movemask_epi8(stop));
+    }
+};
+
+// Decided once, before main; a comparison made earlier uses SSE2 blocks.
+const bool Have_avx2 = __builtin_cpu_supports("avx2");
+#endif
+
+// Folded comparison of a and b (neither null). With kLimited, only the first
+// n characters of a count, as orvstr_nicmp wants. Both text ends and plain
+// ASCII differences found in a block are decided at once; bytes of the upper
+// half go through fold_step one at a time until both sides are plain ASCII
+// again.
+template <class Blocks, bool kLimited>
+int folded_compare(const uchar *a, const uchar *b, std::size_t n) {
+    const uchar *const start = a;
+    for (;;) {
+        if (Blocks::fit(a, b)) {
+            const unsigned stops = Blocks::stops(a, b);
+            if (stops == 0) {
+                a += Blocks::kSize;
+                b += Blocks::kSize;
+                if (kLimited && static_cast<std::size_t>(a - start) >= n) return 0;
+                continue;
+            }
+            const auto at = static_cast<std::size_t>(std::countr_zero(stops));
+            if (kLimited && static_cast<std::size_t>(a - start) + at >= n) return 0;
+            a += at;
+            b += at;
+            if (((*a | *b) & 0x80) == 0) {
+                if (!*a) return *b ? -1 : 0;
+                if (!*b) return 1;
+                return kTables.fold[*a] - kTables.fold[*b];
+            }
+        }
+        do {
+            if (kLimited && static_cast<std::size_t>(a - start) >= n) return 0;
+            if (!*a) return *b ? -1 : 0;
+            if (!*b) return 1;
+            const int d = fold_step(a, b);
+            if (d != 0) return d;
+        } while (((*a | *b) & 0x80) != 0);
+    }
+}
+
+#if ORV_AVX2_BLOCKS
+template <bool kLimited>
+[[gnu::target("avx2"), gnu::flatten]] int folded_compare_avx2(const uchar *a, const uchar *b, std::size_t n) {
+    return folded_compare<Avx2Blocks, kLimited>(a, b, n);
+}
+#endif
+
+// The comparison with the widest blocks this processor has.
+template <bool kLimited>
+inline int folded_compare(const uchar *a, const uchar *b, std::size_t n) {
+#if ORV_AVX2_BLOCKS
+    if (Have_avx2) return folded_compare_avx2<kLimited>(a, b, n);
+#endif
+    return folded_compare<BaseBlocks, kLimited>(a, b, n);
+}
 
 bool all_loose_skips(const uchar *s) {
     for (; *s; ++s)
@@ -180,26 +276,7 @@ int orvstr_icmp(const char *sa, const char *sb) {
     if (sa == sb) return 0;
     if (!sa) return *sb ? -1 : 0;
     if (!sb) return *sa ? 1 : 0;
-    const uchar *a = bytes(sa);
-    const uchar *b = bytes(sb);
-    for (;;) {
-        // Whole blocks while both sides are plain ASCII and agree ...
-        while (kHaveBlocks && block_fits_in_page(a) && block_fits_in_page(b)) {
-            const std::size_t same = ascii_equal_prefix(a, b);
-            a += same;
-            b += same;
-            if (same < kBlock) break;
-        }
-        // ... then character by character where blocks could not decide.
-        for (std::size_t i = 0; i < kBlock; ++i) {
-            if (!*a || !*b) {
-                if (!*a && !*b) return 0;
-                return *a ? 1 : -1;
-            }
-            const int d = fold_step(a, b);
-            if (d != 0) return d;
-        }
-    }
+    return folded_compare<false>(bytes(sa), bytes(sb), 0);
 }
 
 int orvstr_loose_cmp(const char *sa, const char *sb, int loose) {
@@ -228,16 +305,8 @@ int orvstr_loose_cmp(const char *sa, const char *sb, int loose) {
 int orvstr_nicmp(const char *sa, const char *sb, int n) {
     if (!sa) return sb ? -1 : 0;
     if (!sb) return 1;
-    const uchar *a = bytes(sa);
-    const uchar *b = bytes(sb);
-    const uchar *const start = a;
-    for (;;) {
-        if (a - start >= n) return 0;
-        if (!*a) return *b ? -1 : 0;
-        if (!*b) return 1;
-        const int d = fold_step(a, b);
-        if (d != 0) return d;
-    }
+    if (n <= 0) return 0;
+    return folded_compare<true>(bytes(sa), bytes(sb), static_cast<std::size_t>(n));
 }
 
 char *orvstr_lwr(char *s) {
@@ -425,3 +494,27 @@ void orvstr_to_ascii(char *dst, const char *src, int n) {
 }
 
 }  // extern "C"
+
+namespace orv::strings::testing {
+
+bool folded_compare_with_blocks(int block_bytes, const char *sa, const char *sb, long n, int *result) {
+    const uchar *a = bytes(sa);
+    const uchar *b = bytes(sb);
+    const auto limit = static_cast<std::size_t>(n < 0 ? 0 : n);
+    auto run = [&](auto compare_unlimited, auto compare_limited) {
+        *result = n < 0 ? compare_unlimited(a, b, 0) : n == 0 ? 0 : compare_limited(a, b, limit);
+        return true;
+    };
+    switch (block_bytes) {
+        case 0: return run(folded_compare<NoBlocks, false>, folded_compare<NoBlocks, true>);
+#if defined(__SSE2__)
+        case 16: return run(folded_compare<Sse2Blocks, false>, folded_compare<Sse2Blocks, true>);
+#endif
+#if ORV_AVX2_BLOCKS
+        case 32: return Have_avx2 && run(folded_compare_avx2<false>, folded_compare_avx2<true>);
+#endif
+        default: return false;
+    }
+}
+
+}  // namespace orv::strings::testing

@@ -93,16 +93,8 @@ std::string read_file(const std::string &path) {
 
 std::vector<std::string> lines_of(const std::string &text) {
     std::vector<std::string> lines;
-    std::string::size_type start = 0;
-    while (start < text.size()) {
-        const auto end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 

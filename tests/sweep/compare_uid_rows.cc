@@ -3,11 +3,6 @@
 // are missing, too small or end against an unreadable page.
 #include "sweep.h"
 
-#include <ORVCommonKit/ut.h>
-
-#include <cstring>
-#include <string>
-
 namespace {
 
 void on_poll() {}
@@ -18,30 +13,19 @@ SWEEP_ROWS(compare_uid) {
     // Comparison: a hostile path in either place (null and "" give -1).
     rows.text2("ut_binary_diff", [](const char *a, const char *b) { return long(ut_binary_diff(a, b, 0, nullptr)); },
                sweep::existing_dir(), {-1, -1});
-    rows.text("ut_binary_diff", [](const char *t) {
-        const char *ext[] = {t, nullptr};
-        return long(ut_binary_diff(sweep::existing_dir(), sweep::existing_dir(), 1, ext));
-    }, {0, 0});
-    rows.integer("ut_binary_diff", [](int n) { return long(ut_binary_diff(sweep::existing_dir(), sweep::existing_dir(), n, nullptr)); }, 0);
+    rows.text("ut_binary_diff", [](const char *t) { const char *ext[] = {t, nullptr}; return long(ut_binary_diff(sweep::existing_dir(), sweep::existing_dir(), 1, ext)); }, {0, 0});
+    rows.integers(0, {SWEEP_INT(ut_binary_diff, sweep::existing_dir(), sweep::existing_dir(), v, nullptr)});
     rows.add("ut_binary_diff", "file against directory", [] { return long(ut_binary_diff(sweep::existing_file(), sweep::existing_dir(), 0, nullptr)); }, 2);
-    rows.text2("ut_binary_diff_array", [](const char *a, const char *b) {
-        const char *files[] = {"x", nullptr};
-        return long(ut_binary_diff_array(a, b, 0, nullptr, 1, files));
-    }, sweep::existing_dir(), {-1, -1});
-    rows.text("ut_binary_diff_array", [](const char *t) {
-        const char *files[] = {t, nullptr};
-        return long(ut_binary_diff_array(sweep::existing_dir(), sweep::existing_dir(), 0, nullptr, 1, files));
-    }, {-1, -1});
+    rows.text2("ut_binary_diff_array", [](const char *a, const char *b) { const char *files[] = {"x", nullptr}; return long(ut_binary_diff_array(a, b, 0, nullptr, 1, files)); }, sweep::existing_dir(), {-1, -1});
+    rows.text("ut_binary_diff_array", [](const char *t) { const char *files[] = {t, nullptr}; return long(ut_binary_diff_array(sweep::existing_dir(), sweep::existing_dir(), 0, nullptr, 1, files)); }, {-1, -1});
     rows.integer("ut_binary_diff_array", [](int n) {
         const char *files[] = {"missing", nullptr};
         const long r = ut_binary_diff_array(sweep::existing_dir(), sweep::existing_dir(), 0, nullptr, n, files);
         return n == 1 ? long(r == 1) : long(r == -1);  // the list ends at its null entry
     }, 1);
     rows.add("ut_binary_diff_array", "null file list", [] { return long(ut_binary_diff_array(sweep::existing_dir(), sweep::existing_dir(), 0, nullptr, 3, nullptr)); }, -1);
-    rows.integer("ut_set_diff_buffer_size_kbytes", [](int k) {
-        ut_set_diff_buffer_size_kbytes(k);
-        return long(ut_binary_diff(sweep::existing_file(), sweep::existing_file(), 0, nullptr));
-    });
+    // A chunk of no bytes or fewer cannot read a non-empty file.
+    rows.integer("ut_set_diff_buffer_size_kbytes", [](int k) { ut_set_diff_buffer_size_kbytes(k); return long(ut_binary_diff(sweep::existing_file(), sweep::existing_file(), 0, nullptr) == (k > 0 ? 0 : -1)); }, 1);
     rows.add("ut_set_poll_callback", "a function, then null", [] {
         ut_set_poll_callback(on_poll);
         ut_binary_diff(sweep::existing_file(), sweep::existing_file(), 0, nullptr);
@@ -51,7 +35,7 @@ SWEEP_ROWS(compare_uid) {
 
     // UIDs and GUIDs.
     rows.add("ut_dicom_uid_root", "no arguments", [] { return long(std::strlen(ut_dicom_uid_root()) > 0); }, 1);
-    rows.integer("ut_dicom_uid_nsstr", [](int kind) { ut_dicom_uid_nsstr(static_cast<unsigned>(kind)); return 0L; });
+    rows.integers(std::nullopt, {SWEEP_INT(ut_dicom_uid_nsstr, static_cast<unsigned>(v))});
     const std::pair<const char *, const char *(*)()> kinds[] = {
         {"ut_generate_dicom_study_uid", ut_generate_dicom_study_uid},
         {"ut_generate_dicom_series_uid", ut_generate_dicom_series_uid},

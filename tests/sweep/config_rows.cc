@@ -3,19 +3,6 @@
 // absent or read from the installation, before and after cf_init.
 #include "sweep.h"
 
-#include <ORVCommonKit/cf.h>
-#include <ORVCommonKit/cfset.h>
-#include <ORVCommonKit/cfshare.h>
-#include <ORVCommonKit/cftable.h>
-#include <ORVCommonKit/cfvalidate.h>
-#include <ORVCommonKit/orvobjects.h>
-
-#include <unistd.h>
-
-#include <climits>
-#include <cstring>
-#include <string>
-
 namespace {
 
 // The group read from the installation (its site and system files exist).
@@ -45,19 +32,13 @@ SWEEP_ROWS(config) {
     // Before cf_init: the group operations refuse with NOT_INIT.
     rows.add("cf_get", "before init", [] { char *v[cf_MAX_VALUES]; int n = 0; return long(cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &n, v)); }, cf_NOT_INIT);
     rows.add("cf_set", "before init", [] { const char *v[] = {"1"}; return long(cf_set(cf_DOMAIN_SITE, "viewer", "PORT", 0, 1, v)); }, cf_NOT_INIT);
-    rows.add("cf_rm", "before init", [] { return long(cf_rm(cf_DOMAIN_SITE, "viewer", "PORT")); }, cf_NOT_INIT);
-    rows.add("cf_set_path", "before init", [] { return long(cf_set_path(cf_DOMAIN_SITE, "/tmp")); }, cf_NOT_INIT);
-    rows.add("cf_path", "before init", [] { return long(cf_path(cf_DOMAIN_SITE) != nullptr); }, 0);
-    rows.add("cf_set_perm", "before init", [] { return long(cf_set_perm(0)); }, cf_NOT_INIT);
+    rows.each("before init", cf_NOT_INIT, {SWEEP_CALL(cf_rm, cf_DOMAIN_SITE, "viewer", "PORT"), SWEEP_CALL(cf_set_path, cf_DOMAIN_SITE, "/tmp"),
+                                           SWEEP_CALL(cf_set_perm, 0), SWEEP_CALL(cf_import_config_tables_from_file_mapping, "x")});
+    rows.each("before init", 0, {SWEEP_CALL(cf_path, cf_DOMAIN_SITE), SWEEP_CALL(cf_is_init), SWEEP_CALL(cf_user_name), SWEEP_CALL(cf_user_domain)});
     rows.add("cf_term", "before init, twice", [] { return long(cf_term() + cf_term()); }, 0);
-    rows.add("cf_is_init", "before init", [] { return long(cf_is_init()); }, 0);
-    rows.add("cf_user_name", "before init", [] { return long(cf_user_name() != nullptr); }, 0);
-    rows.add("cf_user_domain", "before init", [] { return long(cf_user_domain() != nullptr); }, 0);
     rows.add("describe_cf_table", "before init", [] { describe_cf_table(); return 0L; });
-    rows.add("cf_import_config_tables_from_file_mapping", "before init", [] { return long(cf_import_config_tables_from_file_mapping("x")); }, cf_NOT_INIT);
     rows.add("cf_close_file_mapping", "nothing mapped", [] { cf_close_file_mapping(); cf_close_file_mapping(); return 0L; });
-    rows.integer("cf_set_config_caching_in_table", [](int v) { cf_set_config_caching_in_table(v); return 0L; });
-    rows.integer("cf_get_perm_description", [](int v) { return long(cf_get_perm_description(v) != nullptr); });
+    rows.integers(std::nullopt, {SWEEP_INT(cf_set_config_caching_in_table, v), SWEEP_INT(cf_get_perm_description, v)});
     rows.text("cf_init", [](const char *t) { const long r = cf_init(t); cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, nullptr, 0, nullptr); return r; });
     rows.text("cf_init_ex", [](const char *t) { const long r = cf_init_ex(t, t); char *v[cf_MAX_VALUES]; int n = 0; get_values(cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &n, v), n, v); return r; });
     rows.text("cf_set_user_name", [](const char *t) { return long(cf_set_user_name(t)); }, {-1, {}});
@@ -65,15 +46,14 @@ SWEEP_ROWS(config) {
     rows.start(sweep::Start::Configured);
     // Module settings.
     rows.text("cf_set_path", [](const char *t) { return long(cf_set_path(cf_DOMAIN_SITE, t)); }, {cf_BAD_PARAM, {}});
-    rows.integer("cf_set_path", [](int d) { return long(cf_set_path(d, "/tmp") == 0 ? (d >= 0 && d <= 2 ? 0 : 1) : 0); });
-    rows.integer("cf_path", [](int d) { return long((cf_path(d) != nullptr) != (d >= 0 && d <= 2)); });
-    rows.integer("cf_set_perm", [](int v) { const int r = cf_set_perm(v); return long(r == 0 ? (v < 0 || v > 3) : 0); });
+    rows.integer("cf_set_path", [](int d) { return long(cf_set_path(d, "/tmp") == 0 ? (d >= 0 && d <= 2 ? 0 : 1) : 0); }, 0);
+    rows.integer("cf_path", [](int d) { return long((cf_path(d) != nullptr) != (d >= 0 && d <= 2)); }, 0);
+    rows.integer("cf_set_perm", [](int v) { const int r = cf_set_perm(v); return long(r == 0 ? (v < 0 || v > 3) : 0); }, 0);
     rows.text("cf_refresh_config_table_for_group", [](const char *t) { return long(cf_refresh_config_table_for_group(t)); }, {cf_BAD_PARAM, {}});
     rows.add("cf_term", "after init, then a lookup", [] { cf_term(); char b[8]; return long(cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, b, 7, "d")); }, cf_NOT_INIT);
     rows.add("cf_is_init", "after init", [] { return long(cf_is_init()); }, 1);
-    rows.add("cf_user_name", "after init without user", [] { return long(cf_user_name() != nullptr); }, 0);
-    rows.add("cf_user_domain", "after init without user", [] { return long(cf_user_domain() != nullptr); }, 0);
-    rows.add("describe_cf_table", "after reading a group", [] { viewer(); return long(describe_cf_table() != nullptr); });
+    rows.each("after init without user", 0, {SWEEP_CALL(cf_user_name), SWEEP_CALL(cf_user_domain)});
+    rows.add("describe_cf_table", "after reading a group", [] { viewer(); return long(describe_cf_table() != nullptr); }, 1);
 
     // Lookups by group: the group, the name and the host hostile in turn.
     for (int d : {INT_MIN, -1, 3, 5, INT_MAX})
@@ -88,19 +68,9 @@ SWEEP_ROWS(config) {
         rows.add("cf_get_simple", "type " + std::to_string(type) + ", null storage", [type] { return long(cf_get_simple(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, nullptr, type, 0)); }, cf_BAD_PARAM);
     }
     rows.text("cf_get_simple", [](const char *t) { alignas(16) char storage[64] = {}; cf_get_simple(cf_DOMAIN_ALL, t, t, nullptr, storage, cf_TYPE_RECT, -1e30f); return 0L; });
-    for (int size : {INT_MIN, -1, 0, 1, 2, 8}) {
-        rows.add("cf_get_string", "size " + std::to_string(size) + ", buffer against an unreadable page", [size] {
-            char *b = sweep::guarded_buffer(size >= 0 && size < 100 ? size + 1 : 1);
-            cf_get_string(cf_DOMAIN_ALL, "viewer", "SERVERS", nullptr, b, size, "a long default value");
-            cf_get_string(cf_DOMAIN_ALL, "viewer", "MISSING", nullptr, b, size, "a long default value");
-            return 0L;
-        });
-        rows.add("cf_get_string_for_host", "size " + std::to_string(size) + ", buffer against an unreadable page", [size] {
-            char *b = sweep::guarded_buffer(size >= 0 && size < 100 ? size + 1 : 1);
-            cf_get_string_for_host(cf_DOMAIN_ALL, "viewer", "SERVERS", "ws12", nullptr, b, size, "a long default value");
-            return 0L;
-        });
-    }
+    const auto sizes = {INT_MIN, -1, 0, 1, 2, 8};
+    rows.buffers("cf_get_string", sizes, [](char *b, int size) { cf_get_string(cf_DOMAIN_ALL, "viewer", "SERVERS", nullptr, b, size, "a long default value"); return long(cf_get_string(cf_DOMAIN_ALL, "viewer", "MISSING", nullptr, b, size, "a long default value")); });
+    rows.buffers("cf_get_string_for_host", sizes, [](char *b, int size) { return long(cf_get_string_for_host(cf_DOMAIN_ALL, "viewer", "SERVERS", "ws12", nullptr, b, size, "a long default value")); });
     rows.text("cf_get_string", [](const char *t) { char b[32]; cf_get_string(cf_DOMAIN_ALL, t, "PORT", nullptr, b, 31, t); cf_get_string(cf_DOMAIN_ALL, "viewer", t, nullptr, b, 31, t); return 0L; });
     rows.add("cf_get_string", "null buffer", [] { return long(cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, nullptr, 10, "x")); }, cf_BAD_PARAM);
     rows.text("cf_get_string_for_host", [](const char *t) { char b[32]; cf_get_string_for_host(cf_DOMAIN_ALL, t, t, t, nullptr, b, 31, t); cf_get_string_for_host(cf_DOMAIN_ALL, "viewer", "PORT", t, nullptr, b, 31, t); return 0L; });
@@ -117,33 +87,22 @@ SWEEP_ROWS(config) {
     rows.integer("cf_get_from_domain_with_table", [](int d) { char *v[cf_MAX_VALUES]; int n = 0; get_values(cf_get_from_domain_with_table(viewer(), d, "PORT", nullptr, &n, v), n, v); return 0L; });
     rows.text("cf_get_simple_from_table", [](const char *t) { alignas(16) char s[64] = {}; cf_get_simple_from_table(nullptr, cf_DOMAIN_ALL, t, nullptr, s, cf_TYPE_INT, 0); cf_get_simple_from_table(viewer(), cf_DOMAIN_ALL, t, nullptr, s, cf_TYPE_RECT, 0); return 0L; });
     rows.add("cf_get_simple_from_table", "unknown type", [] { alignas(16) char s[64] = {}; cf_get_simple_from_table(viewer(), cf_DOMAIN_ALL, "PORT", nullptr, s, 99, 0); return 0L; });
-    for (int size : {INT_MIN, -1, 0, 1, 3})
-        rows.add("cf_get_string_from_table", "size " + std::to_string(size) + ", buffer against an unreadable page", [size] {
-            char *b = sweep::guarded_buffer(size >= 0 && size < 100 ? size + 1 : 1);
-            cf_get_string_from_table(viewer(), cf_DOMAIN_ALL, "SERVERS", nullptr, b, size, "long default");
-            return 0L;
-        });
+    rows.buffers("cf_get_string_from_table", sizes, [](char *b, int size) { return long(cf_get_string_from_table(viewer(), cf_DOMAIN_ALL, "SERVERS", nullptr, b, size, "long default")); });
     rows.text("cf_get_string_from_table", [](const char *t) { char b[16]; cf_get_string_from_table(nullptr, cf_DOMAIN_ALL, t, nullptr, b, 15, t); cf_get_string_from_table(viewer(), cf_DOMAIN_ALL, t, nullptr, b, 15, t); return 0L; });
-    for (int size : {INT_MIN, -1, 0, 1, 3})
-        rows.add("cf_find_string_value_in_table_for_host", "name size " + std::to_string(size) + ", buffer against an unreadable page", [size] {
-            char *b = sweep::guarded_buffer(size >= 0 && size < 100 ? size + 1 : 1);
-            unsigned char found = 0;
-            cf_find_string_value_in_table_for_host(viewer(), "104", nullptr, &found, b, size);
-            return 0L;
-        });
+    rows.buffers("cf_find_string_value_in_table_for_host", sizes, [](char *b, int size) { unsigned char found = 0; return long(cf_find_string_value_in_table_for_host(viewer(), "104", nullptr, &found, b, size)); });
     rows.text("cf_find_string_value_in_table_for_host", [](const char *t) { char b[16]; unsigned char f = 0; cf_find_string_value_in_table_for_host(nullptr, t, t, &f, b, 15); cf_find_string_value_in_table_for_host(viewer(), t, t, nullptr, nullptr, 15); return long(cf_find_string_value_in_table_for_host(viewer(), t, t, &f, b, 15) == 0 && f > 1); }, {0, 0});
     rows.text("cf_get_string_list_for_string_value_from_table", [](const char *t) { char **l = nullptr; int n = 0; string_list(cf_get_string_list_for_string_value_from_table(nullptr, t, &l, &n), l, n); cf_get_string_list_for_string_value_from_table(viewer(), t, nullptr, nullptr); return string_list(cf_get_string_list_for_string_value_from_table(viewer(), t, &l, &n), l, n) > 0; }, {0, 0});
     rows.text("cfvalidate_get_string_list_with_key_from_table", [](const char *t) { char **l = nullptr; int n = 0; string_list(cfvalidate_get_string_list_with_key_from_table(nullptr, t, &l, &n), l, n); cfvalidate_get_string_list_with_key_from_table(viewer(), t, nullptr, nullptr); return string_list(cfvalidate_get_string_list_with_key_from_table(viewer(), t, &l, &n), l, n) > 0; }, {0, 0});
     rows.add("cf_variable_names_for_table", "null table and outputs", [] { ORVArray *a = nullptr; int n = 0; cf_variable_names_for_table(nullptr, &a, &n); return long(cf_variable_names_for_table(viewer(), nullptr, nullptr) == 0); }, 0);
-    rows.add("cf_variable_names_for_table", "a read table", [] { ORVArray *a = nullptr; int n = 0; const long r = cf_variable_names_for_table(viewer(), &a, &n); orv_object_release(reinterpret_cast<ORVObject *>(a)); return r; }, 0);
+    rows.add("cf_variable_names_for_table", "a read table", [] { ORVArray *a = nullptr; int n = 0; const long r = cf_variable_names_for_table(viewer(), &a, &n); orv_object_release(ORV_OBJECT(a)); return r; }, 0);
 
     // Tables from files.
     rows.text("cf_read_domain_with_table", [](const char *t) { ORVConfigurationTable *table = nullptr; const long r = cf_read_domain_with_table(&table, cf_DOMAIN_SITE, t); cf_free_table(&table); return r; }, {cf_FILE_NACCESS, cf_FILE_NACCESS});
     rows.integer("cf_read_domain_with_table", [](int d) { ORVConfigurationTable *table = nullptr; cf_read_domain_with_table(&table, d, "viewer"); cf_free_table(&table); return 0L; });
-    rows.add("cf_read_domain_with_table", "null table address", [] { cf_read_domain_with_table(nullptr, cf_DOMAIN_SITE, "viewer"); return 0L; });
+    rows.each("null table address", std::nullopt, {SWEEP_CALL(cf_read_domain_with_table, nullptr, cf_DOMAIN_SITE, "viewer"),
+                                                   SWEEP_CALL(cf_read_entire_file, cf_DOMAIN_ALL, "viewer", nullptr)});
     rows.text("cf_read_entire_file", [](const char *t) { ORVConfigurationTable *table = nullptr; const long r = cf_read_entire_file(cf_DOMAIN_ALL, t, &table); cf_free_table(&table); return r; }, {-1, -1});
     rows.integer("cf_read_entire_file", [](int d) { ORVConfigurationTable *table = nullptr; cf_read_entire_file(d, "viewer", &table); cf_free_table(&table); return 0L; });
-    rows.add("cf_read_entire_file", "null table address", [] { cf_read_entire_file(cf_DOMAIN_ALL, "viewer", nullptr); return 0L; });
     rows.text("cf_read_entire_file_with_user", [](const char *t) { ORVConfigurationTable *table = nullptr; cf_read_entire_file_with_user(t, t, cf_DOMAIN_ALL, "viewer", &table); cf_free_table(&table); cf_read_entire_file_with_user("u", "d", cf_DOMAIN_ALL, t, &table); cf_free_table(&table); return 0L; });
     rows.add("cf_free_table", "null address and null table", [] { ORVConfigurationTable *table = nullptr; cf_free_table(nullptr); cf_free_table(&table); return 0L; });
     rows.add("cf_free_table", "twice", [] { ORVConfigurationTable *table = viewer(); cf_free_table(&table); cf_free_table(&table); return 0L; });
@@ -180,7 +139,7 @@ SWEEP_ROWS(config) {
 
     // Saves: hostile group, user and user domain; hostile and absent tables.
     rows.text("cf_save_domain_with_table", [](const char *t) { ORVConfigurationTable *table = viewer(); const long r = cf_save_domain_with_table(table, cf_DOMAIN_USER, t); cf_save_domain_with_table(nullptr, cf_DOMAIN_USER, t); cf_free_table(&table); return r; }, {cf_FILE_NACCESS, {}});
-    rows.integer("cf_save_domain_with_table", [](int d) { ORVConfigurationTable *table = viewer(); const long r = cf_save_domain_with_table(table, d, "viewer"); cf_free_table(&table); return long(r == 0 && (d < 0 || d > 2)); });
+    rows.integer("cf_save_domain_with_table", [](int d) { ORVConfigurationTable *table = viewer(); const long r = cf_save_domain_with_table(table, d, "viewer"); cf_free_table(&table); return long(r == 0 && (d < 0 || d > 2)); }, 0);
     rows.text("cf_save_domain_with_table_and_user", [](const char *t) { ORVConfigurationTable *table = viewer(); cf_save_domain_with_table_and_user(table, t, t, cf_DOMAIN_USER, "viewer"); cf_save_domain_with_table_and_user(table, "u", "d", cf_DOMAIN_USER, t); cf_free_table(&table); return 0L; });
     rows.text("cf_save_updated_domain_with_table_and_user", [](const char *t) { ORVConfigurationTable *table = viewer(); cf_save_updated_domain_with_table_and_user(table, t, t, cf_DOMAIN_USER, "viewer"); cf_save_updated_domain_with_table_and_user(nullptr, "u", "d", cf_DOMAIN_USER, t); cf_free_table(&table); return 0L; });
     rows.text("cf_save_entire_table", [](const char *t) { ORVConfigurationTable *table = viewer(); cf_save_entire_table(table, cf_DOMAIN_ALL, t); cf_save_entire_table(nullptr, cf_DOMAIN_SITE, t); cf_free_table(&table); return 0L; });

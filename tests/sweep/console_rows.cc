@@ -5,24 +5,7 @@
 // documented status 100.
 #include "sweep.h"
 
-#include <ORVCommonKit/choose.h>
-#include <ORVCommonKit/input.h>
-#include <ORVCommonKit/ll.h>
-#include <ORVCommonKit/menu.h>
-#include <ORVCommonKit/orvlocale.h>
-#include <ORVCommonKit/orvobjects.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
-
 namespace {
-
-// Standard input of the child becomes empty before the call.
-long no_input(const std::function<long()> &call) {
-    if (!std::freopen("/dev/null", "r", stdin)) return -99;
-    return call();
-}
 
 const char *kItems[] = {"red", "green", "blue"};
 
@@ -58,98 +41,68 @@ ORVString *string_or_null(const char *text) { return text ? orv_string_create(te
 
 SWEEP_ROWS(console) {
     // ---- Settings and texts of the input engine ----
-    rows.text("input_set_prompt", [](const char *t) { input_set_prompt(t); return long(std::string(input_get_prompt()).size() <= 160); });
+    rows.text("input_set_prompt", [](const char *t) { input_set_prompt(t); return long(std::strlen(input_get_prompt()) == std::min<size_t>(t ? std::strlen(t) : 0, 160)); }, {1, 1, 1});
     rows.add("input_get_prompt", "before any setting", [] { return long(input_get_prompt() != nullptr); }, 1);
-    rows.text("input_set_language", [](const char *t) { return long(input_set_language(t)); }, {-1, -1});
-    for (const auto &[name, call] : {SWEEP_ON_TEXT(input_is_empty), SWEEP_ON_TEXT(input_is_blank)}) rows.text(name, call, {1, 1});
-    rows.text("input_duplicate_string", [](const char *t) {
-        char *copy = input_duplicate_string(t);
-        const long made = copy != nullptr;
-        std::free(copy);
-        return made;
-    }, {1, 1});
-    rows.path("input_record_to_file", [](const char *p) {
-        input_record_to_file(p);
-        return no_input([] { input_record_to_file(nullptr); return long(input(nullptr)); });
-    });
-    rows.path("input_playback_from_file", [](const char *p) {
-        return no_input([p] { input_playback_from_file(p); return long(input(nullptr) >= 0); });
-    }, {1, 1});
+    rows.texts({-1, -1, -1}, {SWEEP_TEXT(input_set_language, t)});
+    for (const auto &[name, call] : {SWEEP_TEXT(input_is_empty, t), SWEEP_TEXT(input_is_blank, t)}) rows.text(name, call, {1, 1});
+    rows.text("input_duplicate_string", [](const char *t) { char *copy = input_duplicate_string(t); std::free(copy); return long(copy != nullptr); }, {1, 1});
+    rows.path("input_record_to_file", [](const char *p) { input_record_to_file(p); input_record_to_file(nullptr); return long(input(nullptr)); });
+    rows.path("input_playback_from_file", [](const char *p) { input_playback_from_file(p); return long(input(nullptr) >= 0); }, {1, 1});
     rows.text("input_playback_tokens_in_buffer", [](const char *t) {
-        return no_input([t] {
-            input_playback_tokens_in_buffer(t);
-            char line[161];
-            for (int i = 0; i < 5; ++i) input(line);
-            return 0L;
-        });
+        input_playback_tokens_in_buffer(t);
+        char line[161];
+        for (int i = 0; i < 5; ++i) input(line);
+        return 0L;
     });
     rows.integer("input_enable_token_mode", [](int v) { input_enable_token_mode(v); return long(input_enable_token_mode(0)); });
     rows.integer("input_allow_blank", [](int v) { input_allow_blank(v); return long(input_allow_blank(0)); });
 
     // ---- Reading at the end of input ----
-    rows.add("input", "null buffer", [] { return no_input([] { return long(input(nullptr)); }); }, 0);
-    rows.add("input", "buffer of 161 bytes against an unreadable page",
-             [] { return no_input([] { return long(input(sweep::guarded_buffer(161))); }); }, 0);
-    rows.add("input_nonblank", "buffer of 161 bytes against an unreadable page",
-             [] { return no_input([] { return long(input_nonblank(sweep::guarded_buffer(161))); }); }, 0);
-    rows.text("input_default", [](const char *t) {
-        return no_input([t] { input_default(sweep::guarded_buffer(161), t); return 0L; });
-    });
-    rows.add("input_default", "null buffer", [] { return no_input([] { input_default(nullptr, "x"); return 0L; }); });
+    rows.add("input", "null buffer", [] { return long(input(nullptr)); }, 0);
+    rows.each("buffer of 161 bytes against an unreadable page", 0, {SWEEP_CALL(input, sweep::guarded_buffer(161)), SWEEP_CALL(input_nonblank, sweep::guarded_buffer(161))});
+    rows.texts({}, {SWEEP_TEXT(input_default, sweep::guarded_buffer(161), t)});
+    rows.add("input_default", "null buffer", [] { input_default(nullptr, "x"); return 0L; });
     rows.may_exit(100);
-    rows.add("input_bit", "input at its end", [] { return no_input([] { return long(input_bit()); }); });
+    rows.add("input_bit", "input at its end", [] { return long(input_bit()); });
     for (const auto &[name, call] : {SWEEP_CALL(input_byte, nullptr), SWEEP_CALL(input_int, nullptr), SWEEP_CALL(input_uint, nullptr),
                                      SWEEP_CALL(input_int16, nullptr), SWEEP_CALL(input_long, nullptr), SWEEP_CALL(input_ulong, nullptr),
                                      SWEEP_CALL(input_char, nullptr), SWEEP_CALL(input_upchar, nullptr)})
-        rows.add(name, "null value", [call] { return no_input(call); });
-    rows.add("choose_from_numbers", "input at its end", [] {
-        return no_input([] { return long(choose_from_numbers("N", 0, kItems, 3)); });
-    });
+        rows.add(name, "null value", call);
+    rows.add("choose_from_numbers", "input at its end", [] { return long(choose_from_numbers("N", 0, kItems, 3)); });
     rows.may_exit(0);
 
     // ---- Choices ----
-    rows.text("choose_from_array", [](const char *t) { return no_input([t] { return long(choose_from_array(t, 1, nullptr, kItems, 3)); }); }, {0, 0});
-    rows.integer("choose_from_array", [](int count) { return no_input([count] { return long(choose_from_array("T", count, nullptr, nullptr, count)); }); }, 0);
-    rows.text("choose_from_args", [](const char *t) { return no_input([t] { return long(choose_from_args(t, 'b', "ab", "A", "B")); }); }, {0, 0});
-    rows.add("choose_from_args", "null keys", [] { return no_input([] { return long(choose_from_args("T", 0, nullptr)); }); }, 0);
-    rows.text("choose_from_enum", [](const char *t) { return no_input([t] { return long(choose_from_enum(t, 2, "ab", "A", 1, "B", 2)); }); }, {0, 0});
-    rows.add("choose_from_enum", "empty keys", [] { return no_input([] { return long(choose_from_enum("T", 0, "")); }); }, 0);
-    rows.integer("choose_from_numbers", [](int count) { return no_input([count] { return long(choose_from_numbers("T", count, nullptr, count)); }); }, -1);
-    rows.text("choose_bool", [](const char *t) { return no_input([t] { return long(choose_bool(t)); }); }, {0, 0});
-    rows.text("choose_proceed", [](const char *t) { return no_input([t] { return long(choose_proceed(t)); }); }, {0, 0});
-    rows.text("choose_opt_bool", [](const char *t) { return no_input([t] { return long(choose_opt_bool(nullptr, t)); }); }, {0, 0});
-    rows.text("chosen_index", [](const char *t) { return long(chosen_index('%', t)); });
-    rows.integer("chosen_index", [](int c) { return long(chosen_index(c, "abc")); });
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(choose_from_array, t, 1, nullptr, kItems, 3), SWEEP_TEXT(choose_from_args, t, 'b', "ab", "A", "B"),
+                        SWEEP_TEXT(choose_from_enum, t, 2, "ab", "A", 1, "B", 2), SWEEP_TEXT(choose_bool, t), SWEEP_TEXT(choose_proceed, t),
+                        SWEEP_TEXT(choose_opt_bool, nullptr, t)});
+    rows.integers(0, {SWEEP_INT(choose_from_array, "T", v, nullptr, nullptr, v)});
+    rows.add("choose_from_args", "null keys", [] { return long(choose_from_args("T", 0, nullptr)); }, 0);
+    rows.add("choose_from_enum", "empty keys", [] { return long(choose_from_enum("T", 0, "")); }, 0);
+    rows.integers(-1, {SWEEP_INT(choose_from_numbers, "T", v, nullptr, v)});
+    rows.texts({}, {SWEEP_TEXT(chosen_index, '%', t)});
+    rows.integers(std::nullopt, {SWEEP_INT(chosen_index, v, "abc")});
 
     // ---- Menus ----
     rows.text2("menu_init", [](const char *a, const char *b) { menu_term(menu_init(a, b)); return 0L; }, "q");
     rows.text("menu_init_with_table", [](const char *t) { menu_term(menu_init_with_table(t, t, nullptr)); return 0L; });
     rows.text("menu_init_with_language", [](const char *t) { menu_term(menu_init_with_language("T", "q", t)); return 0L; });
-    rows.text("menu_set_global_language", [](const char *t) { return long(menu_set_global_language(t)); }, {-1, -1});
+    rows.texts({-1, -1, -1}, {SWEEP_TEXT(menu_set_global_language, t)});
     rows.text("menu_set_language", [](const char *t) { return with_menu([t](menu_t *m) { return long(menu_set_language(m, t)); }); }, {-1, -1});
     rows.add("menu_set_language", "null menu", [] { return long(menu_set_language(nullptr, "enu")); }, -1);
-    rows.integer("menu_set_hidden", [](int v) { menu_set_hidden(v); return 0L; });
-    rows.text2("menu_add_entry", [](const char *a, const char *b) {
-        return with_menu([a, b](menu_t *m) { menu_add_entry(m, a, b, nullptr, nullptr, -1, nullptr, 0); return 0L; });
-    }, "x");
-    rows.text2("menu_add_dynamic_entry", [](const char *a, const char *b) {
-        return with_menu([a, b](menu_t *m) { menu_add_dynamic_entry(m, a, b, nullptr, nullptr, 0, nullptr, -1); return 0L; });
-    }, "x");
-    rows.text2("menu_add_entry_before_choice", [](const char *a, const char *b) {
-        return with_menu([a, b](menu_t *m) { menu_add_entry_before_choice(m, a, b, "d", nullptr, nullptr, 0, nullptr, 0); return 0L; });
-    }, "a");
-    rows.text2("menu_add_entry_after_choice", [](const char *a, const char *b) {
-        return with_menu([a, b](menu_t *m) { menu_add_entry_after_choice(m, a, b, "d", nullptr, nullptr, 0, nullptr, 0); return 0L; });
-    }, "b");
+    rows.integers(std::nullopt, {SWEEP_INT(menu_set_hidden, v)});
+    rows.text2("menu_add_entry", [](const char *a, const char *b) { return with_menu([a, b](menu_t *m) { menu_add_entry(m, a, b, nullptr, nullptr, -1, nullptr, 0); return 0L; }); }, "x");
+    rows.text2("menu_add_dynamic_entry", [](const char *a, const char *b) { return with_menu([a, b](menu_t *m) { menu_add_dynamic_entry(m, a, b, nullptr, nullptr, 0, nullptr, -1); return 0L; }); }, "x");
+    rows.text2("menu_add_entry_before_choice", [](const char *a, const char *b) { return with_menu([a, b](menu_t *m) { menu_add_entry_before_choice(m, a, b, "d", nullptr, nullptr, 0, nullptr, 0); return 0L; }); }, "a");
+    rows.text2("menu_add_entry_after_choice", [](const char *a, const char *b) { return with_menu([a, b](menu_t *m) { menu_add_entry_after_choice(m, a, b, "d", nullptr, nullptr, 0, nullptr, 0); return 0L; }); }, "b");
     rows.add("menu_remove_entry", "null entry", [] { return with_menu([](menu_t *m) { return long(menu_remove_entry(m, nullptr)); }); }, 0);
     rows.text("menu_remove_choice", [](const char *t) { return with_menu([t](menu_t *m) { return long(menu_remove_choice(m, t)); }); }, {0, 0});
     rows.text("menu_entry_with_choice", [](const char *t) { return with_menu([t](menu_t *m) { return long(menu_entry_with_choice(m, t) != nullptr); }); }, {0, 0});
     rows.add("menu_run", "null menu", [] { return long(menu_run(nullptr)); }, 1);
-    rows.add("menu_run", "input at its end", [] { return no_input([] { return with_menu([](menu_t *m) { return long(menu_run(m)); }); }); }, 1);
+    rows.add("menu_run", "input at its end", [] { return with_menu([](menu_t *m) { return long(menu_run(m)); }); }, 1);
     rows.text("menu_set_quit_choice", [](const char *t) { return with_menu([t](menu_t *m) { menu_set_quit_choice(m, t); return long(menu_get_quit_choice(m) != nullptr); }); }, {1, 1});
     rows.integer("menu_set_pre_action", [](int size) { return with_menu([size](menu_t *m) { menu_set_pre_action(m, answer, nullptr, size < 0 ? size : 0, nullptr, 0); menu_set_pre_action(m, nullptr, nullptr, 0, nullptr, 0); return 0L; }); });
     rows.integer("menu_set_post_action", [](int size) { return with_menu([size](menu_t *m) { menu_set_post_action(m, answer, nullptr, 0, nullptr, size < 0 ? size : 0); return 0L; }); });
-    rows.integer("menu_set_columns", [](int v) { return no_input([v] { return with_menu([v](menu_t *m) { menu_set_columns(m, v); return long(menu_run(m)); }); }); }, 1);
+    rows.integer("menu_set_columns", [](int v) { return with_menu([v](menu_t *m) { menu_set_columns(m, v); return long(menu_run(m)); }); }, 1);
     rows.add("menu_term", "null menu", [] { menu_term(nullptr); return 0L; });
     rows.each("null menu (and arguments)", 0, {SWEEP_CALL(menu_remove_entry, nullptr, nullptr), SWEEP_CALL(menu_selected_entry, nullptr),
                                                SWEEP_CALL(menu_get_quit_choice, nullptr), SWEEP_CALL(menu_add_table, nullptr, nullptr),
@@ -171,15 +124,6 @@ SWEEP_ROWS(console) {
     rows.each("null list", -1, {SWEEP_CALL(ll_create_list, nullptr), SWEEP_CALL(ll_num_of_items, nullptr), SWEEP_CALL(ll_dispose_list, nullptr)});
     rows.each("null list", 0, {SWEEP_CALL(ll_delete_item, nullptr, 0), SWEEP_CALL(ll_sort, nullptr, nullptr)});
     rows.add("ll_sort", "null comparison", [] { return with_list([](ll_list_t *l) { return long(ll_sort(l, nullptr) != nullptr); }); }, 1);
-    rows.add("ll_dispose_list", "list with items", [] {
-        static char a[] = "a";
-        ll_list_t l{};
-        ll_create_list(&l);
-        ll_add_item(&l, ll_END, a);
-        const long refused = ll_dispose_list(&l);
-        ll_delete_item(&l, ll_CURRENT);
-        return refused + 10L * ll_dispose_list(&l);
-    }, -1);
 
     // ---- Localized strings ----
     rows.add("orvlocale_init", "no interface group", [] { return long(orvlocale_init()); }, -1);
@@ -192,7 +136,7 @@ SWEEP_ROWS(console) {
     }, {0, 0});
     rows.add("orvlocale_get_all_supported_languages", "null count",
              [] { return long(orvlocale_get_all_supported_languages(nullptr) != nullptr); }, 0);
-    rows.integer("orvlocale_free_array", [](int count) { orvlocale_free_array(nullptr, count); return 0L; });
-    rows.integer("orvlocale_get_language_name", [](int id) { return long(orvlocale_get_language_name(id) != nullptr); }, 0);
-    rows.text("orvlocale_is_this_language_supported", [](const char *t) { return long(orvlocale_is_this_language_supported(t)); }, {0, 0});
+    rows.integers(std::nullopt, {SWEEP_INT(orvlocale_free_array, nullptr, v)});
+    rows.integers(0, {SWEEP_INT(orvlocale_get_language_name, v)});
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(orvlocale_is_this_language_supported, t)});
 }

@@ -3,26 +3,7 @@
 // formats and counts.
 #include "sweep.h"
 
-#include <ORVCommonKit/orvqtimer.h>
-#include <ORVCommonKit/orvresult.h>
-#include <ORVCommonKit/tr.h>
-#include <ORVCommonKit/trlog.h>
-
-#include <cmath>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
-#include <limits>
-#include <string>
-
-#pragma GCC diagnostic ignored "-Wformat-security"
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-
 namespace {
-
-const char *const NoFormat = nullptr;
-
-const char *shown(const char *t) { return t ? t : "-"; }
 
 tr_log_t *scratch_log(unsigned int size = 0) { return tr_open_log(sweep::scratch("l.log").c_str(), size); }
 
@@ -62,16 +43,16 @@ SWEEP_ROWS(diag) {
         tr_close_log(h);
         return ok;
     }, 1);
-    rows.text("tr_log", [](const char *t) { tr_log_t *h = scratch_log(); tr_log(h, "%s", shown(t)); tr_close_log(h); return 0L; });
+    rows.text("tr_log", [](const char *t) { tr_log_t *h = scratch_log(); tr_log(h, "%s", sweep::shown(t)); tr_close_log(h); return 0L; });
     rows.text("tr_log_with_linefeed", [](const char *t) {
         tr_log_t *h = scratch_log();
-        tr_log_with_linefeed(h, 0, "%s", shown(t));
-        tr_log_with_linefeed(h, 255, "%s", shown(t));
+        tr_log_with_linefeed(h, 0, "%s", sweep::shown(t));
+        tr_log_with_linefeed(h, 255, "%s", sweep::shown(t));
         tr_close_log(h);
         return 0L;
     });
-    rows.text("tr_log_va_with_linefeed", [](const char *t) { tr_log_t *h = scratch_log(); log_va(h, 1, "%s", shown(t)); tr_close_log(h); return 0L; });
-    rows.add("tr_log", "null handle, null format", [] { tr_log(nullptr, NoFormat); tr_log_t *h = scratch_log(); tr_log(h, NoFormat); tr_close_log(h); return 0L; });
+    rows.text("tr_log_va_with_linefeed", [](const char *t) { tr_log_t *h = scratch_log(); log_va(h, 1, "%s", sweep::shown(t)); tr_close_log(h); return 0L; });
+    rows.add("tr_log", "null handle, null format", [] { tr_log(nullptr, sweep::NoFormat); tr_log_t *h = scratch_log(); tr_log(h, sweep::NoFormat); tr_close_log(h); return 0L; });
     rows.add("tr_log_with_linefeed", "null handle", [] { tr_log_with_linefeed(nullptr, 1, "x"); return 0L; });
     rows.add("tr_log_va_with_linefeed", "null handle", [] { log_va(nullptr, 1, "x"); return 0L; });
     rows.add("tr_log", "past the smallest cap, date lines every line", [] {
@@ -88,14 +69,14 @@ SWEEP_ROWS(diag) {
     // Memory dumps: the text's own bytes, hostile places, levels and formats.
     rows.text("tr_mem", [](const char *t) {
         for (int format : {tr_FORMAT_HEX, tr_FORMAT_ASCII, tr_FORMAT_DECIMAL})
-            tr_mem(t, 1, tr_APP, t, t ? std::strlen(t) : 0, format, "%s", shown(t));
+            tr_mem(t, 1, tr_APP, t, t ? std::strlen(t) : 0, format, "%s", sweep::shown(t));
         return 0L;
     });
     for (int v : sweep::ints()) {
         const std::string args = "level, line and format " + std::to_string(v);
         rows.add("tr_mem", args, [v] { tr_mem("f", v, v, "abc", 3, v, "x"); return 0L; });
     }
-    rows.add("tr_mem", "null address with bytes, null format", [] { tr_mem("f", 1, tr_APP, nullptr, 64, tr_FORMAT_HEX, NoFormat); return 0L; });
+    rows.add("tr_mem", "null address with bytes, null format", [] { tr_mem("f", 1, tr_APP, nullptr, 64, tr_FORMAT_HEX, sweep::NoFormat); return 0L; });
     rows.add("tr_mem", "null address, no bytes", [] { tr_mem("f", 1, tr_APP, nullptr, 0, tr_FORMAT_ASCII, "x"); return 0L; });
 
     // The chooser, answering from a file; at the end of the answers the
@@ -111,15 +92,14 @@ SWEEP_ROWS(diag) {
     // Result records: hostile texts as file, title, module and description,
     // written, printed and freed; trace in place on for half of them.
     for (unsigned char in_place : {0, 1}) {
-        const std::string mode = in_place ? "in place" : "";
-        rows.text("orv_result_create", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_create(t, 1, 2, nullptr, "%s", shown(t))); }, {1, 1});
-        rows.text("orv_result_error", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_error(t, -1, 999, t, t, 0, orv_result_create(t, 0, 0, nullptr, NoFormat), "%s", shown(t))); }, {1, 1});
-        rows.text("orv_result_warning", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_warning(t, 1, 5, 0, nullptr, "%s", shown(t))); }, {1, 1});
-        rows.text("orv_result_trace", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_trace(t, 1, 104, 0, nullptr, "%s", shown(t))); }, {1, 1});
+        rows.text("orv_result_create", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_create(t, 1, 2, nullptr, "%s", sweep::shown(t))); }, {1, 1});
+        rows.text("orv_result_error", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_error(t, -1, 999, t, t, 0, orv_result_create(t, 0, 0, nullptr, sweep::NoFormat), "%s", sweep::shown(t))); }, {1, 1});
+        rows.text("orv_result_warning", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_warning(t, 1, 5, 0, nullptr, "%s", sweep::shown(t))); }, {1, 1});
+        rows.text("orv_result_trace", [in_place](const char *t) { orv_result_enable_trace_in_place(in_place); return use(orv_result_trace(t, 1, 104, 0, nullptr, "%s", sweep::shown(t))); }, {1, 1});
     }
     rows.text("orv_result_new", [](const char *t) { return use(orv_result_new(t, 1, nullptr, 0, 0, t, t, 0, nullptr, t)); }, {1, 1});
     rows.add("orv_result_new", "extreme time", [] { const time_t when = std::numeric_limits<time_t>::max(); return use(orv_result_new("f", 1, &when, 0, 0, nullptr, nullptr, 0, nullptr, nullptr)); }, 1);
-    rows.add("orv_result_create", "null format", [] { return use(orv_result_create("f", 1, 0, nullptr, NoFormat)); }, 1);
+    rows.add("orv_result_create", "null format", [] { return use(orv_result_create("f", 1, 0, nullptr, sweep::NoFormat)); }, 1);
     rows.add("orv_result_free", "a chain of 100,000", [] {
         orv_result_t *chain = nullptr;
         for (int i = 0; i < 100000; ++i) chain = orv_result_new("f", i, nullptr, 0, 0, nullptr, nullptr, i, chain, "x");
@@ -160,19 +140,19 @@ SWEEP_ROWS(diag) {
     rows.path("orvqtimer_log_set_filename", [](const char *t) { const long r = orvqtimer_log_set_filename(t, "KB", 0); orvqtimer_log("x"); orvqtimer_log_set_filename(nullptr, nullptr, 0); return r; }, {0, 0});
     rows.text("orvqtimer_log_set_filename", [](const char *t) { const long r = orvqtimer_log_set_filename(sweep::scratch("t.log").c_str(), t, 0); orvqtimer_log_set_filename("", t, 0); return r; }, {0, 0});
     rows.integer("orvqtimer_log_set_filename", [](int v) { const long r = orvqtimer_log_set_filename(sweep::scratch("t.log").c_str(), "s", static_cast<unsigned int>(v)); orvqtimer_log_set_filename("", "", 0); return r; }, 0);
-    rows.text("orvqtimer_log", [](const char *t) { orvqtimer_log("%s", shown(t)); orvqtimer_log_set_filename(sweep::scratch("t.log").c_str(), "KB", 0); orvqtimer_log("%s", shown(t)); orvqtimer_log(NoFormat); return 0L; });
+    rows.text("orvqtimer_log", [](const char *t) { orvqtimer_log("%s", sweep::shown(t)); orvqtimer_log_set_filename(sweep::scratch("t.log").c_str(), "KB", 0); orvqtimer_log("%s", sweep::shown(t)); orvqtimer_log(sweep::NoFormat); return 0L; });
     rows.text("orvqtimer_log_elapsed_and_rate", [](const char *t) {
         orvqtimer_t timer{5, 6};
         orvqtimer_log_set_filename(sweep::scratch("t.log").c_str(), "KB", 0);
-        orvqtimer_log_elapsed_and_rate(t, 1, &timer, t, 1e30F, "%s", shown(t));
-        orvqtimer_log_elapsed_and_rate(t, 1, nullptr, "KB", -1, NoFormat);
+        orvqtimer_log_elapsed_and_rate(t, 1, &timer, t, 1e30F, "%s", sweep::shown(t));
+        orvqtimer_log_elapsed_and_rate(t, 1, nullptr, "KB", -1, sweep::NoFormat);
         return 0L;
     });
     rows.text("orvqtimer_log_elapsed_seconds", [](const char *t) {
         orvqtimer_t timer{5, 0};
         orvqtimer_log_set_filename(sweep::scratch("t.log").c_str(), "KB", 0);
-        orvqtimer_log_elapsed_seconds(t, 1, &timer, "%s", shown(t));
-        orvqtimer_log_elapsed_seconds(t, 1, nullptr, NoFormat);
+        orvqtimer_log_elapsed_seconds(t, 1, &timer, "%s", sweep::shown(t));
+        orvqtimer_log_elapsed_seconds(t, 1, nullptr, sweep::NoFormat);
         return 0L;
     });
     rows.add("orvqtimer_log_flush", "no log", [] { orvqtimer_log_flush(); return 0L; });

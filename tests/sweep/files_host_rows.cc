@@ -3,16 +3,9 @@
 // templates and levels, buffers that end against an unreadable page.
 #include "sweep.h"
 
-#include <ORVCommonKit/orvstd.h>
-#include <ORVCommonKit/ut.h>
-
-#include <climits>
-#include <cstring>
-#include <string>
-
 SWEEP_ROWS(files_host) {
     using sweep::Expect;
-    rows.paths({0, 0}, {SWEEP_ON_TEXT(ut_total_kbytes_on_partition_with_path), SWEEP_ON_TEXT(ut_free_kbytes_on_partition_with_path)});
+    rows.paths({0, 0}, {SWEEP_TEXT(ut_total_kbytes_on_partition_with_path, t), SWEEP_TEXT(ut_free_kbytes_on_partition_with_path, t)});
     rows.path("ut_get_kbytes_on_partition_with_path", [](const char *t) { unsigned total = 1, free = 1; const long r = ut_get_kbytes_on_partition_with_path(t, &total, nullptr); ut_get_kbytes_on_partition_with_path(t, nullptr, &free); return r; }, {-1, -1});
 
     rows.add("ut_gethostname", "twice", [] { return long(ut_gethostname() == ut_gethostname()); }, 1);
@@ -49,7 +42,7 @@ SWEEP_ROWS(files_host) {
     // Level 0 (one step above normal) depends on privilege; no other hostile
     // integer is a level.
     rows.integer("ut_set_thread_priority", [](int n) { const int r = ut_set_thread_priority(n); return long(n == 0 || r == -1); }, 1);
-    rows.text("ut_thread_priority_from_string", [](const char *t) { return long(ut_thread_priority_from_string(t)); }, {1, 1});
+    rows.texts({1, 1}, {SWEEP_TEXT(ut_thread_priority_from_string, t)});
 
     rows.text2("ut_verify_input_str_with_format", [](const char *a, const char *b) { return long(ut_verify_input_str_with_format(a, b)); }, "###", {0, 0});
     rows.text2("ut_verify_str_with_format_match_wildcards", [](const char *a, const char *b) { return long(ut_verify_str_with_format_match_wildcards(a, b)); }, "a*?", {0, {}});

@@ -3,18 +3,6 @@
 // unreadable page, hostile descriptors, sizes and permission bits.
 #include "sweep.h"
 
-#include <ORVCommonKit/orvobjects.h>
-#include <ORVCommonKit/orvstd.h>
-#include <ORVCommonKit/ut.h>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <climits>
-#include <optional>
-#include <cstring>
-#include <string>
-
 namespace {
 
 void on_copy(const char *) {}
@@ -27,8 +15,7 @@ using Extract = void (*)(char *, const char *, int);
 SWEEP_ROWS(files) {
     using sweep::Expect;
     // Standard directories.
-    rows.text("ut_orv_path_with_name", [](const char *t) { return long(ut_orv_path_with_name(t) != nullptr); }, {0, 0});
-    rows.text("ut_orv_path_cstring_with_name", [](const char *t) { return long(ut_orv_path_cstring_with_name(t) != nullptr); }, {0, 0});
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(ut_orv_path_with_name, t), SWEEP_TEXT(ut_orv_path_cstring_with_name, t)});
     const std::pair<const char *, const char *(*)()> dirs[] = {
         {"ut_orv_log_dir", ut_orv_log_dir}, {"ut_orv_temp_dir", ut_orv_temp_dir},
         {"ut_orv_site_config_dir", ut_orv_site_config_dir}, {"ut_orv_site_data_dir", ut_orv_site_data_dir},
@@ -48,44 +35,40 @@ SWEEP_ROWS(files) {
         rows.add(name, "variable unset, no pool", [fn = fn] { unsetenv("ORV_ROOT_PATH"); fn(); return 0L; });
     }
 
-    // Path manipulation into buffers of max_len + 1 bytes against an unreadable page.
+    // Path manipulation into buffers of max_len + 1 bytes against an unreadable
+    // page (the hostile path as the base, then as the local name, of a full
+    // path); negative lengths; no buffer.
     const std::pair<const char *, Extract> extracts[] = {
         {"ut_file_extract_name", ut_file_extract_name},
         {"ut_file_extract_name_sans_ext", ut_file_extract_name_sans_ext},
         {"ut_file_extract_ext", ut_file_extract_ext},
         {"ut_file_extract_parent_dir", ut_file_extract_parent_dir},
+        {"ut_file_build_full_path", [](char *b, const char *t, int n) { ut_file_build_full_path(b, t, "local.txt", n); }},
+        {"ut_file_build_full_path", [](char *b, const char *t, int n) { ut_file_build_full_path(b, "/base", t, n); }},
     };
-    for (int n : {0, 1, 8, 255}) {
-        for (const sweep::Text &t : sweep::path_texts()) {
-            const std::string args = std::string(t.label) + " into " + std::to_string(n + 1) + " bytes";
-            for (const auto &[name, fn] : extracts)
-                rows.add(name, args, [fn = fn, t, n] { char *b = sweep::guarded_buffer(n + 1); b[0] = '\0'; fn(b, t.value, n); return long(std::strlen(b) <= size_t(n)); }, 1);
-            rows.add("ut_file_build_full_path", "base " + args, [t, n] { char *b = sweep::guarded_buffer(n + 1); ut_file_build_full_path(b, t.value, "local.txt", n); return long(std::strlen(b) <= size_t(n)); }, 1);
-            rows.add("ut_file_build_full_path", "local " + args, [t, n] { char *b = sweep::guarded_buffer(n + 1); ut_file_build_full_path(b, "/base", t.value, n); return long(std::strlen(b) <= size_t(n)); }, 1);
-            rows.add("ut_file_add_separator", args, [t, n] {
-                const size_t len = t.value ? std::strlen(t.value) : 0;
-                if (len > size_t(n)) return 1L;
-                char *b = sweep::guarded_buffer(n + 1);
-                std::memcpy(b, t.value ? t.value : "", len + 1);
-                ut_file_add_separator(b, n + 1);
-                return long(std::strlen(b) <= size_t(n));
-            }, 1);
-        }
-    }
-    for (int n : {INT_MIN, -1}) {
-        const std::string args = "negative length " + std::to_string(n);
-        for (const auto &[name, fn] : extracts)
-            rows.add(name, args, [fn = fn, n] { char b[4] = "xy"; fn(b, "/a/b.c", n); return 0L; });
-        rows.add("ut_file_build_full_path", args, [n] { char b[4] = "xy"; ut_file_build_full_path(b, "/a", "b", n); return 0L; });
-        rows.add("ut_file_add_separator", args, [n] { char b[4] = "xy"; ut_file_add_separator(b, n); return 0L; });
-    }
-    for (const auto &[name, fn] : extracts)
+    for (const auto &[name, fn] : extracts) {
+        for (int n : {0, 1, 8, 255})
+            rows.path(name, "into " + std::to_string(n + 1) + " bytes", [fn = fn, n](const char *t) { char *b = sweep::guarded_buffer(n + 1); fn(b, t, n); return long(std::strlen(b) <= size_t(n)); }, {1, 1, 1});
+        for (int n : {INT_MIN, -1})
+            rows.add(name, "negative length " + std::to_string(n), [fn = fn, n] { char b[4] = "xy"; fn(b, "/a/b.c", n); return 0L; });
         rows.add(name, "null buffer", [fn = fn] { fn(nullptr, "/a/b.c", 10); return 0L; });
-    rows.add("ut_file_build_full_path", "null buffer", [] { ut_file_build_full_path(nullptr, "/a", "b", 10); return 0L; });
+    }
+    for (int n : {0, 1, 8, 255}) {
+        rows.path("ut_file_add_separator", "in " + std::to_string(n + 1) + " bytes", [n](const char *t) {
+            const size_t len = t ? std::strlen(t) : 0;
+            if (len > size_t(n)) return 1L;
+            char *b = sweep::guarded_buffer(n + 1);
+            std::memcpy(b, t ? t : "", len + 1);
+            ut_file_add_separator(b, n + 1);
+            return long(std::strlen(b) <= size_t(n));
+        }, {1, 1, 1});
+    }
+    for (int n : {INT_MIN, -1})
+        rows.add("ut_file_add_separator", "negative length " + std::to_string(n), [n] { char b[4] = "xy"; ut_file_add_separator(b, n); return 0L; });
     rows.add("ut_file_add_separator", "null buffer", [] { ut_file_add_separator(nullptr, 10); return 0L; });
-    rows.paths({0, {}}, {SWEEP_ON_TEXT(ut_last_path_component), SWEEP_ON_TEXT(ut_delete_last_path_component)});
+    rows.paths({0, {}}, {SWEEP_TEXT(ut_last_path_component, t), SWEEP_TEXT(ut_delete_last_path_component, t)});
     rows.text2("ut_append_path_component", [](const char *a, const char *b) { ut_append_path_component(a, b); return 0L; }, "/base");
-    rows.path("ut_is_root_directory", [](const char *t) { return long(ut_is_root_directory(t)); }, {1, 1});
+    rows.paths({1, 1}, {SWEEP_TEXT(ut_is_root_directory, t)});
 
     // File operations.
     rows.text2("ut_file_copy", [](const char *a, const char *b) { return long(ut_file_copy(a, b)); }, sweep::missing_path(), {-1, -1});
@@ -93,10 +76,7 @@ SWEEP_ROWS(files) {
     // Large counts are honoured as given (a caller asking for a billion tries
     // gets them), so only the negative and zero policies are hostile here.
     for (int v : {INT_MIN, -1, 0})
-        rows.add("ut_set_file_rename_retry", "retries and pause " + std::to_string(v), [v] {
-            ut_set_file_rename_retry(v, v);
-            return long(ut_file_rename(sweep::missing_path(), sweep::scratch("renamed").c_str()));
-        }, -1);
+        rows.add("ut_set_file_rename_retry", "retries and pause " + std::to_string(v), [v] { ut_set_file_rename_retry(v, v); return long(ut_file_rename(sweep::missing_path(), sweep::scratch("renamed").c_str())); }, -1);
     for (unsigned short bits : {0, 0777, 0xFFFF}) {
         rows.add("ut_file_create_permissions", "bits " + std::to_string(bits), [bits] { orvstd_init(); return long(ut_file_create_permissions(bits) != nullptr); }, 1);
         rows.path("ut_file_set_permissions", [bits](const char *t) { return long(ut_file_set_permissions(t, bits)); }, {-1, -1});
@@ -125,11 +105,11 @@ SWEEP_ROWS(files) {
                                           SWEEP_CALL(ut_file_last_modified_time, existing_file(), nullptr)});
 
     // Directory operations.
-    rows.paths({-9998, -9998}, {SWEEP_ON_TEXT(ut_remove_path), SWEEP_ON_TEXT(ut_remove_path_ex), SWEEP_ON_TEXT(ut_empty_dir), SWEEP_ON_TEXT(ut_remove_temp_path),
-                                SWEEP_ON_TEXT(ut_force_dir), SWEEP_ON_TEXT(ut_force_dir_with_perm, 0xFFFF), SWEEP_ON_TEXT(ut_force_dir_with_native)});
-    rows.paths({0, 0}, {SWEEP_ON_TEXT(ut_create_directory_with_native), SWEEP_ON_TEXT(ut_create_directory_with_native_with_option, 0),
-                        SWEEP_ON_TEXT(ut_does_dir_exist), SWEEP_ON_TEXT(ut_does_file_exist)});
-    rows.paths({-1, -1}, {SWEEP_ON_TEXT(ut_create_empty_file), SWEEP_ON_TEXT(ut_dir_set_writeable), SWEEP_ON_TEXT(ut_file_extract_image_number)});
+    rows.paths({-9998, -9998}, {SWEEP_TEXT(ut_remove_path, t), SWEEP_TEXT(ut_remove_path_ex, t), SWEEP_TEXT(ut_empty_dir, t), SWEEP_TEXT(ut_remove_temp_path, t),
+                                SWEEP_TEXT(ut_force_dir, t), SWEEP_TEXT(ut_force_dir_with_perm, t, 0xFFFF), SWEEP_TEXT(ut_force_dir_with_native, t)});
+    rows.paths({0, 0}, {SWEEP_TEXT(ut_create_directory_with_native, t), SWEEP_TEXT(ut_create_directory_with_native_with_option, t, 0),
+                        SWEEP_TEXT(ut_does_dir_exist, t), SWEEP_TEXT(ut_does_file_exist, t)});
+    rows.paths({-1, -1}, {SWEEP_TEXT(ut_create_empty_file, t), SWEEP_TEXT(ut_dir_set_writeable, t), SWEEP_TEXT(ut_file_extract_image_number, t)});
     rows.path("ut_remove_path_ex_with_handler", [](const char *t) { orvstd_init(); return long(ut_remove_path_ex_with_handler(t, orv_std_handler_create(__FILE__, __LINE__, "remove"))); }, {-9998, -9998});
     rows.text("ut_make_temp_dir", [](const char *t) { char *b = sweep::guarded_buffer(256); return long(ut_make_temp_dir(b, t) == 0 && std::strlen(b) > 255); }, {0, 0});
     rows.add("ut_make_temp_dir", "null buffer", [] { return long(ut_make_temp_dir(nullptr, "x")); }, -1);
@@ -152,7 +132,7 @@ SWEEP_ROWS(files) {
         ORVArray *names = nullptr;
         int count = 0;
         ut_native_list_entries(d, &names, &count);
-        orv_object_release(reinterpret_cast<ORVObject *>(names));
+        orv_object_release(ORV_OBJECT(names));
         ut_native_closedir(d);
         return long(d != nullptr);
     }, {0, 0});

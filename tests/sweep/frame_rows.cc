@@ -2,15 +2,6 @@
 // strings, token keys, the class-hook registry.
 #include "sweep.h"
 
-#include <ORVCommonKit/orvpostloader.h>
-#include <ORVCommonKit/orvstd.h>
-#include <ORVCommonKit/orvstr.h>
-#include <ORVCommonKit/orvversion.h>
-#include <ORVCommonKit/tk.h>
-
-#include <climits>
-#include <cstring>
-
 namespace {
 
 // Calls f for every byte value; the sum keeps the calls from being dropped.
@@ -20,6 +11,15 @@ long every_byte(F f) {
     for (int c = 0; c < 256; ++c) sum += static_cast<long>(f(static_cast<char>(c))) != 0;
     return sum >= 0 ? 0 : 1;
 }
+#define EVERY_BYTE(f) sweep::Call{#f, [] { return every_byte([](char c) { return long(f(c)); }); }}
+
+// The copies of a text into a buffer of n + 1 bytes: f(destination, source, n).
+struct Copy {
+    const char *function;
+    void (*copy)(char *, const char *, int);
+};
+#define COPY(f) Copy{#f, [](char *d, const char *s, int n) { f(d, s, n); }}
+const Copy kCopies[] = {COPY(orvstr_cpy), COPY(orvstr_cat), COPY(orvstr_xlwr), COPY(orvstr_xupr), COPY(orvstr_to_ascii)};
 
 }  // namespace
 
@@ -32,8 +32,7 @@ SWEEP_ROWS(frame) {
     rows.add("orvstd_set_windows_native", "twice", [] { orvstd_set_windows_native(); orvstd_set_windows_native(); return 0L; });
     rows.add("orvstd_is_windows_native", "fresh process", [] { return long(orvstd_is_windows_native()); }, 0);
     rows.add("orvstd_create_autorel_pool", "nested, destroyed out of order", [] {
-        ORVAutoreleasePool *a = orvstd_create_autorel_pool();
-        ORVAutoreleasePool *b = orvstd_create_autorel_pool();
+        ORVAutoreleasePool *a = orvstd_create_autorel_pool(), *b = orvstd_create_autorel_pool();
         orvstd_destroy_autorel_pool(a);
         orvstd_destroy_autorel_pool(b);
         return 0L;
@@ -53,24 +52,15 @@ SWEEP_ROWS(frame) {
     rows.add("ORVStdHandler_last_error_cString", "before any failure", [] { return long(ORVStdHandler_last_error_cString() != nullptr); }, 0);
 
     // Characters: every byte value.
-    rows.add("orvchar_is_ascii", "every byte", [] { return every_byte(orvchar_is_ascii); });
-    rows.add("orvchar_is_alpha", "every byte", [] { return every_byte(orvchar_is_alpha); });
-    rows.add("orvchar_is_upper", "every byte", [] { return every_byte(orvchar_is_upper); });
-    rows.add("orvchar_is_lower", "every byte", [] { return every_byte(orvchar_is_lower); });
-    rows.add("orvchar_is_alnum", "every byte", [] { return every_byte(orvchar_is_alnum); });
-    rows.add("orvchar_is_print", "every byte", [] { return every_byte(orvchar_is_print); });
-    rows.add("orvchar_is_space", "every byte", [] { return every_byte(orvchar_is_space); });
-    rows.add("orvchar_is_cntrl", "every byte", [] { return every_byte(orvchar_is_cntrl); });
-    rows.add("orvchar_is_punct", "every byte", [] { return every_byte(orvchar_is_punct); });
-    rows.add("orvchar_to_upper", "every byte", [] { return every_byte(orvchar_to_upper); });
-    rows.add("orvchar_to_lower", "every byte", [] { return every_byte(orvchar_to_lower); });
-    rows.add("orvchar_sort_order", "every byte", [] { return every_byte(orvchar_sort_order); });
-    rows.add("orvchar_to_ascii", "every byte", [] { return every_byte([](char c) { return std::strlen(orvchar_to_ascii(c)) + 1; }); });
+    rows.each("every byte", 0, {EVERY_BYTE(orvchar_is_ascii), EVERY_BYTE(orvchar_is_alpha), EVERY_BYTE(orvchar_is_upper), EVERY_BYTE(orvchar_is_lower),
+                                EVERY_BYTE(orvchar_is_alnum), EVERY_BYTE(orvchar_is_print), EVERY_BYTE(orvchar_is_space), EVERY_BYTE(orvchar_is_cntrl),
+                                EVERY_BYTE(orvchar_is_punct), EVERY_BYTE(orvchar_to_upper), EVERY_BYTE(orvchar_to_lower), EVERY_BYTE(orvchar_sort_order)});
+    rows.add("orvchar_to_ascii", "every byte", [] { return every_byte([](char c) { return std::strlen(orvchar_to_ascii(c)) + 1; }); }, 0);
 
     // Strings that are only read.
     rows.text("orvstr_dup", [](const char *t) { char *d = orvstr_dup(t); const long r = d != nullptr; orvstr_free(d); return r; }, {0, 1});
     rows.add("orvstr_free", "null", [] { orvstr_free(nullptr); return 0L; });
-    rows.text("orvstr_len", [](const char *t) { return long(orvstr_len(t)); }, {0, 0});
+    rows.texts({0, 0}, {SWEEP_TEXT(orvstr_len, t)});
     rows.text2("orvstr_cmp", [](const char *a, const char *b) { return long(orvstr_cmp(a, b) != 0); }, "", {{}, 0});
     rows.text2("orvstr_equ", [](const char *a, const char *b) { return long(orvstr_equ(a, b)); }, "abc");
     rows.text2("orvstr_icmp", [](const char *a, const char *b) { return long(orvstr_icmp(a, b) != 0); }, "ABC");
@@ -82,72 +72,49 @@ SWEEP_ROWS(frame) {
             rows.add("orvstr_nicmp", args, [t, n] { return long(orvstr_nicmp(t.value, "ABD", n) > 0 ? 1 : 0); });
         }
     }
-    rows.integer("orvstr_from_bool", [](int v) { return long(orvstr_from_bool(v) != nullptr); });
+    rows.integers(std::nullopt, {SWEEP_INT(orvstr_from_bool, v)});
     rows.text("orvstr_to_bool", [](const char *t) { int out = 7; return long(orvstr_to_bool(t, &out)); }, {0, 0});
     rows.add("orvstr_to_bool", "null out", [] { return long(orvstr_to_bool("yes", nullptr)); });
-    rows.text("orvstr_has_white_space", [](const char *t) { return long(orvstr_has_white_space(t)); }, {0, 0});
-    rows.text("orvstr_has_non_white_space", [](const char *t) { return long(orvstr_has_non_white_space(t)); }, {0, 0});
-    rows.text("orvstr_is_ascii", [](const char *t) { return long(orvstr_is_ascii(t)); });
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(orvstr_has_white_space, t)});
+    rows.texts({0, 0, 1}, {SWEEP_TEXT(orvstr_has_non_white_space, t)});
+    rows.texts({}, {SWEEP_TEXT(orvstr_is_ascii, t)});
 
     // Strings changed in place.
-    rows.in_place("orvstr_lwr", [](char *s) { return long(orvstr_lwr(s) == s); }, {1, 1});
-    rows.in_place("orvstr_upr", [](char *s) { return long(orvstr_upr(s) == s); }, {1, 1});
-    rows.in_place("orvstr_set", [](char *s) { return long(orvstr_set(s, 'x') == s); });
-    rows.in_place("orvstr_trim", [](char *s) { return long(orvstr_trim(s) == s); });
-    rows.in_place("orvstr_normalize", [](char *s) { return long(orvstr_normalize(s) == s); });
-    rows.in_place("orvstr_strip", [](char *s) { return long(orvstr_strip(s) == s); });
-    rows.in_place("orvstr_firstchar", [](char *s) { return long(orvstr_firstchar(s) != nullptr); }, {0, 0});
-    rows.in_place("orvstr_lastchar", [](char *s) { return long(orvstr_lastchar(s) != nullptr); }, {0, 0});
-    rows.in_place("orvstr_leftjust", [](char *s) { return long(orvstr_leftjust(s) == s); });
-    rows.in_place("orvstr_rightjust", [](char *s) { return long(orvstr_rightjust(s) == s); });
-    for (int n : sweep::ints()) {
-        // The fill and pad widths are the buffer's length: n characters.
-        rows.add("orvstr_fill", "width " + std::to_string(n), [n] {
-            const int size = n > 0 && n < (1 << 20) ? n + 1 : 1;
-            char *s = sweep::guarded_buffer(size);
-            s[size - 1] = '\0';
-            return long(orvstr_fill(s, 'x', n > 0 && n < (1 << 20) ? n : 0) < 0);
-        }, 0);
-        rows.add("orvstr_pad", "width " + std::to_string(n), [n] {
-            const int w = n > 0 && n < (1 << 20) ? n : 0;
-            char *s = sweep::guarded_buffer(w + 1);
-            std::memcpy(s, "", 1);
-            return long(orvstr_pad(s, w) == s);
-        }, 1);
-        rows.add("orvstr_pad", "negative or huge width on a short text, " + std::to_string(n),
-                 [n] { char s[8] = "abc"; return long(n < 0 ? orvstr_pad(s, n) != nullptr : 0); });
-    }
-    rows.in_place("orvstr_pad", [](char *s) { return long(orvstr_pad(s, s ? int(std::strlen(s)) : 0) == s); });
-    rows.in_place("orvstr_fill", [](char *s) { return long(orvstr_fill(s, 'x', s ? int(std::strlen(s)) : 0) < 0); });
+    rows.in_place("orvstr_lwr", [](char *s) { return long(orvstr_lwr(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_upr", [](char *s) { return long(orvstr_upr(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_set", [](char *s) { return long(orvstr_set(s, 'x') == s); }, {1, 1, 1});
+    rows.in_place("orvstr_trim", [](char *s) { return long(orvstr_trim(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_normalize", [](char *s) { return long(orvstr_normalize(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_strip", [](char *s) { return long(orvstr_strip(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_firstchar", [](char *s) { return long(orvstr_firstchar(s) != nullptr); }, {0, 0, 1});
+    rows.in_place("orvstr_lastchar", [](char *s) { return long(orvstr_lastchar(s) != nullptr); }, {0, 0, 1});
+    rows.in_place("orvstr_leftjust", [](char *s) { return long(orvstr_leftjust(s) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_rightjust", [](char *s) { return long(orvstr_rightjust(s) == s); }, {1, 1, 1});
+    // The fill and pad widths are the buffer's length: n characters.
+    const auto widths = {INT_MIN, -1, 0, 8, INT_MAX};
+    rows.buffers("orvstr_fill", widths, [](char *s, int n) { return long(orvstr_fill(s, 'x', n > 0 && n < (1 << 20) ? n : 0) < 0); }, 0);
+    rows.buffers("orvstr_pad", widths, [](char *s, int n) { return long(orvstr_pad(s, n > 0 && n < (1 << 20) ? n : 0) == s); }, 1);
+    for (int n : sweep::ints())
+        rows.add("orvstr_pad", "negative or huge width on a short text, " + std::to_string(n), [n] { char s[8] = "abc"; return long(n < 0 ? orvstr_pad(s, n) != nullptr : 0); });
+    rows.in_place("orvstr_pad", [](char *s) { return long(orvstr_pad(s, s ? int(std::strlen(s)) : 0) == s); }, {1, 1, 1});
+    rows.in_place("orvstr_fill", [](char *s) { return long(orvstr_fill(s, 'x', s ? int(std::strlen(s)) : 0) < 0); }, {0, 0, 0});
 
-    // Copies into a buffer of n + 1 bytes that ends against an unreadable page.
-    for (int n : {0, 1, 8, 255}) {
-        for (const sweep::Text &t : sweep::texts()) {
-            const std::string args = std::string(t.label) + " into " + std::to_string(n + 1) + " bytes";
-            rows.add("orvstr_cpy", args, [t, n] { char *d = sweep::guarded_buffer(n + 1); orvstr_cpy(d, t.value, n); return long(std::strlen(d) <= size_t(n)); }, 1);
-            rows.add("orvstr_cat", args, [t, n] { char *d = sweep::guarded_buffer(n + 1); d[0] = '\0'; if (n > 0) { d[0] = 'z'; d[1] = '\0'; } orvstr_cat(d, t.value, n); return long(std::strlen(d) <= size_t(n)); }, 1);
-            rows.add("orvstr_xlwr", args, [t, n] { char *d = sweep::guarded_buffer(n + 1); orvstr_xlwr(d, t.value, n); return 0L; });
-            rows.add("orvstr_xupr", args, [t, n] { char *d = sweep::guarded_buffer(n + 1); orvstr_xupr(d, t.value, n); return 0L; });
-            rows.add("orvstr_to_ascii", args, [t, n] { char *d = sweep::guarded_buffer(n + 1); orvstr_to_ascii(d, t.value, n); return 0L; });
+    // Copies into a buffer of n + 1 bytes that ends against an unreadable page
+    // (holding "z" first, for the appending copy); negative n; no buffer.
+    for (const Copy &c : kCopies) {
+        for (int n : {0, 1, 8, 255}) {
+            for (const sweep::Text &t : sweep::texts())
+                rows.add(c.function, std::string(t.label) + " into " + std::to_string(n + 1) + " bytes", [c, t, n] {
+                    char *d = sweep::guarded_buffer(n + 1);
+                    std::strcpy(d, n > 0 ? "z" : "");
+                    c.copy(d, t.value, n);
+                    return long(std::strlen(d) <= size_t(n));
+                }, 1);
         }
+        for (int n : {INT_MIN, -1})
+            rows.add(c.function, "negative n " + std::to_string(n), [c, n] { char d[4] = "xy"; c.copy(d, "\xDF\xC6" "cdef", n); return 0L; });
+        rows.add(c.function, "null destination", [c] { c.copy(nullptr, "abc", 3); return 0L; });
     }
-    for (int n : {INT_MIN, -1}) {
-        const std::string args = "negative n " + std::to_string(n);
-        rows.add("orvstr_cpy", args, [n] { char d[4] = "xy"; orvstr_cpy(d, "abcdef", n); return 0L; });
-        rows.add("orvstr_cat", args, [n] { char d[4] = "xy"; orvstr_cat(d, "abcdef", n); return 0L; });
-        rows.add("orvstr_xlwr", args, [n] { char d[4] = "xy"; orvstr_xlwr(d, "ABCDEF", n); return 0L; });
-        rows.add("orvstr_xupr", args, [n] { char d[4] = "xy"; orvstr_xupr(d, "\xDF\xDF\xDF", n); return 0L; });
-        rows.add("orvstr_to_ascii", args, [n] { char d[4] = "xy"; orvstr_to_ascii(d, "\xC6\xC6", n); return 0L; });
-    }
-    for (const char *fn : {"orvstr_cpy", "orvstr_cat", "orvstr_xlwr", "orvstr_xupr", "orvstr_to_ascii"})
-        rows.add(fn, "null destination", [fn = std::string(fn)] {
-            if (fn == "orvstr_cpy") orvstr_cpy(nullptr, "abc", 3);
-            else if (fn == "orvstr_cat") orvstr_cat(nullptr, "abc", 3);
-            else if (fn == "orvstr_xlwr") orvstr_xlwr(nullptr, "abc", 3);
-            else if (fn == "orvstr_xupr") orvstr_xupr(nullptr, "abc", 3);
-            else orvstr_to_ascii(nullptr, "abc", 3);
-            return 0L;
-        });
     rows.add("orvstr_xupr", "sharp s at the end of the room", [] { char *d = sweep::guarded_buffer(4); orvstr_xupr(d, "ab\xDF\xDF", 3); return long(std::strlen(d) <= 3); }, 1);
     rows.add("orvstr_to_ascii", "wide spellings at the end of the room", [] { char *d = sweep::guarded_buffer(4); orvstr_to_ascii(d, "a\xC6\xC6\xC6", 3); return long(std::strlen(d) <= 3); }, 1);
 
@@ -162,15 +129,10 @@ SWEEP_ROWS(frame) {
         while (tk_get(&cursor)) ++n;
         return n;
     }, 2);
-    rows.text("tk_is_int", [](const char *t) { return long(tk_is_int(t)); }, {0, 0});
-    rows.text("tk_is_float", [](const char *t) { return long(tk_is_float(t)); }, {0, 0});
-    for (const char *fn : {"tk_find_key", "tk_find_key_loose"}) {
-        const bool loose = std::strcmp(fn, "tk_find_key_loose") == 0;
-        auto find = [loose](const char *t, const char *const *keys, int n) {
-            return long(loose ? tk_find_key_loose(t, keys, n) : tk_find_key(t, keys, n));
-        };
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(tk_is_int, t), SWEEP_TEXT(tk_is_float, t)});
+    for (auto [fn, find] : {std::pair{"tk_find_key", &tk_find_key}, {"tk_find_key_loose", &tk_find_key_loose}}) {
         static const char *const keys[] = {"USER", "ADMIN", nullptr, "SYSTEM"};
-        rows.text(fn, [find](const char *t) { return find(t, keys, 4); });
+        rows.text(fn, [find](const char *t) { return long(find(t, keys, 4)); }, {-1, -1, -1});
         for (int n : sweep::ints())
             rows.add(fn, "null table, count " + std::to_string(n), [find, n] { return find("USER", nullptr, n); }, -1);
         rows.add(fn, "count past the table's first null", [find] { return find("SYSTEM", keys, 4); }, -1);
@@ -179,8 +141,7 @@ SWEEP_ROWS(frame) {
 
     // Class hooks.
     rows.add("orvpostloader_register_hook", "null class and hook", [] { return long(orvpostloader_register_hook(nullptr, ORVPOSTLOADER_DID_LOAD, nullptr)); });
-    rows.text("orvpostloader_register_hook", [](const char *t) { return long(orvpostloader_register_hook(t, ORVPOSTLOADER_PERFORM_POSING, [](const char *) {})); });
+    rows.texts({}, {SWEEP_TEXT(orvpostloader_register_hook, t, ORVPOSTLOADER_PERFORM_POSING, [](const char *) {}), SWEEP_TEXT(orvpostloader_module_did_load, t)});
     rows.add("orvpostloader_register_hook", "unknown kind", [] { return long(orvpostloader_register_hook("X", static_cast<orvpostloader_hook_kind>(99), [](const char *) {})); });
     rows.add("orvpostloader_process_classes", "nothing pending, twice", [] { orvpostloader_process_classes(); orvpostloader_process_classes(); return 0L; });
-    rows.text("orvpostloader_module_did_load", [](const char *t) { orvpostloader_module_did_load(t); return 0L; });
 }

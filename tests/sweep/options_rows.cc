@@ -2,10 +2,6 @@
 // counts, hostile option texts and specification lists.
 #include "sweep.h"
 
-#include <ORVCommonKit/orvopt.h>
-
-#include <climits>
-
 namespace {
 
 // A vector of hostile arguments: program name, options, values.
@@ -37,21 +33,23 @@ long walk(orvopt_p h) {
     return n;
 }
 
+// Runs use on a parser over the hostile vector of text, then ends the
+// parser: what use gave, or 99 when the parser did not end cleanly.
+long with_parser(const char *text, long (*use)(orvopt_p)) {
+    orvopt_p h = orvopt_init(6, hostile_argv(text));
+    const long r = use(h);
+    return orvopt_term(h) == 0 ? r : 99;
+}
+
 }  // namespace
 
 SWEEP_ROWS(options) {
     // Null handles give the documented answers.
-    rows.add("orvopt_extract", "null handle", [] { return long(orvopt_extract(nullptr, 0)); }, orvopt_INVALID_HANDLE);
-    rows.add("orvopt_extract_table", "null handle", [] { return long(orvopt_extract_table(nullptr, nullptr)); }, orvopt_INVALID_HANDLE);
-    rows.add("orvopt_error_count", "null handle", [] { return long(orvopt_error_count(nullptr)); }, -1);
-    rows.add("orvopt_reset", "null handle", [] { return long(orvopt_reset(nullptr)); }, orvopt_INVALID_HANDLE);
-    rows.add("orvopt_remaining_count", "null handle", [] { return long(orvopt_remaining_count(nullptr)); }, -1);
-    rows.add("orvopt_curr_index", "null handle", [] { return long(orvopt_curr_index(nullptr)); }, -1);
-    rows.add("orvopt_first_arg", "null handle", [] { return long(orvopt_first_arg(nullptr) != nullptr); }, 0);
-    rows.add("orvopt_next_arg", "null handle", [] { return long(orvopt_next_arg(nullptr) != nullptr); }, 0);
-    rows.add("orvopt_prev_arg", "null handle", [] { return long(orvopt_prev_arg(nullptr) != nullptr); }, 0);
-    rows.add("orvopt_curr_arg", "null handle", [] { return long(orvopt_curr_arg(nullptr) != nullptr); }, 0);
-    rows.add("orvopt_term", "null handle", [] { return long(orvopt_term(nullptr)); }, 0);
+    rows.each("null handle", orvopt_INVALID_HANDLE, {SWEEP_CALL(orvopt_extract, nullptr, 0), SWEEP_CALL(orvopt_extract_table, nullptr, nullptr),
+                                                     SWEEP_CALL(orvopt_reset, nullptr)});
+    rows.each("null handle", -1, {SWEEP_CALL(orvopt_error_count, nullptr), SWEEP_CALL(orvopt_remaining_count, nullptr), SWEEP_CALL(orvopt_curr_index, nullptr)});
+    rows.each("null handle", 0, {SWEEP_CALL(orvopt_first_arg, nullptr), SWEEP_CALL(orvopt_next_arg, nullptr), SWEEP_CALL(orvopt_prev_arg, nullptr),
+                                 SWEEP_CALL(orvopt_curr_arg, nullptr), SWEEP_CALL(orvopt_term, nullptr)});
     rows.add("orvopt_debug", "null handle", [] { orvopt_debug(nullptr); return 0L; });
     rows.add("orvopt_program", "before any parser", [] { return long(orvopt_program() != nullptr); }, 0);
 
@@ -64,62 +62,44 @@ SWEEP_ROWS(options) {
             return long(orvopt_term(h));
         }, 0);
     }
-    for (const sweep::Text &t : sweep::texts()) {
-        const std::string args = std::string("arguments ") + t.label;
-        rows.add("orvopt_init", args, [t] {
-            orvopt_p h = orvopt_init(6, hostile_argv(t.value));
-            char flag = 0;
-            char *text = nullptr;
+    // Parsers over a vector holding the hostile text: every parse ends, a
+    // missing storage or an unknown type is a bad specification.
+    const sweep::Expect ends{0, 0, 0}, bad_spec{orvopt_BAD_SPEC, orvopt_BAD_SPEC, orvopt_BAD_SPEC};
+    rows.text("orvopt_init", "arguments", [](const char *t) {
+        return with_parser(t, [](orvopt_p h) {
+            char flag = 0, *text = nullptr;
             int number = 0;
             orvopt_extract(h, 'a', orvopt_BOOL, &flag, 'b', orvopt_STRING, &text, 'z', orvopt_OPT_INT, &number, 0);
-            walk(h);
-            return long(orvopt_term(h));
-        }, 0);
-        rows.add("orvopt_extract", args + ", null storage", [t] {
-            orvopt_p h = orvopt_init(6, hostile_argv(t.value));
-            const long r = orvopt_extract(h, 'a', orvopt_BOOL, nullptr, 0);
-            orvopt_term(h);
-            return r;
-        }, orvopt_BAD_SPEC);
-        rows.add("orvopt_extract", args + ", unknown type", [t] {
-            orvopt_p h = orvopt_init(6, hostile_argv(t.value));
-            int x = 0;
-            const long r = orvopt_extract(h, 'a', 9999, &x, 0);
-            orvopt_term(h);
-            return r;
-        }, orvopt_BAD_SPEC);
-        rows.add("orvopt_extract_table", args, [t] {
-            orvopt_p h = orvopt_init(6, hostile_argv(t.value));
+            return walk(h) * 0;
+        });
+    }, ends);
+    rows.text("orvopt_extract", "null storage", [](const char *t) { return with_parser(t, [](orvopt_p h) { return long(orvopt_extract(h, 'a', orvopt_BOOL, nullptr, 0)); }); }, bad_spec);
+    rows.text("orvopt_extract", "unknown type", [](const char *t) { return with_parser(t, [](orvopt_p h) { int x = 0; return long(orvopt_extract(h, 'a', 9999, &x, 0)); }); }, bad_spec);
+    rows.text("orvopt_extract_table", "arguments", [](const char *t) {
+        return with_parser(t, [](orvopt_p h) {
             float f = 0;
             unsigned long u = 0;
             const orvopt_spec_t specs[] = {{'a', orvopt_FLOAT, {&f}}, {'b', orvopt_ULONG, {&u}}, {'z', orvopt_OPT_STRING, {nullptr}}, {0, orvopt_BOOL, {nullptr}}};
             orvopt_extract_table(h, specs);
             orvopt_extract_table(h, nullptr);
-            orvopt_reset(h);
             orvopt_debug(h);
-            return long(orvopt_term(h));
-        }, 0);
-        rows.add("orvopt_get", args, [t] {
-            long n = 0;
-            while (orvopt_get(6, hostile_argv(t.value), "ab:z") != -1 && n < 100) {
-                orvopt_arg(); orvopt_ind(); orvopt_opt();
-                ++n;
-            }
-            return 0L;
+            return long(orvopt_reset(h));
         });
-        rows.add("orvopt_get", std::string("letters ") + t.label, [t] {
-            long n = 0;
-            while (orvopt_get(6, hostile_argv("x"), t.value) != -1 && n < 100) ++n;
-            return 0L;
-        });
-    }
+    }, ends);
+    rows.text("orvopt_get", "arguments", [](const char *t) {
+        for (int n = 0; n < 100 && orvopt_get(6, hostile_argv(t), "ab:z") != -1; ++n) orvopt_arg(), orvopt_ind(), orvopt_opt();
+        return 0L;
+    });
+    rows.text("orvopt_get", "letters", [](const char *t) {
+        for (int n = 0; n < 100 && orvopt_get(6, hostile_argv("x"), t) != -1; ++n) {
+        }
+        return 0L;
+    });
     for (int argc : {INT_MIN, -1, 0})
         rows.add("orvopt_get", "argc " + std::to_string(argc) + ", null vector",
                  [argc] { return long(orvopt_get(argc, nullptr, "a")); }, -1);
     rows.add("orvopt_arg", "before any option", [] { return long(orvopt_arg() != nullptr); }, 0);
     rows.add("orvopt_ind", "before any option", [] { return long(orvopt_ind()); }, 1);
     rows.add("orvopt_opt", "before any option", [] { orvopt_opt(); return 0L; });
-    rows.text("orvopt_is_int", [](const char *t) { return long(orvopt_is_int(t)); }, {0, 0});
-    rows.text("orvopt_is_unsigned", [](const char *t) { return long(orvopt_is_unsigned(t)); }, {0, 0});
-    rows.text("orvopt_is_float", [](const char *t) { return long(orvopt_is_float(t)); }, {0, 0});
+    rows.texts({0, 0, 0}, {SWEEP_TEXT(orvopt_is_int, t), SWEEP_TEXT(orvopt_is_unsigned, t), SWEEP_TEXT(orvopt_is_float, t)});
 }

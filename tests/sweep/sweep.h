@@ -22,12 +22,28 @@
 // that has no row, so a new function cannot be left out.
 #pragma once
 
+#include <ORVCommonKit/ORVCommonKit.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
+
+// Rows hand hostile formats, null ones included, to the formatting calls.
+#pragma GCC diagnostic ignored "-Wformat-security"
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
 
 namespace sweep {
 
@@ -37,6 +53,8 @@ enum class Start {
     Configured,  // cf_init(NULL) in the temporary installation
     Untraced,    // nothing, and no trace mode either: for the trace facility's
                  // own start and stop
+    Localized,   // the system configuration folder holds the interface group
+                 // only: languages enu (id 1) and deu (id 2)
 };
 
 struct Row {
@@ -48,12 +66,15 @@ struct Row {
     int exit_status = 0;  // a documented exit the child may also take
 };
 
-// Results a text helper checks, written {for null, for empty}: the value for a
-// null text and for an empty one, {} for no check (pointer results are given
-// as 1 for non-null, 0 for null).
+// Results a text helper checks, written {for null, for empty, for the
+// others}: the value for a null text, for an empty one and for every other
+// hostile text, {} for no check (pointer results are given as 1 for
+// non-null, 0 for null).
 struct Expect {
-    std::optional<long> null;
-    std::optional<long> empty;
+    Expect() = default;
+    Expect(std::optional<long> null, std::optional<long> empty, std::optional<long> rest = {})
+        : null(null), empty(empty), rest(rest) {}
+    std::optional<long> null, empty, rest;
 };
 
 // One function called one way, for tables of functions that share their
@@ -63,11 +84,16 @@ struct Call {
     std::function<long()> call;
 };
 
-// One function called with a hostile text (or path) first, for tables of
-// functions that share their expected results (see SWEEP_ON_TEXT).
+// One function called with a hostile text (or path), or with a hostile
+// integer, for tables of functions that share their expected results (see
+// SWEEP_TEXT and SWEEP_INT).
 struct TextCall {
     const char *function;
     std::function<long(const char *)> call;
+};
+struct IntCall {
+    const char *function;
+    std::function<long(int)> call;
 };
 
 // The result of call as a row's number: a pointer gives 1 for non-null and 0
@@ -84,6 +110,11 @@ long result_of(F call) {
         return static_cast<long>(call());
     }
 }
+
+// A format argument that is null, and the text printed for a hostile text
+// handed to a "%s" directive.
+inline constexpr const char *NoFormat = nullptr;
+inline const char *shown(const char *t) { return t ? t : "-"; }
 
 // One hostile text: a label for reports and the text itself (null included).
 struct Text {
@@ -128,16 +159,36 @@ public:
     void each(const std::string &args, std::optional<long> expect, std::initializer_list<Call> calls) {
         for (const Call &c : calls) add(c.function, args, c.call, expect);
     }
-    // Rows::path for each call, all with the same expected results.
+    // Rows::text, Rows::path or Rows::integer for each call, all with the
+    // same expected results.
+    void texts(Expect expect, std::initializer_list<TextCall> calls) {
+        for (const TextCall &c : calls) text(c.function, c.call, expect);
+    }
     void paths(Expect expect, std::initializer_list<TextCall> calls) {
         for (const TextCall &c : calls) path(c.function, c.call, expect);
     }
+    void integers(std::optional<long> expect, std::initializer_list<IntCall> calls) {
+        for (const IntCall &c : calls) integer(c.function, c.call, expect);
+    }
     // One row per hostile text.
     void text(const std::string &function, std::function<long(const char *)> call,
-              Expect expect = {});
+              Expect expect = {}) {
+        over(sweep::texts(), "", function, std::move(call), expect);
+    }
+    // The same, the row's arguments named "<what>, <hostile text>".
+    void text(const std::string &function, const std::string &what,
+              std::function<long(const char *)> call, Expect expect = {}) {
+        over(sweep::texts(), what + ", ", function, std::move(call), expect);
+    }
     // One row per hostile path.
     void path(const std::string &function, std::function<long(const char *)> call,
-              Expect expect = {});
+              Expect expect = {}) {
+        over(sweep::path_texts(), "path: ", function, std::move(call), expect);
+    }
+    void path(const std::string &function, const std::string &what,
+              std::function<long(const char *)> call, Expect expect = {}) {
+        over(sweep::path_texts(), what + ", path: ", function, std::move(call), expect);
+    }
     // Two texts: each hostile text in either place with `other` in the other
     // place, and both null (checked against expect.null).
     void text2(const std::string &function, std::function<long(const char *, const char *)> call,
@@ -146,6 +197,11 @@ public:
     // terminator is the last byte before an unreadable page (null stays null).
     void in_place(const std::string &function, std::function<long(char *)> call,
                   Expect expect = {});
+    // One row per size: call gets a buffer of size + 1 bytes (1 byte for a
+    // negative or huge size), empty, ending against an unreadable page, and
+    // the size itself.
+    void buffers(const std::string &function, std::initializer_list<int> sizes,
+                 std::function<long(char *, int)> call, std::optional<long> expect = std::nullopt);
     // One row per hostile integer.
     void integer(const std::string &function, std::function<long(int)> call,
                  std::optional<long> expect = std::nullopt);
@@ -153,6 +209,9 @@ public:
     std::vector<Row> &all() { return rows_; }
 
 private:
+    void over(const std::vector<Text> &values, const std::string &prefix,
+              const std::string &function, std::function<long(const char *)> call, Expect expect);
+
     std::vector<Row> rows_;
     Start start_ = Start::Bare;
     int exit_status_ = 0;
@@ -172,12 +231,14 @@ std::vector<std::pair<std::string, Family>> &families();
 #define SWEEP_CALL(function, ...) \
     sweep::Call{#function, [] { return sweep::result_of([] { return function(__VA_ARGS__); }); }}
 
-// A table entry for Rows::paths: the function, called with the hostile text
-// and then the other arguments, e.g. SWEEP_ON_TEXT(ut_force_dir_with_perm, 0777).
-#define SWEEP_ON_TEXT(function, ...)                                                       \
-    sweep::TextCall{#function, [](const char *t) {                                         \
-        return sweep::result_of([t] { return function(t __VA_OPT__(, ) __VA_ARGS__); }); \
-    }}
+// Table entries for Rows::texts and Rows::paths, and for Rows::integers: the
+// function and its arguments, in which t names the hostile text and v the
+// hostile integer, e.g. SWEEP_TEXT(ut_force_dir_with_perm, t, 0777) and
+// SWEEP_INT(dt_from_unix, v).
+#define SWEEP_TEXT(function, ...) \
+    sweep::TextCall{#function, [](const char *t) { return sweep::result_of([t] { return function(__VA_ARGS__); }); }}
+#define SWEEP_INT(function, ...) \
+    sweep::IntCall{#function, [](int v) { return sweep::result_of([v] { return function(__VA_ARGS__); }); }}
 
 #define SWEEP_ROWS(family)                                                       \
     static void sweep_rows_##family(sweep::Rows &rows);                          \

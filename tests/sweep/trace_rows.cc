@@ -2,17 +2,7 @@
 // and message texts in every report call, and the facility's settings.
 #include "sweep.h"
 
-#include <ORVCommonKit/tr.h>
-
-#include <climits>
-#include <cstdarg>
-
-#pragma GCC diagnostic ignored "-Wformat-security"
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-
 namespace {
-
-const char *const NoFormat = nullptr;
 
 void error_va(const char *file, int line, int inform, const char *title, const char *module,
               const char *fmt2, const char *fmt, ...) {
@@ -30,29 +20,20 @@ void call_back(const char *, int) {}
 SWEEP_ROWS(trace) {
     // Report calls: each hostile text as the place, the title, the module and
     // the %s argument of the message.
-    rows.text("tr_trace", [](const char *t) { tr_trace(t, 1, tr_APP, "%s", t ? t : "-"); return 0L; });
-    rows.text("tr_tracep", [](const char *t) { tr_tracep(t, 1, tr_APP, ~0UL, "%s", t ? t : "-"); return 0L; });
-    rows.text("tr_warning", [](const char *t) { tr_warning(t, 1, tr_APP, "%s", t ? t : "-"); return 0L; });
-    rows.text("tr_msg", [](const char *t) { tr_msg(t, 1, "%s", t ? t : "-"); return 0L; });
-    rows.text("tr_error", [](const char *t) { tr_error(t, 1, 200, t, t, "%s", t ? t : "-"); return 0L; });
-    rows.text("tr_sys_error", [](const char *t) { tr_sys_error(t, 1, 2, 200, t, t, "%s", t ? t : "-"); return 0L; });
+    rows.texts({}, {SWEEP_TEXT(tr_trace, t, 1, tr_APP, "%s", t ? t : "-"), SWEEP_TEXT(tr_tracep, t, 1, tr_APP, ~0UL, "%s", t ? t : "-"),
+                    SWEEP_TEXT(tr_warning, t, 1, tr_APP, "%s", t ? t : "-"), SWEEP_TEXT(tr_msg, t, 1, "%s", t ? t : "-"),
+                    SWEEP_TEXT(tr_error, t, 1, 200, t, t, "%s", t ? t : "-"), SWEEP_TEXT(tr_sys_error, t, 1, 2, 200, t, t, "%s", t ? t : "-")});
     rows.text("tr_error_va", [](const char *t) { error_va(t, 1, 201, t, t, "%s", "%s", t ? t : "-"); return 0L; });
-    rows.add("tr_trace", "null format", [] { tr_trace("f", 1, tr_APP, NoFormat); return 0L; });
-    rows.add("tr_tracep", "null format", [] { tr_tracep("f", 1, tr_APP, 0, NoFormat); return 0L; });
-    rows.add("tr_warning", "null format", [] { tr_warning("f", 1, tr_APP, NoFormat); return 0L; });
-    rows.add("tr_msg", "null format", [] { tr_msg("f", 1, NoFormat); return 0L; });
-    rows.add("tr_error", "null format", [] { tr_error("f", 1, 200, "T", "M", NoFormat); return 0L; });
-    rows.add("tr_sys_error", "null format", [] { tr_sys_error("f", 1, 2, 200, "T", "M", NoFormat); return 0L; });
-    rows.add("tr_error_va", "null formats", [] { error_va("f", 1, 200, "T", "M", NoFormat, NoFormat); return 0L; });
+    rows.each("null format", std::nullopt, {SWEEP_CALL(tr_trace, "f", 1, tr_APP, sweep::NoFormat), SWEEP_CALL(tr_tracep, "f", 1, tr_APP, 0, sweep::NoFormat),
+                                            SWEEP_CALL(tr_warning, "f", 1, tr_APP, sweep::NoFormat), SWEEP_CALL(tr_msg, "f", 1, sweep::NoFormat),
+                                            SWEEP_CALL(tr_error, "f", 1, 200, "T", "M", sweep::NoFormat), SWEEP_CALL(tr_sys_error, "f", 1, 2, 200, "T", "M", sweep::NoFormat),
+                                            sweep::Call{"tr_error_va", [] { error_va("f", 1, 200, "T", "M", sweep::NoFormat, sweep::NoFormat); return 0L; }}});
     for (int v : sweep::ints()) {
-        const std::string args = "level, line and code " + std::to_string(v);
-        rows.add("tr_trace", args, [v] { tr_trace("f", v, v, "x"); return 0L; });
-        rows.add("tr_tracep", args, [v] { tr_tracep("f", v, v, 0, "x"); return 0L; });
-        rows.add("tr_warning", args, [v] { tr_warning("f", v, v, "x"); return 0L; });
-        rows.add("tr_msg", args, [v] { tr_msg("f", v, "x"); return 0L; });
-        rows.add("tr_error", args, [v] { tr_error("f", v, v, "T", "M", "x"); return 0L; });
-        rows.add("tr_sys_error", args, [v] { tr_sys_error("f", v, v, v, "T", "M", "x"); return 0L; });
-        rows.add("tr_error_va", args, [v] { error_va("f", v, v, "T", "M", "y", "x"); return 0L; });
+        rows.each("level, line and code " + std::to_string(v), std::nullopt,
+                  {sweep::Call{"tr_trace", [v] { tr_trace("f", v, v, "x"); return 0L; }}, sweep::Call{"tr_tracep", [v] { tr_tracep("f", v, v, 0, "x"); return 0L; }},
+                   sweep::Call{"tr_warning", [v] { tr_warning("f", v, v, "x"); return 0L; }}, sweep::Call{"tr_msg", [v] { tr_msg("f", v, "x"); return 0L; }},
+                   sweep::Call{"tr_error", [v] { tr_error("f", v, v, "T", "M", "x"); return 0L; }}, sweep::Call{"tr_sys_error", [v] { tr_sys_error("f", v, v, v, "T", "M", "x"); return 0L; }},
+                   sweep::Call{"tr_error_va", [v] { error_va("f", v, v, "T", "M", "y", "x"); return 0L; }}});
     }
     rows.add("tr_time_stamp", "twice", [] { tr_time_stamp(); tr_time_stamp(); return 0L; });
 
@@ -60,9 +41,8 @@ SWEEP_ROWS(trace) {
     rows.integer("tr_ignore_traces_below_level", [](int v) { tr_ignore_traces_below_level(v); tr_trace("f", 1, tr_HIGH, "x"); return 0L; });
     rows.integer("tr_ignore_traces_below_level_quietly", [](int v) { tr_ignore_traces_below_level_quietly(v); return long(tr_current_trace_level() != v) * 0; });
     rows.integer("tr_ignore_warnings_below_level", [](int v) { tr_ignore_warnings_below_level(v); tr_warning("f", 1, tr_HIGH, "x"); return 0L; });
-    rows.integer("tr_ignore_warnings_below_level_quietly", [](int v) { tr_ignore_warnings_below_level_quietly(v); return 0L; });
-    rows.integer("tr_level_to_string", [](int v) { return long(tr_level_to_string(v) != nullptr); });
-    rows.text("tr_level_from_string", [](const char *t) { return long(tr_level_from_string(t)); });
+    rows.integers(std::nullopt, {SWEEP_INT(tr_ignore_warnings_below_level_quietly, v), SWEEP_INT(tr_level_to_string, v)});
+    rows.texts({}, {SWEEP_TEXT(tr_level_from_string, t)});
     rows.integer("tr_set_time_log_interval", [](int v) { tr_set_time_log_interval(v); for (int i = 0; i < 3; ++i) tr_trace("f", 1, tr_APP, "x"); return 0L; });
     for (unsigned char flag : {0, 1, 255}) {
         const std::string args = "flag " + std::to_string(flag);
