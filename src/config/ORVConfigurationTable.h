@@ -51,6 +51,11 @@ using BehaviorMap = std::map<std::string, unsigned, std::less<>>;
 
 using StringList = std::vector<std::string>;
 
+// Bytes that stay addressable after the last text of a table's storage (and
+// of a shared region's copy): string readers may load a 32-byte block at
+// once.
+inline constexpr std::size_t kTextSlack = 32;
+
 // The values of one variable as lookups read them, without copying: texts
 // one after the other, each followed by a NUL, with their sizes in a
 // separate array (a table's flat storage, or a FlatValues list). A
@@ -121,17 +126,13 @@ struct FlatValues {
             sizes.push_back(static_cast<std::uint32_t>(std::strlen(value.c_str())));
         }
         // Readers may load a few bytes past the last NUL.
-        text.reserve(text.size() + 16);
+        text.reserve(text.size() + kTextSlack);
     }
     ValueList view() const noexcept { return ValueList(text.data(), sizes.data(), sizes.size()); }
 };
 
 // Hash of the names in a table's lookup index.
 std::uint64_t hash_name(std::string_view name) noexcept;
-
-// Bytes that stay addressable after the last text of a table's storage (and
-// of a shared region's copy): string readers may load a block at once.
-inline constexpr std::size_t kTextSlack = 16;
 
 // Domain number of a key that begins with no domain name ("OTHER.PORT"):
 // kept and listed like any other, never found by a lookup.

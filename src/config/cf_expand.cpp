@@ -96,7 +96,9 @@ int load_expansion_terms_from_table(ORVConfigurationTable *groupTable) {
         return status;
     }
     const StringList terms = list.values.strings();
-    if (terms.size() == 1 && orvstr_icmp(terms[0].c_str(), "NONE") == 0) return 0;
+    // Compared where the table keeps it, with room after it for block-wise
+    // comparison.
+    if (terms.size() == 1 && orvstr_icmp(list.values.front().data(), "NONE") == 0) return 0;
 
     for (const std::string &term : terms) {
         std::string upperTerm = upper(term);
