@@ -78,8 +78,8 @@ inline int fold_step(const uchar *&a, const uchar *&b) {
 // character loop does all the work). A block is read only when it lies in the
 // same memory page as the current byte, so the read can never fault even when
 // it runs past the terminator; the bytes past it never count. The loads are
-// kept out of the address sanitizer's view for that reason: they are the one
-// place that reads beyond a string on purpose.
+// kept out of the address and thread sanitizers' view for that reason: they
+// are the one place that reads beyond a string on purpose.
 constexpr std::uintptr_t kPageSize = 4096;
 
 template <std::size_t kSize>
@@ -114,7 +114,7 @@ struct Sse2Blocks {
     static constexpr std::size_t kSize = 16;
     static bool fit(const uchar *a, const uchar *b) { return blocks_fit_in_page<kSize>(a, b); }
 
-    [[gnu::no_sanitize_address]] static __m128i load(const uchar *p) {
+    __attribute__((no_sanitize("address", "thread"))) static __m128i load(const uchar *p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
     }
     static __m128i fold(__m128i x) {
@@ -140,7 +140,7 @@ struct Avx2Blocks {
     static constexpr std::size_t kSize = 32;
     static bool fit(const uchar *a, const uchar *b) { return blocks_fit_in_page<kSize>(a, b); }
 
-    [[gnu::target("avx2"), gnu::no_sanitize_address]] static __m256i load(const uchar *p) {
+    [[gnu::target("avx2")]] __attribute__((no_sanitize("address", "thread"))) static __m256i load(const uchar *p) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
     }
     [[gnu::target("avx2")]] static __m256i fold(__m256i x) {
