@@ -253,6 +253,9 @@ TEST(ConsoleChoose, AnswersFollowKeysValuesAndDefaults) {
     EXPECT_EQ(1, chosen_index('y', "xyz"));
     EXPECT_EQ(-1, chosen_index(0, "xyz"));
     EXPECT_EQ(-2, chosen_index('q', "xyz"));
+    // An upper-half character as char or as unsigned char; numbers beyond a byte are no key.
+    for (const auto &[c, index] : {std::pair<int, int>{'\xE9', 3}, {0xE9, 3}, {0x179, -2}, {256, -2}, {1 << 30, -2}})
+        EXPECT_EQ(index, chosen_index(c, "xyz\xE9")) << c;
 }
 
 TEST(ConsoleChoose, ListsIndentAndFormColumns) {

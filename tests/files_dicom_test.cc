@@ -174,6 +174,9 @@ TEST_F(DicomTest, InstanceUidsAndGuidLayouts) {
         orv_ut_testing_set_uid_root("1.2.3.");
         ASSERT_EQ(ut_generate_instance_uid(buf, 65), 0);
         EXPECT_STREQ(buf, "1.2.3.5.1.1122867.1182221397.18441921395520346504");
+        orv_ut_testing_set_uid_root(std::string(21, '1').c_str());  // exactly the longest
+        ASSERT_EQ(ut_generate_instance_uid(buf, 80), 0);
+        EXPECT_EQ(std::string(buf).size(), 64u);
         orv_ut_testing_set_uid_root(std::string(22, '1').c_str());  // one character too long
         EXPECT_EQ(ut_generate_instance_uid(buf, 80), -1);
     }

@@ -281,7 +281,9 @@ int choose_opt_bool(int *flag, const char *question) {
 
 int chosen_index(int c, const char *keys) {
     if (c == 0) return -1;
-    if (!keys) return -2;
+    // A character is one byte, given as a char or as an unsigned char; any
+    // other number is none of the keys (strchr would look at its low byte).
+    if (!keys || c < CHAR_MIN || c > UCHAR_MAX) return -2;
     const char *at = std::strchr(keys, c);
     return at ? static_cast<int>(at - keys) : -2;
 }
