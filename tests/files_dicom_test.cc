@@ -148,7 +148,6 @@ TEST_F(DicomTest, MillionUidsFromChildProcessesAreUnique) {
 TEST_F(DicomTest, InstanceUidsAndGuidLayouts) {
     char buf[80];
     EXPECT_EQ(ut_generate_instance_uid(buf, 64), -1);
-    EXPECT_EQ(ut_generate_instance_uid(nullptr, 80), -1);
     ASSERT_EQ(ut_generate_instance_uid(buf, 65), 0);
     EXPECT_THAT(buf, MatchesRegex(std::regex_replace(ut_dicom_uid_root(), std::regex("\\."), "\\.") +
                                   "5\\.1\\.[1-9][0-9]*\\.[0-9]+\\.[0-9]+"));
