@@ -1,6 +1,7 @@
 // The boxed menu of orvkit config browse in a real terminal: tmux runs it in
 // a detached session of its own server, keys are sent as a user types them
 // and the screen is read back.
+#include "support/orv_child.h"
 #include "support/orv_test_support.h"
 
 #include <unistd.h>
@@ -12,19 +13,8 @@
 
 namespace {
 
-// Runs a shell command and returns its standard output; status gets the
-// exit status.
-std::string shell(const std::string &command, int *status = nullptr) {
-    std::string out;
-    FILE *pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    const int rc = ::pclose(pipe);
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
+// Runs a shell command and returns its standard output.
+std::string shell(const std::string &command) { return orvtest::run_shell(command).out; }
 
 std::string program_folder() {
     char self[4096];
@@ -62,9 +52,7 @@ private:
 };
 
 TEST(ConsoleTerminal, BrowserMenuAnswersTypedKeys) {
-    int status = 0;
-    shell("tmux -V >/dev/null 2>&1", &status);
-    if (status != 0) GTEST_SKIP() << "tmux is not installed";
+    if (orvtest::run_shell("tmux -V >/dev/null 2>&1").status != 0) GTEST_SKIP() << "tmux is not installed";
     const std::string orvkit = program_folder() + "/orvkit";
     if (::access(orvkit.c_str(), X_OK) != 0) GTEST_SKIP() << "orvkit is not built";
 

@@ -197,8 +197,6 @@ TEST_F(FileOpsTest, LockHeldByAnotherProcessGivesLockedCodeAndKeepsThePosition) 
     const auto lock_elsewhere = [&] { std::printf("%d", ut_file_try_lock(::open(path.c_str(), O_RDWR))); };
     EXPECT_EQ(orvtest::run_in_child("", lock_elsewhere).out, "0");
     ::close(fd);
-    EXPECT_EQ(ut_file_try_lock(fd), -9999);
-    EXPECT_EQ(ut_file_unlock(-1), -9999);
 }
 
 // ---- Reading, existence, sizes, times, creation ---------------------------------------
@@ -273,7 +271,6 @@ TEST_F(FileOpsTest, LastWriteTimeEmptyFilesAndPermissions) {
     EXPECT_EQ(t, 1234567890);
     EXPECT_EQ(ut_get_path_lastwrite_time((dir_ / "none").c_str(), &t), 3);
     EXPECT_EQ(t, 0);
-    EXPECT_EQ(ut_get_path_lastwrite_time(nullptr, &t), -1);
 
     const std::string path = dir_ / "empty";
     EXPECT_EQ(ut_create_empty_file(path.c_str()), 0);

@@ -1,37 +1,20 @@
 // orvkit as scripts and shells use it: --json documents parsed back and
 // checked field by field, the bash completion driven in a scripted bash, and
 // the manual page rendered by man.
+#include "support/orv_child.h"
 #include "support/orv_test_support.h"
 
 #include <ORVCommonKit/orvversion.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
 namespace {
 
 using nlohmann::json;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-// Runs a shell command line and returns its exit status and standard output
-// (standard error is left to the test's log).
-Outcome run(const std::string &command) {
-    Outcome result;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+using Outcome = orvtest::ChildRun;
+const auto run = orvtest::run_shell;
 
 std::string orvkit(const std::string &args) { return std::string(ORVKIT_PATH) + " " + args; }
 

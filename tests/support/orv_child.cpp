@@ -34,4 +34,15 @@ ChildRun run_in_child(const std::string &input, const std::function<void()> &bod
     return {read_file(out), code};
 }
 
+ChildRun run_shell(const std::string &command) {
+    ChildRun run{"", -1};
+    FILE *pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
 }  // namespace orvtest

@@ -18,4 +18,8 @@ struct ChildRun {
 // collects the output.
 ChildRun run_in_child(const std::string &input, const std::function<void()> &body);
 
+// Runs a shell command line and collects its standard output (standard error
+// is left to the test's log) and its exit status.
+ChildRun run_shell(const std::string &command);
+
 }  // namespace orvtest

@@ -6,6 +6,7 @@
 namespace {
 
 void on_copy(const char *) {}
+int sweep_time = 0;
 
 // The path-buffer functions of the form f(buffer, path, max_len).
 using Extract = void (*)(char *, const char *, int);
@@ -97,8 +98,7 @@ SWEEP_ROWS(files) {
     rows.add("ut_does_file_or_directory_exist_ex", "null flags", [] { return long(ut_does_file_or_directory_exist_ex(sweep::existing_dir(), nullptr, nullptr)); }, -1);
     rows.path("ut_get_longlong_path_size", [](const char *t) { long long s = 0; return long(ut_get_longlong_path_size(t, &s)); }, {-1, -1});
     rows.path("ut_get_path_size", [](const char *t) { unsigned s = 0; return long(ut_get_path_size(t, &s)); }, {-1, -1});
-    rows.path("ut_get_path_lastwrite_time", [](const char *t) { int s = 0; ut_get_path_lastwrite_time(t, &s); return 0L; });
-    rows.path("ut_file_last_modified_time", [](const char *t) { int s = 0; ut_file_last_modified_time(t, &s); return 0L; });
+    rows.paths({-1, 3}, {SWEEP_TEXT(ut_get_path_lastwrite_time, t, &sweep_time), SWEEP_TEXT(ut_file_last_modified_time, t, &sweep_time)});
     using sweep::existing_file;
     rows.each("a file, null output", -1, {SWEEP_CALL(ut_does_file_exist_ex, existing_file(), nullptr), SWEEP_CALL(ut_get_longlong_path_size, existing_file(), nullptr),
                                           SWEEP_CALL(ut_get_path_size, existing_file(), nullptr), SWEEP_CALL(ut_get_path_lastwrite_time, existing_file(), nullptr),
