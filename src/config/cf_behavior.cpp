@@ -5,6 +5,7 @@
 #include <ORVCommonKit/ut.h>
 
 #include "config/cf_module.h"
+#include "files/fsutil.h"
 #include "files/ut_dirs_internal.h"
 #include "frame/orvchar_table.h"
 #include "platform/plist.h"
@@ -165,26 +166,6 @@ int load_parsed(const orv::Ref<ORVObject> &parsed, const TableStore &store,
     return loaded(load_groups(*top, store, made));
 }
 
-// The whole text of a file; false when it cannot be opened or read.
-bool read_whole_file(const std::string &path, std::string &text) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    text.clear();
-    if (ok) text.reserve(static_cast<std::size_t>(st.st_size));
-    char chunk[4096];
-    while (ok) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got == 0) break;
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) ok = false;
-        else text.append(chunk, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return ok;
-}
-
 }  // namespace
 
 bool parse_behavior_hex(std::string_view text, unsigned &value) noexcept {
@@ -220,7 +201,7 @@ int load_behaviors_from_file(const std::string &path, const TableStore &store) {
     orv::plist::Error error;
     orv::Ref<ORVObject> parsed;
     std::string text;
-    if (!path.empty() && read_whole_file(path, text)) {
+    if (!path.empty() && orv::files::read_whole_file(path.c_str(), text, nullptr, true) == 0) {
         if (Last_loaded.valid && Last_loaded.path == path && Last_loaded.text == text) {
             for (const GroupBehaviors &group : Last_loaded.groups)
                 make_table(group.upperGroup, group.behavior,

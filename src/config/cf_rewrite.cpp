@@ -249,32 +249,12 @@ struct FileId {
 
 // Reads a whole file. false with errno set when it cannot be read.
 bool read_whole_file(const std::string &path, std::string &text, FileId *id) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
     struct stat st{};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
+    if (const int err = orv::files::read_whole_file(path.c_str(), text, &st)) {
         errno = err;
         return false;
     }
-    text.clear();
-    if (st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
-    char chunk[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            errno = err;
-            return false;
-        }
-        text.append(chunk, static_cast<std::size_t>(n));
-    }
     if (id) *id = FileId::of(st);
-    ::close(fd);
     return true;
 }
 

@@ -170,4 +170,41 @@ void pause_millis(int millis) {
     }
 }
 
+namespace {
+
+template <class Buffer>
+int read_whole(const char *path, Buffer &out, struct stat *status, bool regular_only) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    struct stat st{};
+    int err = ::fstat(fd, &st) != 0      ? errno
+              : S_ISDIR(st.st_mode)      ? EISDIR
+              : regular_only && !S_ISREG(st.st_mode) ? EINVAL
+                                         : 0;
+    out.clear();
+    if (!err && st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[65536];
+    while (!err) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n == 0) break;
+        if (n > 0)
+            out.insert(out.end(), chunk, chunk + n);
+        else if (errno != EINTR)
+            err = errno;
+    }
+    ::close(fd);
+    if (!err && status) *status = st;
+    return err;
+}
+
+}  // namespace
+
+int read_whole_file(const char *path, std::string &out, struct stat *st, bool regular_only) {
+    return read_whole(path, out, st, regular_only);
+}
+
+int read_whole_file(const char *path, std::vector<std::uint8_t> &out, struct stat *st, bool regular_only) {
+    return read_whole(path, out, st, regular_only);
+}
+
 }  // namespace orv::files

@@ -5,7 +5,11 @@
 
 #include "platform/filemanager.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orv::files {
 
@@ -47,6 +51,16 @@ int copy_symlink(const char *from, const char *to);
 bool move_path(const char *from, const char *to, orv::FileHandler *handler);
 // The file manager's removal of a file or tree with the handler.
 bool remove_with_handler(const char *path, orv::FileHandler *handler);
+
+// Reads the whole file at path into out, replacing what it held: 0, or the
+// errno of the failure (EISDIR for a directory; EINVAL for anything but a
+// regular file when regular_only is set, before any read). st, when given,
+// receives the status of the file as it was opened. Files that report no size
+// (those of /proc) and files that grow meanwhile are read to their end.
+int read_whole_file(const char *path, std::string &out, struct stat *st = nullptr,
+                    bool regular_only = false);
+int read_whole_file(const char *path, std::vector<std::uint8_t> &out, struct stat *st = nullptr,
+                    bool regular_only = false);
 
 // Milliseconds of pause on the calling thread.
 void pause_millis(int millis);

@@ -1,5 +1,6 @@
 // Data handles: byte buffers created from memory, from a file or from a data
 // object, with their reference rules.
+#include "files/fsutil.h"
 #include "platform/objects.h"
 #include "platform/pool.h"
 
@@ -19,34 +20,6 @@
 namespace {
 
 constexpr const char *kModule = "ORVCommonKit";
-
-// Reads the whole file into bytes; 0 or the errno of the failure.
-int read_whole_file(const char *path, std::vector<std::uint8_t> &bytes) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return err;
-    }
-    bytes.clear();
-    bytes.reserve(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0);
-    std::uint8_t chunk[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            return err;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    ::close(fd);
-    return 0;
-}
 
 }  // namespace
 
@@ -80,7 +53,7 @@ ORV_API ORVData *orv_data_create_from_file(const char *path) {
     }
     try {
         std::vector<std::uint8_t> bytes;
-        if (const int err = read_whole_file(path, bytes)) {
+        if (const int err = orv::files::read_whole_file(path, bytes)) {
             tr_error(__FILE__, __LINE__, tr_INFORM_LOG, "orv_data_create_from_file()", kModule,
                      "Cannot read file \"%s\": %s", path, std::strerror(err));
             return nullptr;
