@@ -144,6 +144,7 @@ TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
     ASSERT_EQ(0, cf_get(cf_DOMAIN_ALL, "viewer", "port", &level, &count, values));
     EXPECT_EQ(cf_ADMIN_PRIV, level);
     EXPECT_EQ(0, cf_free(values, count));
+    for (int i = 0; i < count; ++i) EXPECT_EQ(nullptr, values[i]) << i;  // freed and cleared
 }
 
 // ---- One domain, a given host, the local host ----
