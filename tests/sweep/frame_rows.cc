@@ -29,7 +29,7 @@ SWEEP_ROWS(frame) {
     rows.add("orvstd_init", "twice", [] { return long(orvstd_init() + orvstd_init()); }, 0);
     rows.add("orvstd_gui_init", "after orvstd_init", [] { orvstd_init(); return long(orvstd_gui_init()); }, 0);
     rows.add("orvstd_term", "without init, twice", [] { return long(orvstd_term() + orvstd_term()); }, 0);
-    rows.add("orvstd_set_windows_native", "twice", [] { orvstd_set_windows_native(); orvstd_set_windows_native(); return 0L; });
+    rows.add("orvstd_set_windows_native", "twice", [] { orvstd_set_windows_native(); orvstd_set_windows_native(); return long(orvstd_is_windows_native()); }, 1);
     rows.add("orvstd_is_windows_native", "fresh process", [] { return long(orvstd_is_windows_native()); }, 0);
     rows.add("orvstd_create_autorel_pool", "nested, destroyed out of order", [] {
         ORVAutoreleasePool *a = orvstd_create_autorel_pool(), *b = orvstd_create_autorel_pool();
@@ -61,7 +61,7 @@ SWEEP_ROWS(frame) {
     rows.text("orvstr_dup", [](const char *t) { char *d = orvstr_dup(t); const long r = d != nullptr; orvstr_free(d); return r; }, {0, 1});
     rows.add("orvstr_free", "null", [] { orvstr_free(nullptr); return 0L; });
     rows.texts({0, 0}, {SWEEP_TEXT(orvstr_len, t)});
-    rows.text2("orvstr_cmp", [](const char *a, const char *b) { return long(orvstr_cmp(a, b) != 0); }, "", {{}, 0});
+    rows.text2("orvstr_cmp", [](const char *a, const char *b) { return long(orvstr_cmp(a, b) != 0); }, "", {0, 0});
     rows.text2("orvstr_equ", [](const char *a, const char *b) { return long(orvstr_equ(a, b)); }, "abc");
     rows.text2("orvstr_icmp", [](const char *a, const char *b) { return long(orvstr_icmp(a, b) != 0); }, "ABC");
     rows.text2("orvstr_loose_cmp", [](const char *a, const char *b) { return long(orvstr_loose_cmp(a, b, 1) != 0); }, "a b c");
@@ -77,7 +77,7 @@ SWEEP_ROWS(frame) {
     rows.add("orvstr_to_bool", "null out", [] { return long(orvstr_to_bool("yes", nullptr)); });
     rows.texts({0, 0, 0}, {SWEEP_TEXT(orvstr_has_white_space, t)});
     rows.texts({0, 0, 1}, {SWEEP_TEXT(orvstr_has_non_white_space, t)});
-    rows.texts({}, {SWEEP_TEXT(orvstr_is_ascii, t)});
+    rows.texts({1, 1}, {SWEEP_TEXT(orvstr_is_ascii, t)});
 
     // Strings changed in place.
     rows.in_place("orvstr_lwr", [](char *s) { return long(orvstr_lwr(s) == s); }, {1, 1, 1});
@@ -140,8 +140,9 @@ SWEEP_ROWS(frame) {
     }
 
     // Class hooks.
-    rows.add("orvpostloader_register_hook", "null class and hook", [] { return long(orvpostloader_register_hook(nullptr, ORVPOSTLOADER_DID_LOAD, nullptr)); });
+    rows.add("orvpostloader_register_hook", "null class", [] { return long(orvpostloader_register_hook(nullptr, ORVPOSTLOADER_DID_LOAD, [](const char *) {})); }, -1);
+    rows.add("orvpostloader_register_hook", "null hook", [] { return long(orvpostloader_register_hook("X", ORVPOSTLOADER_DID_LOAD, nullptr)); }, -1);
     rows.texts({}, {SWEEP_TEXT(orvpostloader_register_hook, t, ORVPOSTLOADER_PERFORM_POSING, [](const char *) {}), SWEEP_TEXT(orvpostloader_module_did_load, t)});
-    rows.add("orvpostloader_register_hook", "unknown kind", [] { return long(orvpostloader_register_hook("X", static_cast<orvpostloader_hook_kind>(99), [](const char *) {})); });
+    rows.add("orvpostloader_register_hook", "unknown kind", [] { return long(orvpostloader_register_hook("X", static_cast<orvpostloader_hook_kind>(99), [](const char *) {})); }, -1);
     rows.add("orvpostloader_process_classes", "nothing pending, twice", [] { orvpostloader_process_classes(); orvpostloader_process_classes(); return 0L; });
 }
