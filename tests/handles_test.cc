@@ -200,7 +200,10 @@ TEST_F(HandlesTest, DataHandlesCountReferencesAndTakeOverBuffers) {
     orv_data_free(file);
     EXPECT_EQ(orv_data_create_from_file((dir / "missing").c_str()), nullptr);
     EXPECT_EQ(orv_data_create_from_file(dir.path().c_str()), nullptr);
-    EXPECT_EQ(trace_.errors().size(), 3u);
+    // A file whose read fails after it opened: the process's own memory from address 0.
+    EXPECT_EQ(orv_data_create_from_file("/proc/self/mem"), nullptr);
+    EXPECT_EQ(trace_.errors().size(), 4u);
+    EXPECT_THAT(trace_.errors().back(), HasSubstr("Cannot read file \"/proc/self/mem\": Input/output error"));
 }
 
 // ---- Attribute lists ------------------------------------------------------------
