@@ -110,15 +110,21 @@ bool terminated(const TableLayout &t, std::uint64_t offset, std::uint64_t size) 
     return offset + size < t.textSize && t.text[offset + size] == '\0';
 }
 
-// Reads where the parts of a table block of at least kTableHeader bytes
-// lie, checking nothing.
-void locate_table(const std::uint8_t *p, TableLayout &t) noexcept {
+// Reads the counts in the header of a table block of at least kTableHeader
+// bytes, checking nothing.
+void read_header(const std::uint8_t *p, TableLayout &t) noexcept {
     t.groupBehavior = read32(p + 4);
     t.flags = read32(p + 8);
     t.behaviorCount = read32(p + 12);
     t.recordCount = read32(p + 16);
     t.sizeCount = read32(p + 20);
     t.textSize = read32(p + 24);
+}
+
+// Reads where the parts of a table block of at least kTableHeader bytes
+// lie, checking nothing.
+void locate_table(const std::uint8_t *p, TableLayout &t) noexcept {
+    read_header(p, t);
     t.records = p + kTableHeader;
     t.sizes = t.records + std::uint64_t{t.recordCount} * sizeof(Record);
     t.behaviors = t.sizes + std::uint64_t{t.sizeCount} * 4;
@@ -130,12 +136,7 @@ void locate_table(const std::uint8_t *p, TableLayout &t) noexcept {
 bool check_table(const std::uint8_t *p, std::size_t size, TableLayout &t, std::string *error) {
     if (size < kTableHeader || size % 4) return fail(error, "a table is cut short");
     if (read32(p) != kTableTag) return fail(error, "a group is not a configuration table");
-    t.groupBehavior = read32(p + 4);
-    t.flags = read32(p + 8);
-    t.behaviorCount = read32(p + 12);
-    t.recordCount = read32(p + 16);
-    t.sizeCount = read32(p + 20);
-    t.textSize = read32(p + 24);
+    read_header(p, t);
     if (t.flags & ~(kFilled | kHasBehaviors) || read32(p + 28) != 0)
         return fail(error, "a table has unknown flags");
     if (!(t.flags & kHasBehaviors) && t.behaviorCount)
