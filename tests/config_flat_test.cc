@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -84,6 +85,15 @@ TEST(FlatTableTest, StorageFollowsReadsStoresRemovalsAndCompaction) {
     expect_model(*table, {});
     cf::read_domain_text("A USER again\n", *table, cf_DOMAIN_USER);
     expect_model(*table, {{"USER.A", "0:again"}});
+
+    // Keys without a domain stand beside the others, each once, through a rebuilt index.
+    for (const char *key : {"X", "Y", "X"}) table->setVariable(variable(key, 0, {key}).get(), key);
+    cf::read_domain_text("C USER c\n", *table, cf_DOMAIN_USER);
+    cf::LookupResult found;
+    ASSERT_EQ(0, cf::lookup_in_domain(*table, cf_DOMAIN_USER, "C", 0, found));
+    std::vector<std::string> keys = table->allValueKeys();
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ((std::vector<std::string>{"USER.A", "USER.C", "X", "Y"}), keys);
 }
 
 TEST(FlatTableTest, VariablesAreMadeOnceAndDroppedByChanges) {
@@ -144,6 +154,8 @@ TEST(FlatRegionTest, DamagedRegionsAreRefusedWithAReason) {
         {"dead record", 92, 1u << 8, "a record has unknown flags or domain"},
         {"domain 4", 92, 4, "a record has unknown flags or domain"},
         {"lower-case key", 104, 0x54524f70, "a record's key is not as tables store keys"},
+        {"lower-case group name", 36, 'g', "a group name is not an upper-case string"},
+        {"text without its last NUL", 116, 'A', "a table's text does not end with a NUL"},
     };
     for (const Damage &d : cases) {
         Bytes bytes = good;
