@@ -271,6 +271,8 @@ TEST_F(FileOpsTest, LastWriteTimeEmptyFilesAndPermissions) {
     EXPECT_EQ(t, 1234567890);
     EXPECT_EQ(ut_get_path_lastwrite_time((dir_ / "none").c_str(), &t), 3);
     EXPECT_EQ(t, 0);
+    // Not found is 3; any other failure (here a name too long) is -1.
+    EXPECT_EQ(ut_get_path_lastwrite_time((dir_ / std::string(300, 'n')).c_str(), &t), -1);
 
     const std::string path = dir_ / "empty";
     EXPECT_EQ(ut_create_empty_file(path.c_str()), 0);

@@ -406,6 +406,9 @@ TEST_F(BundleTest, FindsResourcesAndLocalizedStringsFallBackToValueThenKey) {
     EXPECT_EQ(std::string(orv_bundle_path_for_resource(bundle_.get(), "directories", "plist")),
               dir_ / "directories.plist");
     EXPECT_EQ(orv_bundle_path_for_resource(bundle_.get(), "directories", "strings"), nullptr);
+    Owned<ORVBundle> slashed(orv_bundle_create((dir_.path() + "/").c_str()));
+    EXPECT_EQ(std::string(orv_bundle_path_for_resource(slashed.get(), "directories", "plist")),
+              dir_ / "directories.plist");
     EXPECT_EQ(std::string(orv_bundle_path_for_resource(bundle_.get(), "directories.plist", nullptr)),
               dir_ / "directories.plist");
     const struct {

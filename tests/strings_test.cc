@@ -146,6 +146,8 @@ TEST(FoldedCompare, LooseSkipsWhiteSpaceAndPunctuation) {
     };
     for (const FoldCase &c : cases)
         EXPECT_EQ(orvstr_loose_cmp(c.a, c.b, c.n), c.expected) << (c.a ? c.a : "null") << " / " << c.b << " " << c.n;
+    const char *same = "a.b";
+    EXPECT_EQ(orvstr_loose_cmp(same, same, 1), 0);
 }
 
 // The folding rules one character at a time, as plainly as they can be put,
