@@ -11,6 +11,7 @@
 #include <ORVCommonKit/tr.h>
 
 #include <signal.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -154,6 +155,16 @@ TEST_F(ConfigWritersTest, AWriterKilledHoldingTheLockStopsNobody) {
     struct stat st {};
     ASSERT_EQ(0, stat((site_of("fresh") + ".lock").c_str(), &st));
     EXPECT_EQ(0664u, st.st_mode & 07777);
+    // With standard input closed the lock may be descriptor 0; it is closed all the same.
+    const pid_t child = fork();
+    if (child == 0) {
+        close(0);
+        { const cf::DomainFileLock zero(site_of("fresh")); }
+        _exit(fcntl(0, F_GETFD) == -1 ? 0 : 3);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(0, status);
 }
 
 // Links planted under the names a rewrite creates (its temporary copy, the
