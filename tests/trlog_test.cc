@@ -22,6 +22,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using orvtest::read_file;
 using ::testing::ElementsAre;
@@ -169,6 +170,22 @@ protected:
     unsigned char bytes_[20] = {'A', 'z', '0', ' ', 0xff, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10,
                                 11,  'q', 'R', 200, 13};
 };
+
+TEST_F(DumpTest, DumpsLongerThanTheOutputBufferStayWhole) {
+    // 20,000 bytes make some 80 KB of hex lines, more than the output gathers at once.
+    const std::vector<unsigned char> zeros(20000);
+    auto lines_of_dump = [](const unsigned char *bytes, unsigned long count) {
+        orvtest::CapturedStdout out;
+        tr_mem("src/f.c", 7, tr_HIGH, bytes, count, tr_FORMAT_HEX, "big");
+        return orvtest::lines_of(out.finish());
+    };
+    const std::vector<std::string> one = lines_of_dump(zeros.data(), 16);
+    const std::vector<std::string> all = lines_of_dump(zeros.data(), zeros.size());
+    ASSERT_EQ(all.size(), one.size() + 1249);
+    const std::string row = one.back().substr(one.back().find(':'));
+    for (std::size_t i = one.size() - 1; i < all.size(); ++i)
+        ASSERT_EQ(all[i].substr(all[i].find(':')), row) << i;
+}
 
 TEST_F(DumpTest, LayoutsByteForByte) {
     const std::string hex16 = "41 7a 30 20 ff 01 02 03 04 05 06 07 08 09 0a 0b ";
