@@ -289,6 +289,10 @@ TEST_F(PlatformTest, NestingIsLimitedTo257LevelsInTextAndArchives) {
     deeper->add(fine.get());
     EXPECT_EQ(orv_archive_encode(deeper.get(), &error), nullptr);
     EXPECT_STREQ(error, "object graph nests too deeply");
+    // A dictionary's values count their levels as an array's items do.
+    Owned<ORVObject> dict = parse("{ k = " + std::string(256, '(') + std::string(256, ')') + "; }");
+    ASSERT_NE(dict, nullptr);
+    EXPECT_NE(Owned<ORVData>(orv_archive_encode(dict.get(), nullptr)), nullptr);
 }
 
 // ---- Archives ----
