@@ -107,6 +107,13 @@ TEST_F(PathTest, BrokenParentChainsGiveNullWithoutReport) {
     EXPECT_EQ(str(ut_orv_path_cstring_with_name("F")), "d:/b/555/s/orv/x/y");
     set("A", "/set");  // a variable cuts the loop short
     EXPECT_EQ(str(ut_orv_path_cstring_with_name("B")), "/set/b");
+    // A chain is followed through 64 parents, not one more.
+    std::string chain = "{ ROOT = {}; N0 = { parent = ROOT; local = n; };";
+    for (int i = 1; i <= 64; ++i)
+        chain += " N" + std::to_string(i) + " = { parent = N" + std::to_string(i - 1) + "; local = n; };";
+    use_map((chain + " }").c_str());
+    EXPECT_NE(ut_orv_path_with_name("N63"), nullptr);
+    EXPECT_EQ(ut_orv_path_with_name("N64"), nullptr);
     EXPECT_TRUE(errors().empty());
 }
 

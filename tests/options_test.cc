@@ -153,6 +153,7 @@ TEST_F(HandleParserTest, WalksTheRemainingArgumentsBothWays) {
     Argv args{"-v", "a", "b"};
     char v = 0;
     orvopt_p h = orvopt_init(args.argc(), args.argv());
+    EXPECT_EQ(orvopt_error_count(h), 0);  // a new handle has seen no errors
     ASSERT_EQ(orvopt_extract(h, 'v', orvopt_BOOL, &v, 0), 0);
     std::string walk;
     auto step = [&walk, h](const char *arg) {
