@@ -4,6 +4,7 @@
 #pragma once
 
 #include <ORVCommonKit/cf.h>
+#include <ORVCommonKit/cfset.h>
 #include <ORVCommonKit/tr.h>
 #include <ORVCommonKit/ut.h>
 
@@ -69,6 +70,19 @@ inline std::string make_site_installation(int entries) {
     write_text(top + "/site/config/bench.site", text);
     if (cf_init("bench") != 0) std::abort();
     return top;
+}
+
+// Changes the middle entry of make_site_installation's group once per
+// iteration, alternating two values of one length so that the file keeps its
+// size.
+inline void set_middle_entry(benchmark::State &state) {
+    const char *values[2][1] = {{"changed-a"}, {"changed-b"}};
+    int turn = 0;
+    for (auto _ : state) {
+        if (cf_set(cf_DOMAIN_SITE, "bench", "VAR12500", cf_USER_PRIV, 1, values[turn]) != 0)
+            state.SkipWithError("cf_set failed");
+        turn ^= 1;
+    }
 }
 
 inline void shell(const std::string &command) {

@@ -25,16 +25,10 @@ const std::string &top() {
     return dir;
 }
 
-// Changes the middle entry, alternating two values of one length.
+// One cf_set of the middle entry of 5,000.
 void BM_CfSetOneEntryOf5000(benchmark::State &state) {
     top();
-    const char *values[2][1] = {{"changed-a"}, {"changed-b"}};
-    int turn = 0;
-    for (auto _ : state) {
-        if (cf_set(cf_DOMAIN_SITE, "bench", "VAR12500", cf_USER_PRIV, 1, values[turn]) != 0)
-            state.SkipWithError("cf_set failed");
-        turn ^= 1;
-    }
+    orvbench::set_middle_entry(state);
 }
 BENCHMARK(BM_CfSetOneEntryOf5000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
