@@ -131,6 +131,23 @@ TEST(ConsoleInput, InputThatKeepsEndingEndsTheProcess) {
     EXPECT_EQ(1, count_of(ended.out, "Input has ended too many times"));
 }
 
+TEST(ConsoleInput, MessagesComeInTheLanguageSetLast) {
+    orvtest::TempInstallation install;
+    install.write("sys/data/cf/behavior.plist", "{ }");
+    install.write("sys/config/interface.base", "SupportedLanguages\tSYSTEM\tenu deu\nenu.LanguageID\tSYSTEM\t1\n"
+                                               "deu.LanguageID\tSYSTEM\t2\n");
+    auto run = run_in_child("x\n1\nx\n2\nx\n3\n", [] {
+        int value = 0;
+        for (const char *language : {"deu", "enu", "fra"}) {
+            std::printf("[%s %d]\n", language, input_set_language(language));
+            input_long(&value);
+        }
+    });
+    expect_in_order(run.out, {"[deu 0]", "Das ist keine Zahl; bitte eine ganze Zahl eingeben.", "[enu 0]",
+                              "That is not a number; please enter a whole number.", "[fra -1]",
+                              "That is not a number; please enter a whole number."});
+}
+
 TEST(ConsoleInput, TokensAnswerSeveralQuestionsAndRecordingsReplayTheSession) {
     TempDir dir;
     const std::string record = dir / "session.npt";
