@@ -258,23 +258,6 @@ bool read_whole_file(const std::string &path, std::string &text, FileId *id) {
     return true;
 }
 
-// Writes all of text to fd through the seam. 0 or the errno of the failure.
-int write_all(int fd, std::string_view text) {
-    const char *p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = orv::files::sys().write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) return EIO;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
 std::string parent_of(const std::string &path) {
     const std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -610,7 +593,7 @@ int write_file_atomically(const std::string &path, std::string_view text) {
         tr_trace(__FILE__, __LINE__, tr_MID, "Unable to keep the permissions of \"%s\"",
                  path.c_str());
 
-    int err = write_all(fd, text);
+    int err = orv::files::write_all(fd, text.data(), text.size());
     if (err == 0 && fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err != 0) {

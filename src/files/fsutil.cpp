@@ -56,21 +56,22 @@ int open_new_file(const char *path, int flags, mode_t mode) {
     return sys().open(path, flags | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
 }
 
-namespace {
-
-// Writes all of n bytes through the seam.
-bool write_all(int fd, const char *data, size_t n) {
-    while (n > 0) {
-        const ssize_t w = sys().write(fd, data, n);
-        if (w < 0) {
+int write_all(int fd, const void *data, size_t size) {
+    const char *p = static_cast<const char *>(data);
+    while (size > 0) {
+        const ssize_t n = sys().write(fd, p, size);
+        if (n < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return errno;
         }
-        data += w;
-        n -= static_cast<size_t>(w);
+        if (n == 0) return EIO;  // a device that takes nothing would loop for ever
+        p += n;
+        size -= static_cast<size_t>(n);
     }
-    return true;
+    return 0;
 }
+
+namespace {
 
 // Copies the rest of in to out: copy_file_range while the kernel takes it
 // (until it reports the end, so a file that grew is copied whole), else plain
@@ -93,7 +94,10 @@ bool copy_contents(int in, int out, off_t size) {
             if (errno == EINTR) continue;
             return false;
         }
-        if (!write_all(out, buffer.data(), static_cast<size_t>(r))) return false;
+        if (const int err = write_all(out, buffer.data(), static_cast<size_t>(r))) {
+            errno = err;
+            return false;
+        }
     }
 }
 

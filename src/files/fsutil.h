@@ -62,6 +62,10 @@ int read_whole_file(const char *path, std::string &out, struct stat *st = nullpt
 int read_whole_file(const char *path, std::vector<std::uint8_t> &out, struct stat *st = nullptr,
                     bool regular_only = false);
 
+// Writes all of size bytes to fd through the seam, taking short writes in
+// turn: 0, or the errno of the failure (EIO for a write that takes nothing).
+int write_all(int fd, const void *data, size_t size);
+
 // Milliseconds of pause on the calling thread.
 void pause_millis(int millis);
 
