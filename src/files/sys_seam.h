@@ -1,5 +1,5 @@
 // The system calls of the files family whose failures matter (rename, open,
-// write, unlink, copy_file_range, readdir), reached through one replaceable table so
+// read, write, unlink, copy_file_range, readdir), reached through one replaceable table so
 // that tests can make them fail on purpose. Library code calls sys().rename(...) and so on; tests
 // swap entries with ScopedSysCalls and the previous table comes back when the
 // scope ends.
@@ -13,6 +13,7 @@ namespace orv::files {
 struct SysCalls {
     int (*rename)(const char *from, const char *to);
     int (*open)(const char *path, int flags, mode_t mode);
+    ssize_t (*read)(int fd, void *buffer, size_t count);
     ssize_t (*write)(int fd, const void *buffer, size_t count);
     int (*unlink)(const char *path);
     ssize_t (*copy_file_range)(int in, off_t *in_at, int out, off_t *out_at, size_t count, unsigned flags);

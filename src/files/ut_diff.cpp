@@ -11,6 +11,7 @@
 #include "files/ut_diff.h"
 
 #include "files/fsutil.h"
+#include "files/sys_seam.h"
 #include "files/path_rules.h"
 #include "files/utdir_internal.h"
 
@@ -104,7 +105,7 @@ private:
 long long read_full(int fd, char *buffer, long long n) {
     long long done = 0;
     while (done < n) {
-        const ssize_t r = ::read(fd, buffer + done, static_cast<size_t>(n - done));
+        const ssize_t r = sys().read(fd, buffer + done, static_cast<size_t>(n - done));
         if (r > 0) {
             done += r;
         } else if (r == 0) {
