@@ -131,21 +131,31 @@ TEST(ConsoleInput, InputThatKeepsEndingEndsTheProcess) {
     EXPECT_EQ(1, count_of(ended.out, "Input has ended too many times"));
 }
 
-TEST(ConsoleInput, MessagesComeInTheLanguageSetLast) {
+TEST(ConsoleInput, MessagesComeInTheLanguageSetLastAndMenusInTheirOwn) {
     orvtest::TempInstallation install;
     install.write("sys/data/cf/behavior.plist", "{ }");
     install.write("sys/config/interface.base", "SupportedLanguages\tSYSTEM\tenu deu\nenu.LanguageID\tSYSTEM\t1\n"
                                                "deu.LanguageID\tSYSTEM\t2\n");
-    auto run = run_in_child("x\n1\nx\n2\nx\n3\n", [] {
+    auto run = run_in_child("x\n1\nx\n2\nx\n3\nzz\nq\nzz\nq\nzz\nq\n", [] {
         int value = 0;
         for (const char *language : {"deu", "enu", "fra"}) {
             std::printf("[%s %d]\n", language, input_set_language(language));
             input_long(&value);
         }
+        // Menus speak their own language: the global one when made, or their own.
+        menu_set_global_language("deu");
+        menu_t *global = menu_init("G", "q");
+        menu_t *own = menu_init_with_language("O", "q", "enu");
+        for (menu_t *menu : {global, own}) menu_run(menu);
+        std::printf("[menu %d]\n", menu_set_language(own, "deu") + menu_set_language(own, "fra"));
+        menu_run(own);
+        menu_term(global);
+        menu_term(own);
     });
     expect_in_order(run.out, {"[deu 0]", "Das ist keine Zahl; bitte eine ganze Zahl eingeben.", "[enu 0]",
                               "That is not a number; please enter a whole number.", "[fra -1]",
-                              "That is not a number; please enter a whole number."});
+                              "That is not a number; please enter a whole number.", "'zz' ist keine Auswahl",
+                              "'zz' is not a choice", "[menu -1]", "'zz' ist keine Auswahl"});
 }
 
 TEST(ConsoleInput, TokensAnswerSeveralQuestionsAndRecordingsReplayTheSession) {
