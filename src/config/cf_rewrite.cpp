@@ -75,9 +75,8 @@ std::string_view content(std::string_view text, const Line &line) noexcept {
 }
 
 std::size_t last_non_blank(std::string_view s) noexcept {
-    for (std::size_t i = s.size(); i > 0; --i)
-        if (!is_blank(s[i - 1])) return i - 1;
-    return npos;
+    const auto last = std::find_if_not(s.rbegin(), s.rend(), is_blank);
+    return last == s.rend() ? npos : static_cast<std::size_t>(s.rend() - last) - 1;
 }
 
 bool ends_with_quote(std::string_view s) noexcept {

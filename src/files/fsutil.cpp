@@ -168,7 +168,7 @@ bool remove_with_handler(const char *path, orv::FileHandler *handler) {
 }
 
 void pause_millis(int millis) {
-    if (millis <= 0) return;
+    // A pause of zero or less returns at once: nanosleep refuses the latter.
     struct timespec ts{millis / 1000, static_cast<long>(millis % 1000) * 1000000L};
     while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }

@@ -4,6 +4,7 @@
 
 #include "platform/pool.h"
 
+#include <charconv>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -46,15 +47,14 @@ int int_of_text(std::string_view text) {
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long v = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        v = v * 10 + (text[i] - '0');
-        if (v > static_cast<long long>(INT_MAX) + 1) break;
-    }
-    if (negative) v = -v;
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return static_cast<int>(v);
+    // Digits alone (a second sign reads as no number); too many digits for
+    // the magnitude clamp like any other number beyond int.
+    unsigned long long magnitude = 0;
+    const bool beyond =
+        std::from_chars(text.data() + i, text.data() + text.size(), magnitude).ec == std::errc::result_out_of_range;
+    if (beyond || magnitude > INT_MAX) return negative ? INT_MIN : INT_MAX;
+    const int v = static_cast<int>(magnitude);
+    return negative ? -v : v;
 }
 
 namespace {
