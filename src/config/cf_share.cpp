@@ -193,8 +193,9 @@ bool check_table(const std::uint8_t *p, std::size_t size, TableLayout &t, std::s
     return true;
 }
 
-// The table of a checked block; its storage is borrowed from the bytes that
-// keeper holds when they are aligned for it, else copied.
+// The table of a checked block, reading its storage in place from the bytes
+// that keeper holds. Checked blocks start at multiples of four from the
+// start of the region's heap block, so records and sizes are aligned.
 orv::Ref<ORVConfigurationTable> make_table(const TableLayout &t,
                                            std::shared_ptr<const void> keeper) {
     BehaviorMap behaviors;
@@ -204,31 +205,10 @@ orv::Ref<ORVConfigurationTable> make_table(const TableLayout &t,
     }
     auto table = ORVConfigurationTable::create(t.groupBehavior,
                                                (t.flags & kHasBehaviors) ? &behaviors : nullptr);
-    const bool aligned = reinterpret_cast<std::uintptr_t>(t.records) % alignof(Record) == 0 &&
-                         reinterpret_cast<std::uintptr_t>(t.sizes) % alignof(std::uint32_t) == 0;
-    if (keeper && aligned) {
-        table->borrowStorage(std::move(keeper), t.text, t.textSize,
-                             reinterpret_cast<const Record *>(t.records), t.recordCount,
-                             reinterpret_cast<const std::uint32_t *>(t.sizes), t.sizeCount,
-                             t.flags & kFilled);
-        return table;
-    }
-    // Owned copies, kept alive by the table itself.
-    struct Copy {
-        std::string text;
-        std::vector<Record> records;
-        std::vector<std::uint32_t> sizes;
-    };
-    auto copy = std::make_shared<Copy>();
-    copy->text.reserve(t.textSize + kTextSlack);
-    copy->text.assign(t.text, t.textSize);
-    copy->records.resize(t.recordCount);
-    if (t.recordCount) std::memcpy(copy->records.data(), t.records, t.recordCount * sizeof(Record));
-    copy->sizes.resize(t.sizeCount);
-    if (t.sizeCount) std::memcpy(copy->sizes.data(), t.sizes, t.sizeCount * 4);
-    const Copy &c = *copy;
-    table->borrowStorage(std::move(copy), c.text.data(), c.text.size(), c.records.data(),
-                         c.records.size(), c.sizes.data(), c.sizes.size(), t.flags & kFilled);
+    table->borrowStorage(std::move(keeper), t.text, t.textSize,
+                         reinterpret_cast<const Record *>(t.records), t.recordCount,
+                         reinterpret_cast<const std::uint32_t *>(t.sizes), t.sizeCount,
+                         t.flags & kFilled);
     return table;
 }
 
@@ -383,12 +363,6 @@ ShareRead check_share_region(const std::uint8_t *bytes, std::size_t size,
     return ShareRead::Ok;
 }
 
-orv::Ref<ORVConfigurationTable> build_shared_table(const std::uint8_t *bytes, std::size_t size) {
-    TableLayout layout;
-    if (!bytes || !check_table(bytes, size, layout, nullptr)) return nullptr;
-    return make_table(layout, nullptr);
-}
-
 orv::Ref<ORVConfigurationTable> build_shared_table(const std::shared_ptr<const RegionBytes> &region,
                                                    std::size_t offset, std::size_t size) {
     if (!region || offset > region->size() || size < kTableHeader ||
@@ -397,26 +371,6 @@ orv::Ref<ORVConfigurationTable> build_shared_table(const std::shared_ptr<const R
     TableLayout layout;
     locate_table(region->data() + offset, layout);
     return make_table(layout, region);
-}
-
-ShareRead decode_share_region(const std::uint8_t *bytes, std::size_t size,
-                              std::vector<NamedTable> &tables, std::string *error) {
-    tables.clear();
-    std::vector<SharedGroup> groups;
-    const ShareRead read = check_share_region(bytes, size, groups, error);
-    if (read != ShareRead::Ok) return read;
-    std::vector<NamedTable> built;
-    built.reserve(groups.size());
-    for (SharedGroup &group : groups) {
-        auto table = build_shared_table(bytes + group.offset, group.size);
-        if (!table) {
-            fail(error, "a checked table could not be built");
-            return ShareRead::BadArchive;
-        }
-        built.emplace_back(std::move(group.name), std::move(table));
-    }
-    tables = std::move(built);
-    return ShareRead::Ok;
 }
 
 }  // namespace cf

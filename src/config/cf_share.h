@@ -47,21 +47,11 @@ enum class ShareRead {
 ShareRead check_share_region(const std::uint8_t *bytes, std::size_t size,
                              std::vector<SharedGroup> &groups, std::string *error = nullptr);
 
-// Builds the table held in the size bytes of one group's range of a region
-// that check_share_region accepted (checked again); null if the bytes are not
-// one table. The table copies what it needs.
-orv::Ref<ORVConfigurationTable> build_shared_table(const std::uint8_t *bytes, std::size_t size);
-// The same for the range at offset of a whole region kept in memory: the
-// table reads its variables from the region's bytes in place and keeps them
-// alive.
-// The range is not checked again: the region must be the one that
-// check_share_region accepted, kept unchanged.
+// Builds the table of the range at offset of a whole region kept in memory:
+// the table reads its variables from the region's bytes in place and keeps
+// them alive. The range is not checked again: the region must be the one
+// that check_share_region accepted, kept unchanged.
 orv::Ref<ORVConfigurationTable> build_shared_table(const std::shared_ptr<const RegionBytes> &region,
                                                    std::size_t offset, std::size_t size);
-
-// Checks a whole region and builds every table at once; on Ok, tables holds
-// every table with its group name (upper case), in the archive's order.
-ShareRead decode_share_region(const std::uint8_t *bytes, std::size_t size,
-                              std::vector<NamedTable> &tables, std::string *error = nullptr);
 
 }  // namespace cf

@@ -74,7 +74,7 @@ void *Mapping_view = nullptr;
 std::size_t Mapping_size = 0;
 // Object name of the region this process created, and the process that
 // created it: only that process removes the name (a forked child inherits
-// the state but not the region).
+// the state but not the region). The owner counts only while a name is held.
 std::string Mapping_name;
 pid_t Mapping_owner = 0;
 
@@ -87,7 +87,6 @@ void close_mapping() noexcept {
     Mapping_size = 0;
     if (!Mapping_name.empty() && Mapping_owner == ::getpid()) ::shm_unlink(Mapping_name.c_str());
     Mapping_name.clear();
-    Mapping_owner = 0;
     if (Mapping_handle >= 0) ::close(Mapping_handle);
     Mapping_handle = -1;
 }
