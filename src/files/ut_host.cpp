@@ -144,10 +144,8 @@ ORV_API const char *ut_get_virtual_name_for_host_name(const char *host) {
     const std::string virtual_name = value[0] ? std::string(value) : name;
     tr_trace(__FILE__, __LINE__, tr_HIGH, "Using %s as a resolved name for host %s.",
              virtual_name.c_str(), name.c_str());
-    if (!ourHostVirtualNameDictionary) {
+    if (!ourHostVirtualNameDictionary)
         ourHostVirtualNameDictionary = new std::unordered_map<std::string, std::string>;
-        ourHostVirtualNameDictionary->reserve(5);
-    }
     return ourHostVirtualNameDictionary->emplace(name, virtual_name).first->second.c_str();
 }
 
