@@ -180,7 +180,7 @@ TEST(ConsoleInput, TokensAnswerSeveralQuestionsAndRecordingsReplayTheSession) {
         input_playback_from_file(record.c_str());
         program();
     });
-    EXPECT_NE(std::string::npos, replayed.out.find("=> 1 2 3 [hello world] 2")) << replayed.out;
+    expect_in_order(replayed.out, {"Playing back '" + record + "'.\n", "=> 1 2 3 [hello world] 2"});
     EXPECT_NE(std::string::npos, replayed.out.find("1 2 3\n: 2\n: 3\n")) << replayed.out;
 
     // A last line without a line end is not played; playback then gives way
