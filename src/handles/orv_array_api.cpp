@@ -55,8 +55,7 @@ ORV_API const char *orv_array_str_at_index(ORVArray *array, unsigned int index) 
 }
 
 ORV_API int orv_array_int_at_index(ORVArray *array, unsigned int index) {
-    const ORVObject *value = orv_array_object_at_index(array, index);
-    return value ? int_of_text(text_of(value)) : 0;
+    return int_of_text(text_of(orv_array_object_at_index(array, index)));
 }
 
 }  // extern "C"

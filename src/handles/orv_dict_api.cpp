@@ -95,11 +95,7 @@ ORV_API const char *orv_dict_str_value_for_str_key(ORVDictionary *dict, const ch
 }
 
 ORV_API unsigned int orv_dict_uint_value_for_str_key(ORVDictionary *dict, const char *key) {
-    ORVObject *value = value_for(dict, key);
-    if (!value) return 0;
-    if (const auto *s = orv::as<ORVString>(value))
-        return static_cast<unsigned int>(int_of_text(s->value));
-    return static_cast<unsigned int>(int_of_text(text_of(value)));
+    return static_cast<unsigned int>(int_of_text(text_of(value_for(dict, key))));
 }
 
 ORV_API int orv_dict_datetimestring_value_for_str_key(ORVDictionary *dict, const char *key) {
