@@ -81,7 +81,7 @@ void set_level(int &slot, int level, const char *name, const char *function, boo
         else
             classTempStringp[0] = '\0';
         classExternalLoggerFunction(classTempStringp, tr_KIND_MESSAGE);
-    } else if (File_is_open && Trace_file) {
+    } else if (Trace_file) {
         std::fprintf(Trace_file, "[%s,%d]  %s level has been set to %s.\n", ORV_TRACE_HERE, name,
                      tr_level_to_string(level));
         std::fflush(Trace_file);
@@ -285,7 +285,7 @@ void tr_time_stamp(void) {
         else
             classTempStringp[0] = '\0';
         classExternalLoggerFunction(classTempStringp, tr_KIND_MESSAGE);
-    } else if (File_is_open && Trace_file) {
+    } else if (Trace_file) {
         std::fprintf(Trace_file, "** Time of this message: %s\n", date);
         std::fflush(Trace_file);
     }

@@ -232,7 +232,7 @@ void Line::finish() {
 
 void message_ended() {
     if (Time_log_interval > 0) ++Time_log_line_count;
-    if (File_is_open) check_file_size();
+    if (Trace_file) check_file_size();
 }
 
 }  // namespace orvtrace

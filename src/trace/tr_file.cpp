@@ -94,11 +94,9 @@ int build_file_names(const char *program) {
 
 SwitchOutcome switch_files() {
     if (!TraceFilename || !TraceBackup) return SwitchOutcome::Failed;
-    File_is_open = false;
     const SwitchOutcome outcome = switch_capped_file(Trace_file, TraceFilename, TraceBackup,
                                                      kTraceFileRules);
     if (outcome == SwitchOutcome::Failed) return outcome;
-    File_is_open = true;
     if (chmod(TraceFilename, 0664) != 0)
         tr_warning(__FILE__, __LINE__, tr_HIGH, "Failed to change file attributes of \"%s\".\n",
                    TraceFilename);
@@ -107,7 +105,7 @@ SwitchOutcome switch_files() {
 
 void write_file_header(bool capped) {
     Time_log_line_count = 0;
-    if (!File_is_open || !Trace_file) return;
+    if (!Trace_file) return;
     char date[64];
     calendar_date(date, sizeof date);
     char host[256] = "";
@@ -131,7 +129,7 @@ void write_file_header(bool capped) {
 }
 
 void cap_file(unsigned long size) {
-    if (!File_is_open || !Trace_file) return;
+    if (!Trace_file) return;
     std::fprintf(Trace_file,
                  "\n# Generation %lu trace file \"%s\" has reached \n# %lu bytes and is being "
                  "capped as \"%s\".\n",
@@ -141,7 +139,7 @@ void cap_file(unsigned long size) {
     const bool switched = switch_files() == SwitchOutcome::Switched;
     ++Cap_count;
     write_file_header(true);
-    if (!File_is_open || !Trace_file) return;
+    if (!Trace_file) return;
     if (switched)
         std::fprintf(Trace_file,
                      "#\n# This file has already been capped.  Previous trace messages can be\n"

@@ -23,7 +23,7 @@ int tr_term(void) {
     if (!Initialized || classExternalLoggerFunction) return 0;
     tr_trace(__FILE__, __LINE__, tr_LOW, "tr_term() called");
     int result = 0;
-    if (File_is_open && Trace_file) {
+    if (Trace_file) {
         char date[64];
         calendar_date(date, sizeof date);
         std::fprintf(Trace_file, "\n# Generation %lu trace file \"%s\" will be closed.\n",
@@ -32,7 +32,6 @@ int tr_term(void) {
         if (std::fclose(Trace_file) != 0) result = -4996;
     }
     Trace_file = nullptr;
-    File_is_open = false;
     forget_file_names();
     Trace_level = tr_LOW;
     Warning_level = tr_LOW;

@@ -37,7 +37,7 @@ inline bool drops_quickly(int level, int threshold) {
 bool passes_filter(const char *file, int line, int level, int threshold);
 
 // Where file-mode output goes: the trace file when open, else standard output.
-inline std::FILE *output_stream() { return File_is_open && Trace_file ? Trace_file : stdout; }
+inline std::FILE *output_stream() { return Trace_file ? Trace_file : stdout; }
 
 // One message being composed. In call-back mode the text gathers in
 // classOutputStringp (cut at kMaxMessage) and finish() hands it to the

@@ -8,7 +8,6 @@ void system_clock(timespec *now) { clock_gettime(CLOCK_REALTIME, now); }
 }  // namespace
 
 bool Initialized = false;
-bool File_is_open = false;
 int Trace_level = tr_HIGH;
 int Warning_level = tr_LOW;
 int Show_message_tag = 1;

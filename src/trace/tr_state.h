@@ -21,8 +21,6 @@ inline constexpr int kSizeCheckInterval = 50;
 
 // Written by tr_init / tr_init_with_call_back, cleared by tr_term.
 extern bool Initialized;
-// Written by the file switch and tr_term.
-extern bool File_is_open;
 // Written by the level setters (and tr_term).
 extern int Trace_level;
 extern int Warning_level;
@@ -39,7 +37,8 @@ extern char *classOutputStringp;
 extern char *classTempStringp;
 // Written by tr_set_error_handler (and tr_term).
 extern tr_error_handler_t Error_handlerp;
-// The open trace file stream, written by the file switch and tr_term.
+// The open trace file stream, null while none is open; written by the file
+// switch (null while it switches) and tr_term.
 extern std::FILE *Trace_file;
 // Messages ended since the last date line or file header.
 extern int Time_log_line_count;

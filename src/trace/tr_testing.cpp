@@ -19,7 +19,6 @@ extern "C" void orv_tr_testing_reset(void) {
     using namespace orvtrace;
     if (Trace_file) std::fclose(Trace_file);
     Trace_file = nullptr;
-    File_is_open = false;
     forget_file_names();
     std::free(classOutputStringp);
     std::free(classTempStringp);
