@@ -5,10 +5,8 @@
 #include <ORVCommonKit/tr.h>
 #include <ORVCommonKit/ut.h>
 
-#include "files/sys_seam.h"
+#include "support/files_helpers.h"
 #include "support/orv_child.h"
-#include "support/orv_test_support.h"
-#include "support/orv_trace_capture.h"
 #include "trace/tr_log.h"
 #include "trace/tr_testing.h"
 
@@ -91,11 +89,6 @@ TEST_F(LogTest, AClosedStandardInputStaysClosed) {
     EXPECT_EQ(run.status, 0);
 }
 
-int refuse_rename(const char *, const char *) {
-    errno = EACCES;
-    return -1;
-}
-
 TEST_F(LogTest, CapMovesTheFileToItsBackupOrKeepsEveryLineWhenItCannot) {
     tr_log_t *log = tr_open_log(path_.c_str(), 5);
     std::string lines;
@@ -109,9 +102,7 @@ TEST_F(LogTest, CapMovesTheFileToItsBackupOrKeepsEveryLineWhenItCannot) {
                               "can be\n# found in \"" + path_ + "-\".\n\n";
     EXPECT_EQ(read_file(path_), fresh);
 
-    orv::files::SysCalls calls = orv::files::sys();
-    calls.rename = refuse_rename;
-    orv::files::ScopedSysCalls refused(calls);
+    orvtest::FailingCalls refused(path_, "");
     capture_.start();
     orvtest::CapturedStdout out;
     for (int i = 0; i < 50; ++i) tr_log(log, "%.299s", lines.c_str() + 300 * i);
