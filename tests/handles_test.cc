@@ -1,10 +1,13 @@
 // Data, dictionary and array handles and attribute lists.
+#include "support/orv_child.h"
 #include "support/orv_test_support.h"
 #include "support/orv_trace_capture.h"
 
 #include <ORVCommonKit/ORVCommonKit.h>
 
 #include <gmock/gmock.h>
+
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -176,7 +179,14 @@ TEST_F(HandlesTest, DataHandlesCountReferencesAndTakeOverBuffers) {
     orv_data_free(data);
 
     orvtest::TempDir dir;
-    ORVData *file = orv_data_create_from_file(dir.write("f.bin", std::string("x\0y", 3)).c_str());
+    const std::string path = dir.write("f.bin", std::string("x\0y", 3));
+    // Started without standard input, a program may get the file as descriptor 0.
+    const auto without_input = orvtest::run_in_child("", [&] {
+        ::close(0);
+        _exit(orv_data_byte_count(orv_data_create_from_file(path.c_str())) == 3 ? 0 : 3);
+    });
+    EXPECT_EQ(without_input.status, 0);
+    ORVData *file = orv_data_create_from_file(path.c_str());
     ASSERT_EQ(orv_data_byte_count(file), 3u);
     EXPECT_EQ(std::memcmp(orv_data_bytes(file), "x\0y", 3), 0);
     orv_data_free(file);
