@@ -186,6 +186,9 @@ TEST_F(TraceFileTest, CapsAtTheFirstCheckPastTheLimit) {
 
     tr_term();
     EXPECT_THAT(read_file(path), HasSubstr("\n# Generation 1 trace file \"" + path + "\" will be closed.\n"));
+    // The next start counts from generation 0 again.
+    ASSERT_EQ(tr_init("X"), 0);
+    EXPECT_EQ(lines_of(read_file(path)).at(0), "# Generation 0 trace file \"" + path + "\" was started");
 }
 
 // Regression: a cap whose move aside failed used to start the file afresh and

@@ -218,15 +218,15 @@ namespace {
 // The chooser reads the console, so each case runs in a child process.
 TEST(TraceLevelChooser, ChoiceSetsBothLevelsAndQuitKeepsThem) {
     const struct { const char *typed; const char *levels; } cases[] = {
-        {"l\n", "tr_LOW tr_LOW Trace (tr_LOW)"},
-        {"q\n", "tr_HIGH tr_LOW Trace (tr_HIGH)"},
-        {"\n", "tr_HIGH tr_HIGH Trace (tr_HIGH)"},
+        {"l\n", "0 tr_LOW tr_LOW Trace (tr_LOW)"},
+        {"q\n", "0 tr_HIGH tr_LOW Trace (tr_HIGH)"},
+        {"\n", "0 tr_HIGH tr_HIGH Trace (tr_HIGH)"},
     };
     for (const auto &c : cases) {
         const auto run = orvtest::run_in_child(c.typed, [] {
             orv_tr_testing_reset();
-            tr_menu_choose_trace_level();
-            std::printf("\n=> %s %s %s\n", tr_level_to_string(tr_current_trace_level()),
+            const int chosen = tr_menu_choose_trace_level();
+            std::printf("\n=> %d %s %s %s\n", chosen, tr_level_to_string(tr_current_trace_level()),
                         tr_level_to_string(tr_current_warning_level()),
                         tr_menu_format_trace_entry());
         });
