@@ -224,7 +224,10 @@ TEST_F(FileOpsTest, ExistenceOfFilesDirectoriesAndMissingParents) {
     unsigned char found;
     EXPECT_EQ(ut_does_file_exist_ex(nullptr, &found), -1);
     EXPECT_EQ(ut_does_file_exist_ex(file.c_str(), nullptr), -1);
-    EXPECT_THAT(errors(), ::testing::ElementsAre(HasSubstr("fname argument is NULL"), HasSubstr("bExist argument is NULL")));
+    // Any failure but a missing entry is an error.
+    EXPECT_EQ(ut_does_file_exist_ex((dir_ / std::string(300, 'n')).c_str(), &found), -1);
+    EXPECT_THAT(errors(), ::testing::ElementsAre(HasSubstr("fname argument is NULL"), HasSubstr("bExist argument is NULL"),
+                                                 HasSubstr("Reason (36): File name too long")));
 }
 
 TEST_F(FileOpsTest, TreeSizeSumsFilesAndThirtyTwoBitSizeRefusesFourGiB) {
