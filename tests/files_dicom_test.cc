@@ -4,13 +4,8 @@
 #include "files/unique_string.h"
 #include "files/ut_dicom.h"
 #include "files/ut_testing.h"
+#include "support/files_helpers.h"
 #include "support/orv_child.h"
-#include "support/orv_test_support.h"
-#include "support/orv_trace_capture.h"
-
-#include <ORVCommonKit/ORVCommonKit.h>
-
-#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,20 +21,17 @@ using orv::files::UniqueSources;
 
 namespace {
 
-class DicomTest : public ::testing::Test {
+class DicomTest : public orvtest::FilesTest {
 protected:
     void SetUp() override {
-        trace_.start();
+        FilesTest::SetUp();
         orv_ut_testing_forget_uid_base();
     }
     void TearDown() override {
         orv_ut_testing_set_uid_root(nullptr);
         orv_ut_testing_forget_uid_base();
-        trace_.stop();
+        FilesTest::TearDown();
     }
-    std::vector<std::string> errors() const { return trace_.of_kind(tr_KIND_ERROR); }
-
-    orvtest::TraceCapture trace_;
 };
 
 // A well-formed UID: digits in components without leading zeros, at most 64.
