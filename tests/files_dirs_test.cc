@@ -307,9 +307,11 @@ TEST_F(DirOpsTest, TreeCopyKeepsContentsEmptyDirectoriesModesAndLinks) {
     for (const std::size_t length : lengths)
         EXPECT_EQ(link_target(dir_ / "long-copy/l" + std::to_string(length)), std::string(length, 't'));
     EXPECT_TRUE(Copied.empty());
-    // Copying again into the same tree collides with the first file copied.
-    EXPECT_EQ(ut_dir_copy_with_callback((dir_ / "src").c_str(), (dir_ / "dst").c_str(), record_copy), -1);
+    // A file already in the destination tree is neither replaced nor changed.
+    dir_.write("dst/sub/deeper/c", "changed");
+    EXPECT_EQ(ut_dir_copy_with_callback((dir_ / "src/sub/deeper").c_str(), (dir_ / "dst/sub/deeper").c_str(), record_copy), -1);
     EXPECT_TRUE(Copied.empty());
+    EXPECT_EQ(read_file(dir_ / "dst/sub/deeper/c"), "changed");
     EXPECT_THAT(last_error(), HasSubstr("; reason (17): File exists"));
 }
 

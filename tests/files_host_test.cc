@@ -30,28 +30,21 @@ int fake_gethostname(char *name, std::size_t size) { return ++Hostname_calls, st
 bool fake_host_exists(const char *name) { return std::strncmp(name, "ws", 2) == 0; }
 int fake_nice(int nice) { return LastNice = nice, nice < 0 ? -1 : 0; }
 
-class HostTest : public ::testing::Test {
+class HostTest : public orvtest::FilesTest {
 protected:
     void SetUp() override {
+        FilesTest::SetUp();
         cf_term();
-        dir_.write("sys/data/cf/behavior.plist", "{ plain = { default = 0x00; }; }");
-        trace_.start();
+        install_.write("sys/data/cf/behavior.plist", "{ plain = { default = 0x00; }; }");
         tr_ignore_warnings_below_level_quietly(tr_HIGH);
     }
-    void TearDown() override {
-        orvstd_destroy_autorel_pool(pool_);
-        trace_.stop();
-    }
-    std::vector<std::string> warnings() const { return trace_.of_kind(tr_KIND_WARNING); }
     // True when the last of lines holds text, or lines is empty when text is null.
     static bool only(const std::vector<std::string> &lines, const char *text) {
         return text ? !lines.empty() && lines.back().find(text) != std::string::npos : lines.empty();
     }
 
-    orvtest::TempInstallation dir_;
+    orvtest::TempInstallation install_;
     orv::files::ScopedHostCalls calls_{{fake_statvfs, fake_gethostname, fake_host_exists, fake_nice}};
-    orvtest::TraceCapture trace_;
-    ORVAutoreleasePool *pool_ = orvstd_create_autorel_pool();
 };
 
 TEST_F(HostTest, CapacitiesAreKiBModulo32BitsOrZeroOnFailure) {
@@ -78,7 +71,7 @@ TEST_F(HostTest, CapacitiesAreKiBModulo32BitsOrZeroOnFailure) {
 }
 
 TEST_F(HostTest, VirtualNamesComeFromSiteConfigurationAndAreCached) {
-    dir_.write("site/config/rarivurizez.site", "ws12.VIRTUAL_NAME USER share12\n");
+    install_.write("site/config/rarivurizez.site", "ws12.VIRTUAL_NAME USER share12\n");
     Hostname_calls = 0;
     EXPECT_STREQ(ut_gethostname(), "ws12");
     EXPECT_STREQ(ut_get_virtual_name_for_host_name(nullptr), "share12");
@@ -86,7 +79,7 @@ TEST_F(HostTest, VirtualNamesComeFromSiteConfigurationAndAreCached) {
     EXPECT_EQ(cf_is_init(), 0);  // started for the lookup and stopped again
     EXPECT_STREQ(ut_gethostname(), "ws12");
     EXPECT_EQ(Hostname_calls, 1);  // looked up once
-    dir_.write("site/config/rarivurizez.site", "ws13.VIRTUAL_NAME USER late\n");
+    install_.write("site/config/rarivurizez.site", "ws13.VIRTUAL_NAME USER late\n");
     EXPECT_STREQ(ut_get_virtual_name_for_host_name("ws13"), "ws13");
     EXPECT_EQ(ut_get_virtual_name_for_host_name("nowhere"), nullptr);
     EXPECT_THAT(trace_.errors(), ElementsAre(HasSubstr("Cannot resolve host name 'nowhere'")));
@@ -102,9 +95,9 @@ TEST_F(HostTest, VirtualNamesComeFromSiteConfigurationAndAreCached) {
 }
 
 TEST_F(HostTest, LocalPathsBecomeNetworkPaths) {
-    dir_.write("site/config/rarivurizez.site", "ws12.VIRTUAL_NAME USER VN\n");
-    dir_.write("sys/config/rarivurizez.base", "");  // no warnings of missing files
-    dir_.write("user/config/rarivurizez.user", "");
+    install_.write("site/config/rarivurizez.site", "ws12.VIRTUAL_NAME USER VN\n");
+    install_.write("sys/config/rarivurizez.base", "");  // no warnings of missing files
+    install_.write("user/config/rarivurizez.user", "");
     const struct { const char *path, *host, *unc, *warning, *error; } cases[] = {
         {"c:\\Orv\\data", nullptr, "\\\\VN\\Orv\\data", nullptr, nullptr},
         {"d:\\images\\1", "", "\\\\VN\\D\\images\\1", nullptr, nullptr},

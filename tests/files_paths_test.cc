@@ -102,8 +102,8 @@ TEST_F(PathTest, MissingOrUnreadableMapIsReportedOnEveryLookup) {
 TEST_F(PathTest, BrokenParentChainsGiveNullWithoutReport) {
     use_map("{ A = { parent = B; local = a; }; B = { parent = A; local = b; };"
             "  C = { parent = MISSING; local = c; }; D = { parent = C; local = d; };"
-            "  E = { local = e; }; ROOT = {}; F = { parent = ROOT; local = \"x/y\"; }; }");
-    for (const char *key : {"A", "D", "E"}) EXPECT_EQ(ut_orv_path_with_name(key), nullptr) << key;
+            "  E = { local = e; }; G = { parent = ROOT; }; ROOT = {}; F = { parent = ROOT; local = \"x/y\"; }; }");
+    for (const char *key : {"A", "D", "E", "G"}) EXPECT_EQ(ut_orv_path_with_name(key), nullptr) << key;
     EXPECT_EQ(str(ut_orv_path_cstring_with_name("F")), "d:/b/555/s/orv/x/y");
     set("A", "/set");  // a variable cuts the loop short
     EXPECT_EQ(str(ut_orv_path_cstring_with_name("B")), "/set/b");
@@ -134,6 +134,12 @@ TEST_F(PathTest, BufferOperationsCutAtTheirMaximumAndLeaveTheBufferOnFailure) {
         {ut_file_extract_name, "abcdef", 0, ""}, {ut_file_extract_name, "abcdef", -1, ""},
         {ut_file_extract_name, "", 15, "keep"}, {ut_file_extract_parent_dir, "a/b/c.txt", 255, "a/b"},
         {ut_file_extract_parent_dir, "/top", 255, "/"}, {ut_file_extract_parent_dir, "a/b/c.txt", 2, "a/"},
+        // The separator is always added for no name, whichever way the base ends.
+        {[](char *b, const char *p, int n) { ut_file_build_full_path(b, "C:/data", p, n); }, "", 255, "C:/data/"},
+        {[](char *b, const char *, int n) { ut_file_build_full_path(b, "C:/data/", nullptr, n); }, "", 255, "C:/data//"},
+        {[](char *b, const char *p, int n) { ut_file_build_full_path(b, "C:/data/", p, n); }, "x.txt", 255, "C:/data/x.txt"},
+        {[](char *b, const char *p, int n) { ut_file_build_full_path(b, "a\\", p, n); }, "b", 255, "a/b"},
+        {[](char *b, const char *p, int n) { ut_file_build_full_path(b, "abc", p, n); }, "def", 5, "abc/d"},
     };
     for (const auto &c : cases) {
         char buf[256] = "keep";
@@ -141,16 +147,6 @@ TEST_F(PathTest, BufferOperationsCutAtTheirMaximumAndLeaveTheBufferOnFailure) {
         c.fill(buf, c.path, c.size);
         EXPECT_STREQ(buf, c.result) << (c.path ? c.path : "null") << " " << c.size;
     }
-    auto build = [](const char *base, const char *local, int max) {
-        char buf[256] = "untouched";
-        ut_file_build_full_path(buf, base, local, max);
-        return std::string(buf);
-    };
-    EXPECT_EQ(build("C:/data", "", 255), "C:/data/");  // the separator is always added for no name
-    EXPECT_EQ(build("C:/data/", nullptr, 255), "C:/data//");
-    EXPECT_EQ(build("C:/data/", "x.txt", 255), "C:/data/x.txt");
-    EXPECT_EQ(build("a\\", "b", 255), "a/b");
-    EXPECT_EQ(build("abc", "def", 5), "abc/d");
     ut_file_build_full_path(nullptr, "a", "b", 5);
     ut_file_extract_name_sans_ext(nullptr, "a/b", 15);
     // A separator is added only when there is room for it and the NUL.

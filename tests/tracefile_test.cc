@@ -3,9 +3,8 @@
 // at tr_term and the hard stop when the file cannot be created.
 #include <ORVCommonKit/tr.h>
 
+#include "support/files_helpers.h"
 #include "support/orv_child.h"
-#include "support/orv_test_support.h"
-#include "files/sys_seam.h"
 #include "trace/tr_testing.h"
 
 #include <ORVCommonKit/ut.h>
@@ -63,15 +62,12 @@ protected:
 TEST_F(TraceFileTest, StartWritesHeaderAndTermWritesClosingNotes) {
     ASSERT_EQ(tr_init("MyTool"), 0);
     const std::string path = dir_ / "mytool.log";
-    ASSERT_NE(tr_trace_file_name(), nullptr);
-    EXPECT_EQ(tr_trace_file_name(), path);
-    EXPECT_EQ(tr_is_initialized(), 1);
+    EXPECT_STREQ(tr_trace_file_name(), path.c_str());
     EXPECT_EQ(tr_max_file_size(), 5000000UL);
     tr_trace("f.c", 3, tr_HIGH, "hello %s", "file");
     tr_ignore_traces_below_level(tr_MID);
     EXPECT_EQ(tr_term(), 0);
     EXPECT_EQ(tr_trace_file_name(), nullptr);
-    EXPECT_EQ(tr_is_initialized(), 0);
 
     const auto lines = lines_of(read_file(path));
     ASSERT_EQ(lines.size(), 9u);
@@ -96,7 +92,6 @@ TEST_F(TraceFileTest, PreviousRunBecomesTheBackupAndOnlyTheFirstStartCounts) {
         ScopedEnv none("ORV_LOG_PATH", "");
         EXPECT_EQ(tr_init("prog"), -4999) << "no log directory";
     }
-    EXPECT_EQ(tr_is_initialized(), 0);
     EXPECT_EQ(tr_trace_file_name(), nullptr);
     dir_.write("prog.log", "earlier run\n");
     dir_.write("prog.log-", "older run\n");
@@ -191,9 +186,10 @@ TEST_F(TraceFileTest, CapsAtTheFirstCheckPastTheLimit) {
 
     tr_term();
     EXPECT_THAT(read_file(path), HasSubstr("\n# Generation 1 trace file \"" + path + "\" will be closed.\n"));
+    // The next start counts from generation 0 again.
+    ASSERT_EQ(tr_init("X"), 0);
+    EXPECT_EQ(lines_of(read_file(path)).at(0), "# Generation 0 trace file \"" + path + "\" was started");
 }
-
-int refuse_rename(const char *, const char *) { return errno = EACCES, -1; }
 
 // Regression: a cap whose move aside failed used to start the file afresh and
 // so lost the generation that could not be moved.
@@ -202,9 +198,7 @@ TEST_F(TraceFileTest, FailedMoveAsideKeepsTheGenerationInTheFile) {
     const std::string path = dir_ / "stuck.log";
     tr_set_trace_file_size(1000);
     ut_set_file_rename_retry(0, 0);
-    orv::files::SysCalls calls = orv::files::sys();
-    calls.rename = refuse_rename;
-    orv::files::ScopedSysCalls refused(calls);
+    orvtest::FailingCalls refused(path, "");
     CapturedStdout out;
     for (int i = 1; i <= 52; ++i) tr_trace("f.c", i, tr_HIGH, "message number %03d", i);
     EXPECT_THAT(out.finish(), HasSubstr("rename failed: Unable to rename trace file \"" + path));

@@ -5,10 +5,8 @@
 #include <ORVCommonKit/tr.h>
 #include <ORVCommonKit/ut.h>
 
-#include "files/sys_seam.h"
+#include "support/files_helpers.h"
 #include "support/orv_child.h"
-#include "support/orv_test_support.h"
-#include "support/orv_trace_capture.h"
 #include "trace/tr_log.h"
 #include "trace/tr_testing.h"
 
@@ -91,11 +89,6 @@ TEST_F(LogTest, AClosedStandardInputStaysClosed) {
     EXPECT_EQ(run.status, 0);
 }
 
-int refuse_rename(const char *, const char *) {
-    errno = EACCES;
-    return -1;
-}
-
 TEST_F(LogTest, CapMovesTheFileToItsBackupOrKeepsEveryLineWhenItCannot) {
     tr_log_t *log = tr_open_log(path_.c_str(), 5);
     std::string lines;
@@ -109,9 +102,7 @@ TEST_F(LogTest, CapMovesTheFileToItsBackupOrKeepsEveryLineWhenItCannot) {
                               "can be\n# found in \"" + path_ + "-\".\n\n";
     EXPECT_EQ(read_file(path_), fresh);
 
-    orv::files::SysCalls calls = orv::files::sys();
-    calls.rename = refuse_rename;
-    orv::files::ScopedSysCalls refused(calls);
+    orvtest::FailingCalls refused(path_, "");
     capture_.start();
     orvtest::CapturedStdout out;
     for (int i = 0; i < 50; ++i) tr_log(log, "%.299s", lines.c_str() + 300 * i);
@@ -227,15 +218,15 @@ namespace {
 // The chooser reads the console, so each case runs in a child process.
 TEST(TraceLevelChooser, ChoiceSetsBothLevelsAndQuitKeepsThem) {
     const struct { const char *typed; const char *levels; } cases[] = {
-        {"l\n", "tr_LOW tr_LOW Trace (tr_LOW)"},
-        {"q\n", "tr_HIGH tr_LOW Trace (tr_HIGH)"},
-        {"\n", "tr_HIGH tr_HIGH Trace (tr_HIGH)"},
+        {"l\n", "0 tr_LOW tr_LOW Trace (tr_LOW)"},
+        {"q\n", "0 tr_HIGH tr_LOW Trace (tr_HIGH)"},
+        {"\n", "0 tr_HIGH tr_HIGH Trace (tr_HIGH)"},
     };
     for (const auto &c : cases) {
         const auto run = orvtest::run_in_child(c.typed, [] {
             orv_tr_testing_reset();
-            tr_menu_choose_trace_level();
-            std::printf("\n=> %s %s %s\n", tr_level_to_string(tr_current_trace_level()),
+            const int chosen = tr_menu_choose_trace_level();
+            std::printf("\n=> %d %s %s %s\n", chosen, tr_level_to_string(tr_current_trace_level()),
                         tr_level_to_string(tr_current_warning_level()),
                         tr_menu_format_trace_entry());
         });

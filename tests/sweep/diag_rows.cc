@@ -107,13 +107,6 @@ SWEEP_ROWS(diag) {
         orv_result_free(nullptr);
         return 0L;
     });
-    rows.add("orv_result_print_stack", "null stream and record", [] {
-        orv_result_t *r = orv_result_new("f", 1, nullptr, 0, 0, nullptr, nullptr, 0, nullptr, "x");
-        orv_result_print_stack(nullptr, r);
-        orv_result_print_stack(stdout, nullptr);
-        orv_result_free(r);
-        return 0L;
-    });
     rows.integer("orv_result_enable_trace_in_place", [](int v) { orv_result_enable_trace_in_place(static_cast<unsigned char>(v)); return long(orv_result_get_trace_in_place() > 1); }, 0);
     rows.add("orv_result_get_trace_in_place", "fresh", [] { return long(orv_result_get_trace_in_place()); }, 0);
     rows.each("null", 0, {SWEEP_CALL(orv_result_filename, nullptr), SWEEP_CALL(orv_result_line, nullptr), SWEEP_CALL(orv_result_time, nullptr),
@@ -124,7 +117,7 @@ SWEEP_ROWS(diag) {
                           SWEEP_CALL(orvqtimer_elapsed_milliseconds, nullptr)});
     rows.each("null", std::nullopt, {SWEEP_CALL(tr_log_enable_time_stamp, nullptr), SWEEP_CALL(tr_log_disable_time_stamp, nullptr),
                                      SWEEP_CALL(tr_close_log, nullptr), SWEEP_CALL(orv_result_log, nullptr), SWEEP_CALL(orvqtimer_start, nullptr),
-                                     SWEEP_CALL(orvqtimer_stop, nullptr)});
+                                     SWEEP_CALL(orvqtimer_stop, nullptr), SWEEP_CALL(orv_result_print_stack, stdout, nullptr)});
 
     // Quick timers.
     rows.add("orvqtimer_init", "null", [] { return long(orvqtimer_init(nullptr, 1)); }, -1);

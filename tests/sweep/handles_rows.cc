@@ -29,7 +29,6 @@ SWEEP_ROWS(handles) {
                                            SWEEP_CALL(orv_data_object, nullptr), SWEEP_CALL(orv_data_create_from_object, nullptr),
                                            SWEEP_CALL(orv_dict_count, nullptr), SWEEP_CALL(orv_array_count, nullptr)});
     rows.each("null", std::nullopt, {SWEEP_CALL(orv_data_free, nullptr), SWEEP_CALL(orv_dict_free, nullptr), SWEEP_CALL(orv_array_free, nullptr)});
-    rows.add("orv_data_create_from_object", "a dictionary", [] { return with_dict([](ORVDictionary *d) { return long(orv_data_create_from_object(ORV_OBJECT(d)) != nullptr); }); }, 0);
 
     // Dictionary handles: null dictionaries.
     rows.add("orv_mutable_dict_create", "twice", [] { orv_dict_free(orv_mutable_dict_create()); orv_dict_free(orv_mutable_dict_create()); return 0L; });
