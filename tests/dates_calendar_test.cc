@@ -43,20 +43,12 @@ protected:
 
 TEST_F(CalendarTest, WorkedExamples) {
     struct Row { const char *what; int got, want; };
-    int jan1 = 20170101, dec31 = 20161231, y2016 = 20160101;
     const Row rows[] = {
-        {"diff a later", dt_days_diff(&jan1, &dec31), 1},
-        {"diff a earlier", dt_days_diff(&dec31, &jan1), -1},
-        {"diff over leap year", dt_days_diff(&jan1, &y2016), 366},
         {"jan 31 + 1 month, leap", dt_plus_months(20160131, 1), 20160229},
-        {"mar - 3 months", dt_minus_months(20170315, 3), 20161215},
-        {"jan - 12 months", dt_minus_months(20170115, 12), 20160115},
         {"feb 29 + 1 year", dt_plus_years(20160229, 1), 20170228},
-        {"mar 1 - 1 day", dt_minus_days(20170301, 1), 20170228},
         {"1799 refused", validate_date(1799, 12, 31), -4},
         {"month 13 refused", validate_date(2017, 13, 1), -3},
         {"day 0 refused", validate_date(2017, 2, 0), -2},
-        {"minus a negative count", dt_minus_months(20170131, -1), 20170228},
         {"minus years stops at year 1", dt_minus_years(20170615, 5000), 10615},
         {"cmp", [] { int a = 20170102, b = 20170101; return dt_cmp(&a, &b); }(), 1},
         {"parts", dt_year(20170506) * 10000 + dt_month(20170506) * 100 + dt_day(20170506), 20170506},
@@ -91,10 +83,12 @@ TEST_F(CalendarTest, ArithmeticAgreesWithDayNumbers) {
             int ny = static_cast<int>(total / 12), nm = static_cast<int>(total % 12) + 1;
             int want = ny * 10000 + nm * 100 + std::min(d, lengthOf(ny, nm));
             ASSERT_EQ(dt_plus_months(date, months), want) << date << " + " << months << " months";
+            ASSERT_EQ(dt_minus_months(date, -months), want) << date << " - " << -months << " months";
         }
         int years = i % 7 - 3;
         int want = (y + years) * 10000 + m * 100 + std::min(d, lengthOf(y + years, m));
         ASSERT_EQ(dt_plus_years(date, years), want);
+        ASSERT_EQ(dt_minus_years(date, -years), want);
         date = dt_plus_days(next, 53);
         if (date > 23000101) date = dt_plus_days(18991225, i % 28);
     }
