@@ -104,25 +104,12 @@ struct FoldCase {
     int n, expected;
 };
 
-TEST(FoldedCompare, CaseAccentsSharpSAndNullsFold) {
+// Case, accents and sharp s are checked against the character rules below;
+// null texts, which those rules do not know, here.
+TEST(FoldedCompare, NullIsEmptyExceptForTheLimitedCompare) {
     const FoldCase cases[] = {
-        {"M\xFCller", "MULLER", -1, 0}, {"muller", "M\xDCLLER", -1, 0}, {"\xC5ngstr\xF6m", "angstrom", -1, 0},
-        {"\xFE", "\xDE", -1, 0}, {"a", "c", -1, 'A' - 'C'}, {"\xE9t\xE9", "ETA", -1, 'E' - 'A'},
-        // An upper-half non-letter sorts before all ASCII by its negative value.
-        {"\xA9", "A", -1, -0x57 - 'A'},
-        // The fold key is the spelling's first character as written: thorn is 't'.
-        {"\xDE", "T", -1, 't' - 'T'},
-        {"ab", "ABC", -1, -1}, {"abc", "AB", -1, 1}, {nullptr, nullptr, -1, 0}, {nullptr, "", -1, 0},
-        {"", nullptr, -1, 0}, {nullptr, "a", -1, -1}, {"a", nullptr, -1, 1},
-        // Sharp s equals two s either way, is greater than one, and is S against the rest.
-        {"stra\xDF" "e", "STRASSE", -1, 0}, {"STRASSE", "stra\xDF" "e", -1, 0}, {"\xDF", "ss", -1, 0},
-        {"\xDF", "Ss", -1, 0}, {"sS", "\xDF", -1, 0}, {"\xDF\xDF", "\xDF" "SS", -1, 0},
-        {"Stra\xDF" "er", "strasser", -1, 0}, {"stra\xDF" "e", "STRASE", -1, 1}, {"STRASE", "stra\xDF" "e", -1, -1},
-        {"\xDF", "s", -1, 1}, {"s", "\xDF", -1, -1}, {"\xDF", "t", -1, 'S' - 'T'}, {"r", "\xDF", -1, 'R' - 'S'},
-        {"abcdef", "ABCxyz", 3, 0}, {"abcdef", "ABCxyz", 4, 'D' - 'X'}, {"abc", "xyz", 0, 0}, {"ab", "AB", 5, 0},
-        {"ab", "abc", 5, -1}, {"abc", "ab", 5, 1}, {"\xDF", "ss", 1, 0}, {"\xDF" "x", "SSy", 2, 'X' - 'Y'},
-        // Null texts differ from the empty one for the limited compare.
-        {nullptr, nullptr, 3, 0}, {nullptr, "", 3, -1}, {"", nullptr, 3, 1},
+        {nullptr, nullptr, -1, 0}, {nullptr, "", -1, 0}, {"", nullptr, -1, 0},  {nullptr, "a", -1, -1},
+        {"a", nullptr, -1, 1},     {nullptr, nullptr, 3, 0}, {nullptr, "", 3, -1}, {"", nullptr, 3, 1},
     };
     for (const FoldCase &c : cases) {
         const int got = c.n < 0 ? orvstr_icmp(c.a, c.b) : orvstr_nicmp(c.a, c.b, c.n);
