@@ -8,6 +8,7 @@
 #include "support/orv_test_support.h"
 #include "platform/objects.h"
 #include "platform/platform_testing.h"
+#include "platform/pool.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -44,11 +45,8 @@ void temporary(ORVString *s) { orv_object_autorelease(orv_object_retain(ORV_OBJE
 // A release pool around every test: temporary texts live until its end.
 class PlatformTest : public ::testing::Test {
 protected:
-    void SetUp() override { pool_ = orvstd_create_autorel_pool(); }
-    void TearDown() override { orvstd_destroy_autorel_pool(pool_); }
-
     orvtest::TempDir dir_;
-    ORVAutoreleasePool *pool_ = nullptr;
+    orv::PoolScope pool_;
 };
 
 // ---- Release pools ----
@@ -395,7 +393,6 @@ TEST_F(PlatformTest, EveryShortOrBadArchiveIsNamedWithItsOffset) {
 class BundleTest : public PlatformTest {
 protected:
     void SetUp() override {
-        PlatformTest::SetUp();
         dir_.write("directories.plist", "{ ORV_ROOT_PATH = { default = /opt/orv; }; }");
         dir_.write("input_en.strings", "\"MSG_DESC1\" = \"Value out of range\";\n");
         dir_.write("Localizable.strings", "greeting = \"Hello\";");
