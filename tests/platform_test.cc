@@ -302,7 +302,9 @@ std::string decodeError(const Bytes &bytes) {
     return obj ? std::string("decoded") : std::string(error ? error : "no error text");
 }
 
-TEST_F(PlatformTest, ArchivesRoundTripAndRejectEveryTruncation) {
+// Every prefix of an archive is refused by the sweep (in buffers that end
+// against an unreadable page); here the round trip and what cannot be encoded.
+TEST_F(PlatformTest, ArchivesRoundTripAndRefuseWhatTheyCannotHold) {
     Owned<ORVObject> graph = parse("{ VIEWER = { PORT = (104, 4006); \"\" = <00ff>; }; list = (a, (b, ())); e = {}; }");
     ASSERT_NE(graph, nullptr);
     Owned<ORVData> data(orv_archive_encode(graph.get(), nullptr));
@@ -311,12 +313,6 @@ TEST_F(PlatformTest, ArchivesRoundTripAndRejectEveryTruncation) {
     const Bytes bytes(p, p + orv_data_length_of(data.get()));
     Owned<ORVObject> back(orv_archive_decode(bytes.data(), bytes.size(), nullptr));
     EXPECT_TRUE(orv_object_is_equal(back.get(), graph.get()));
-    for (std::size_t n = 0; n < bytes.size(); ++n) {
-        // Exactly n bytes on the heap: reading beyond them would be caught.
-        Bytes cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
-        cut.shrink_to_fit();
-        EXPECT_NE(decodeError(cut), "decoded") << "prefix of " << n << " bytes";
-    }
     Owned<ORVBundle> bundle(orv_bundle_create("/tmp"));
     const char *error = nullptr;
     EXPECT_EQ(orv_archive_encode(ORV_OBJECT(bundle.get()), &error), nullptr);
