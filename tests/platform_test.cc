@@ -240,9 +240,9 @@ TEST_F(PlatformTest, MalformedPropertyListsFailWithLineAndReason) {
         SCOPED_TRACE(c.text);
         int line = -1;
         const char *message = nullptr;
-        // A copy without terminator: the reader must not look past the end.
-        const std::vector<char> exact(c.text, c.text + std::strlen(c.text));
-        EXPECT_EQ(orv_plist_parse(exact.data(), exact.size(), &line, &message), nullptr);
+        // A copy without terminator before an unreadable page: the reader must not look past the end.
+        const std::size_t length = std::strlen(c.text);
+        EXPECT_EQ(orv_plist_parse(orvtest::against_guard_page(c.text, length), length, &line, &message), nullptr);
         EXPECT_EQ(line, c.line);
         EXPECT_STREQ(message, c.message);
     }

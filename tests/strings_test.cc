@@ -3,11 +3,9 @@
 #include <ORVCommonKit/orvstr.h>
 
 #include "frame/orvstr_testing.h"
+#include "support/orv_test_support.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <climits>
@@ -212,23 +210,13 @@ TEST(FoldedCompare, BlockwiseComparisonsMatchTheCharacterRules) {
 // Block-wise reads must stay inside the page: texts that end right before an
 // inaccessible page compare without a fault.
 TEST(FoldedCompare, TextsEndingAtAPageBoundaryAreSafe) {
-    const long page = sysconf(_SC_PAGESIZE);
-    void *map = mmap(nullptr, static_cast<std::size_t>(2 * page), PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    ASSERT_NE(map, MAP_FAILED);
-    char *base = static_cast<char *>(map);
-    ASSERT_EQ(mprotect(base + page, static_cast<std::size_t>(page), PROT_NONE), 0);
-    for (int len = 1; len <= 40; ++len) {
-        char *a = base + page - len;  // last byte of the page is the terminator
-        std::memset(a, 'q', static_cast<std::size_t>(len - 1));
-        a[len - 1] = '\0';
-        char *b = base + page - 2 * len - 64;
-        std::memset(b, 'Q', static_cast<std::size_t>(len - 1));
-        b[len - 1] = '\0';
+    for (std::size_t len = 1; len <= 40; ++len) {
+        const std::string lower(len - 1, 'q'), upper(len - 1, 'Q');
+        const char *a = orvtest::against_guard_page(lower.c_str(), len);  // the terminator is the last byte
+        const char *b = orvtest::against_guard_page(upper.c_str(), len);
         EXPECT_EQ(orvstr_icmp(a, b), 0) << len;
         EXPECT_EQ(orvstr_icmp(b, a), 0) << len;
     }
-    munmap(map, static_cast<std::size_t>(2 * page));
 }
 
 // ---------------------------------------------------------------------------
