@@ -223,7 +223,6 @@ TEST_F(DateStringsTest, SettingsAndOtherNotations) {
     char text[64];
     ASSERT_EQ(dt_get_date(text), 0);
     EXPECT_STREQ(text, "2026/12/06");
-    EXPECT_STREQ(dt_fmt_to_unix_str(9, '/'), "%Y/%m/%d");
     EXPECT_STREQ(dt_fmt_to_dtp_str(9, '/'), "yyy'/'MM'/'dd");
     EXPECT_STREQ(dt_fmt_to_dtp_str(15, '/'), "MMMM dd',' yyy");
     EXPECT_STREQ(dt_time_fmt_to_unix_str(3), "%I:%M:%S %p");
