@@ -201,6 +201,10 @@ TEST_F(TimeHandleTest, CanonicalTextsReadAndPrint) {
     EXPECT_TRUE(capture_.errors().empty());
     Handle t(orv_time_create(2017, 5, 6, 7, 8, 9));
     EXPECT_STREQ(orv_time_string_format(t.h, "%Y%m%d %A"), "20170506 Saturday");
+    // A pattern that prints twelve times its own length is printed whole.
+    std::string tenTimes;
+    for (int i = 0; i < 10; ++i) tenTimes += "Sat May  6 07:08:09 2017";
+    EXPECT_EQ(orv_time_string_format(t.h, "%c%c%c%c%c%c%c%c%c%c"), tenTimes);
     EXPECT_EQ(orv_time_string_format(nullptr, "%Y"), nullptr);
 }
 

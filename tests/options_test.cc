@@ -50,7 +50,8 @@ char record1(orvopt_t *, char letter, const char *value) {
     return std::strcmp(value, "bad") != 0;
 }
 
-// Storage for the one specification table shared by the table-driven cases.
+// Storage for the one specification table shared by the table-driven cases
+// (the optional long and float letters L and F store where l and f do).
 // Sentinels mark what the extraction did not touch.
 constexpr int kUntouched = -7777;
 struct Values {
@@ -88,7 +89,8 @@ std::vector<orvopt_spec_t> table_for(Values &val) {
         {'i', orvopt_OPT_INT, {&val.i}},    {'l', orvopt_LONG, {&val.l}},   {'u', orvopt_UINT, {&val.u}},
         {'U', orvopt_OPT_ULONG, {&val.U}},  {'f', orvopt_FLOAT, {&val.f}},  {'s', orvopt_STRING, {&val.s}},
         {'o', orvopt_OPT_STRING, {&val.o}}, {'a', orvopt_FUNC0, {nullptr}}, {'b', orvopt_FUNC1, {nullptr}},
-        {'c', orvopt_OPT_FUNCT1, {nullptr}}, {'\0', orvopt_BOOL, {nullptr}}};
+        {'c', orvopt_OPT_FUNCT1, {nullptr}}, {'L', orvopt_OPT_LONG, {&val.l}}, {'F', orvopt_OPT_FLOAT, {&val.f}},
+        {'\0', orvopt_BOOL, {nullptr}}};
     table[10].to.func0 = record0;
     table[11].to.func1 = table[12].to.func1 = record1;
     return table;
@@ -123,6 +125,7 @@ const ExtractCase kExtractCases[] = {
     {"optional value left out before an option", {"-o", "-v"}, 0, "v=1 o=", {}, ""},
     {"optional value left out at the end", {"-i"}, 0, "i=0", {}, ""},
     {"optional unsigned value left out", {"-U", "-v"}, 0, "v=1 U=0", {}, ""},
+    {"optional long and float values left out", {"-L", "-F"}, 0, "l=0 f=0.000000", {}, ""},
     {"optional value separate and attached", {"-i", "7", "-oname", "rest"}, 0, "i=7 o=name", {"rest"}, ""},
     {"-- ends the options and is not an argument", {"--", "-v"}, 0, "", {"-v"}, ""},
     {"a long word also ends the options", {"-v", "--quiet", "-q"}, 0, "v=1", {"-q"}, ""},
