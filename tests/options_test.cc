@@ -216,6 +216,7 @@ TEST_F(HandleParserTest, SpecificationListsBadLongAndEmpty) {
     EXPECT_EQ(v, 0) << "flags before the bad entry are cleared";
     EXPECT_EQ(q, 5) << "entries after it are not read";
     EXPECT_EQ(orvopt_curr_index(h), 1) << "no option was walked";
+    EXPECT_EQ(h->num_specs, 0) << "a bad list lists nothing";
     EXPECT_EQ(orvopt_extract(h, 'x', 117, &n, 0), orvopt_BAD_SPEC);
     EXPECT_EQ(orvopt_extract(h, 'x', 100, &n, 0), orvopt_BAD_SPEC);
     EXPECT_EQ(orvopt_extract_table(h, nullptr), orvopt_FAILED);  // no table: every option is unknown

@@ -120,11 +120,11 @@ TEST_F(PlatformTest, FormattingTakesObjectsAndEveryPrintfConversion) {
     Owned<ORVString> name(orv_string_create("viewer"));
     Owned<ORVObject> list = parse("(a, \"b c\")");
     Owned<ORVString> s(orv_string_create_with_format(
-        "%@|%@|%@|%5.2f|%-4d|%03x|%lld|%zu|%c|%s|%*d|%.*s|%%|%p", ORV_OBJECT(name.get()), list.get(),
+        "%@|%@|%@|%5.2f|%-4d|%03x|%lld|%zu|%c|%s|%*d|%.*s|%%|%p|%Lg", ORV_OBJECT(name.get()), list.get(),
         static_cast<ORVObject *>(nullptr), 3.14159, 7, 255u, -9000000000LL, static_cast<size_t>(12), 'Z',
-        static_cast<const char *>(nullptr), 4, 5, 2, "abc", static_cast<void *>(nullptr)));
+        static_cast<const char *>(nullptr), 4, 5, 2, "abc", static_cast<void *>(nullptr), 2.5L));
     EXPECT_STREQ(orv_string_cstring(s.get()),
-                 "viewer|(\n    a,\n    \"b c\"\n)|(null)| 3.14|7   |0ff|-9000000000|12|Z|(null)|   5|ab|%|(nil)");
+                 "viewer|(\n    a,\n    \"b c\"\n)|(null)| 3.14|7   |0ff|-9000000000|12|Z|(null)|   5|ab|%|(nil)|2.5");
     // Every length modifier takes its whole argument, beyond 32 bits too.
     Owned<ORVString> wide(orv_string_create_with_format(
         "%lx|%lu|%ld|%llX|%zu|%jd|%hhx|%hd|%qu|%lo|%zd|%td|%lld|%jx|%tx", 0x123456789abUL, 0x100000001UL,
