@@ -167,7 +167,7 @@ TEST_F(DateStringsTest, EveryFormatPrintsLikeStrftimeAndReadsBackWhatItPrinted) 
     struct Row { int date, format; const char *text; };
     const Row rows[] = {
         {20170506, 14, "May 6/17"}, {20170906, 14, "Sep. 6/17"}, {20170506, 15, "May 6, 2017"},
-        {20171231, 15, "December 31, 2017"}, {0, 4, "Unknown"},
+        {20171231, 15, "December 31, 2017"}, {0, 4, "Unknown"}, {100000101, 9, "10000-01-01"},
     };
     for (const Row &r : rows) {
         ASSERT_EQ(dt_date_to_str_format(ours, r.date, r.format, '-'), 0);

@@ -182,6 +182,7 @@ TEST_F(TimeHandleTest, CanonicalTextsReadAndPrint) {
         // The largest day, time and offset read; one beyond each does not.
         {"31-Dec-1999 23:59:59 +2359", "31-Dec-1999 23:59:59 +2359", 946598459},
         {"1-Dec-1999 23:59:59 +0530", "01-Dec-1999 23:59:59 +0530", 944072999},
+        {"1-Jan-2000 00:00:00 +0000", "01-Jan-2000 00:00:00 GMT", 946684800},  // no offset is GMT
         {"31-Jan-1999 13:45:00 Z", "31-Jan-1999 13:45:00 GMT", 917790300},
         {"0-Jan-1999 13:45:00 CET", nullptr, 0},   {"32-Jan-1999 13:45:00 CET", nullptr, 0},
         {"31-Jan-1999 13:60:00 CET", nullptr, 0},  {"31-Jan-1999 13:45:60 CET", nullptr, 0},

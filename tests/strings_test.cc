@@ -331,8 +331,10 @@ TEST(Shaping, InPlaceShapesKeepTheRightCharacters) {
         {orvstr_leftjust, " \t ", " \t "}, {orvstr_rightjust, " \t ", " \t "},
     };
     for (const auto &c : cases) {
-        std::string text = c.in;
-        EXPECT_STREQ(c.shape(text.data()), c.out) << '"' << c.in << '"';
+        // A blank before the text: no shape may reach back to it.
+        std::string text = std::string(" ") + c.in;
+        EXPECT_STREQ(c.shape(text.data() + 1), c.out) << '"' << c.in << '"';
+        EXPECT_EQ(text[0], ' ') << '"' << c.in << '"';
     }
 }
 
