@@ -473,6 +473,19 @@ TEST_F(FileManagerTest, CopiesAndMovesTreesAndRefusesExistingDestinations) {
     EXPECT_EQ(orvtest::read_file(moved + "/a.txt"), "alpha");
 }
 
+// A move to another file system copies the tree and then removes the original.
+TEST_F(FileManagerTest, MovesAcrossFileSystems) {
+    struct stat here, there;
+    if (::stat(dir_.path().c_str(), &here) != 0 || ::stat("/dev/shm", &there) != 0 || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    const std::string from = dir_ / "src", to = "/dev/shm/orvtest-move-" + std::to_string(::getpid());
+    dir_.write("src/sub/a.txt", "alpha");
+    EXPECT_EQ(orv_file_manager_move_path(from.c_str(), to.c_str(), nullptr), 1);
+    EXPECT_EQ(orvtest::read_file(to + "/sub/a.txt"), "alpha");
+    EXPECT_EQ(orv_file_manager_exists(from.c_str(), nullptr), 0);
+    orv_file_manager_remove_path(to.c_str(), nullptr);
+}
+
 // A copy that cannot write all its bytes (here: past the process's file size
 // limit) fails instead of leaving a short file behind as a success.
 TEST_F(FileManagerTest, CopyFailsWhenItsWritesFail) {
