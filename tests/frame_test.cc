@@ -5,6 +5,7 @@
 #include <ORVCommonKit/orvstd.h>
 #include <ORVCommonKit/tr.h>
 
+#include "platform/pool.h"
 #include "support/orv_test_support.h"
 #include "support/orv_trace_capture.h"
 
@@ -81,17 +82,13 @@ TEST(PrintTest, FormatsToStandardOutputAndIgnoresANullFormat) {
 
 class StdHandlerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        trace_.start();
-        pool_ = orvstd_create_autorel_pool();
-    }
-    void TearDown() override { orvstd_destroy_autorel_pool(pool_); }
+    void SetUp() override { trace_.start(); }
     // The file operations also trace their own steps: only warnings count.
     std::vector<std::string> warnings() const { return trace_.of_kind(tr_KIND_WARNING); }
 
     orvtest::TempDir dir_;
     orvtest::TraceCapture trace_;
-    ORVAutoreleasePool *pool_ = nullptr;
+    orv::PoolScope pool_;
 };
 
 TEST_F(StdHandlerTest, FailedMoveAndRemoveWarnWithTheirPathsStopAndKeepTheErrorText) {

@@ -99,13 +99,9 @@ TEST_F(ResultTest, ChainAsTextAndPrinted) {
         EXPECT_EQ(orv_result_stack_string(chain), "Created on 2017-Mar-04 13:45:12\n" + lines);
         orvstd_destroy_autorel_pool(pool);
     }
-    std::FILE *out = std::tmpfile();
-    orv_result_print_stack(out, chain);
-    std::rewind(out);
-    char buffer[256] = "";
-    buffer[std::fread(buffer, 1, sizeof buffer - 1, out)] = '\0';
-    std::fclose(out);
-    EXPECT_EQ(buffer, lines);
+    orvtest::CapturedStdout out;
+    orv_result_print_stack(stdout, chain);
+    EXPECT_EQ(out.finish(), lines);
     testing::internal::CaptureStderr();
     orv_result_print_stack(nullptr, chain);
     EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::StartsWith("Invalid file pointer passed in File: "));

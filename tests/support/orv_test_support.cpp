@@ -1,10 +1,12 @@
 // Shared test support: temporary directories, scoped environment, captured output.
 #include "support/orv_test_support.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -51,6 +53,16 @@ ScopedEnv::~ScopedEnv() {
         setenv(name_.c_str(), old_->c_str(), 1);
     else
         unsetenv(name_.c_str());
+}
+
+const char *against_guard_page(const char *bytes, std::size_t n) {
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t pages = (n + page - 1) / page + 1;
+    void *base = mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) throw std::runtime_error("mmap failed");
+    char *guard = static_cast<char *>(base) + (pages - 1) * page;
+    if (mprotect(guard, page, PROT_NONE) != 0) throw std::runtime_error("mprotect failed");
+    return static_cast<const char *>(std::memcpy(guard - n, bytes, n));
 }
 
 TempInstallation::TempInstallation()

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,6 +80,11 @@ private:
     std::string file_;
     bool done_ = false;
 };
+
+// A copy of n bytes whose last byte is the last readable one before an
+// unmapped page, so that reading past the end faults at once, sanitizer or
+// not. The mapping lives as long as the process.
+const char *against_guard_page(const char *bytes, std::size_t n);
 
 // Reads a whole file; the empty string when it cannot be read.
 std::string read_file(const std::string &path);

@@ -48,7 +48,6 @@ SWEEP_ROWS(dates) {
     for (auto [name, day] : {std::pair{"dt_today", &dt_today}, {"dt_yesterday", &dt_yesterday}, {"dt_tomorrow", &dt_tomorrow}})
         rows.add(name, "no arguments", [day] { return long(day() > 0); }, 1);
     rows.integers(std::nullopt, {SWEEP_INT(dt_from_unix, v), SWEEP_INT(dt_to_unix, v), SWEEP_INT(dt_calendar_date_time, v, v)});
-    rows.add("dt_calendar_date_time", "date 0", [] { return long(dt_calendar_date_time(0, 0) != nullptr); }, 0);
 
     // ---- Settings ----
     rows.integers(std::nullopt, {SWEEP_INT(dt_set_str_fmt, v), SWEEP_INT(dt_set_str_time_fmt, v), SWEEP_INT(dt_set_language, v)});
