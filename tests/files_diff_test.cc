@@ -146,6 +146,15 @@ TEST_F(DiffTest, ReadFailureEndsTheWalkWithMinusOne) {
     // Empty files need no read.
     const std::string e = dir_.write("e1", ""), f = dir_.write("e2", "");
     EXPECT_EQ(ut_binary_diff(e.c_str(), f.c_str(), 0, nullptr), 0);
+    // A file that ends before its size (it shrank meanwhile) fails without an error number.
+    ut_set_diff_buffer_size_kbytes(64);
+    orv::files::SysCalls calls = orv::files::real_sys();
+    calls.read = [](int, void *, size_t) -> ssize_t { return 0; };
+    const orv::files::ScopedSysCalls ended(calls);
+    trace_.clear();
+    const std::string a = orig() + "/A.DCM", b = copy() + "/A.DCM";
+    EXPECT_EQ(ut_binary_diff(a.c_str(), b.c_str(), 0, nullptr), -1);
+    EXPECT_THAT(errors(), Contains(HasSubstr(".  errno=0 (Success)")));
 }
 
 TEST_F(DiffTest, TopLevelPaths) {

@@ -160,9 +160,13 @@ TEST_F(HandlesTest, DayValuesAreTwoInTheMorningLocalTime) {
         orv_mutable_dict_set_date_value_for_str_key(dict_, "d", c.year, c.month, c.day);
         EXPECT_STREQ(orv_dict_str_value_for_str_key(dict_, "d"), c.text) << c.zone;
     }
-    orv_mutable_dict_set_date_value_for_str_key(dict_, "bad", 2023, 2, 29);
+    // Days that do not exist, also those a calendar type of narrower fields would wrap into range.
+    const int bad[][3] = {{2023, 2, 29}, {98303, 1, 1}, {-98303, 1, 1}, {2017, 257, 1}, {2017, -255, 1},
+                          {2017, 1, 257}, {2017, 1, -255}};
+    for (const auto &d : bad) orv_mutable_dict_set_date_value_for_str_key(dict_, "bad", d[0], d[1], d[2]);
     EXPECT_EQ(orv_dict_does_key_exist(dict_, "bad"), 0);
-    EXPECT_THAT(trace_.errors(), ElementsAre(HasSubstr("Invalid date 2023-02-29")));
+    EXPECT_EQ(trace_.errors().size(), std::size(bad));
+    EXPECT_THAT(trace_.errors(), Contains(HasSubstr("Invalid date 2023-02-29")));
 }
 
 // ---- Arrays and data ------------------------------------------------------------
@@ -279,6 +283,9 @@ TEST_F(AttributeListTest, AnUnknownTypeIsRefusedWithBothReports) {
     EXPECT_THAT(trace_.errors(), ElementsAre(HasSubstr("Attribute cannot be created."),
                                              HasSubstr("failed to allocate memory for new "
                                                        "attribute.")));
+    // A null value is refused whatever its type: a pointer attribute needs a pointer.
+    EXPECT_EQ(orvdictc_set_value_for_id_in_list(nullptr, "n", orvdictc_TYPE_POINTER, list_), -1);
+    EXPECT_EQ(orvdictc_attribute_list_size(list_), 0);
 }
 
 TEST_F(HandlesTest, ArrayElementsReadAsTextAndAsNumbersWithinTheLimitsOfInt) {
@@ -289,6 +296,7 @@ TEST_F(HandlesTest, ArrayElementsReadAsTextAndAsNumbersWithinTheLimitsOfInt) {
         {"2147483647", INT_MAX},     {"2147483648", INT_MAX},     {"-2147483648", INT_MIN},
         {"-2147483649", INT_MIN},    {"-21474836470", INT_MIN},   {"99999999999999999999", INT_MAX},
         {" \t+5x", 5},              {"-", 0},                    {"x1", 0},
+        {"-2147483647", -INT_MAX},   {"+-5", 0},                  {"", 0},
     };
     ORVArray *array = orv_array_create_with_capacity(0);
     for (const auto &c : cases) orv_array_add_str(array, c.text);
