@@ -65,6 +65,9 @@ TEST(FlatTableTest, StorageFollowsReadsStoresRemovalsAndCompaction) {
     Model model = {{"SITE.A", "0:later"}, {"SITE.B", "1:x"}, {"SYS.A", "3:s"}};
     expect_model(*table, model);
     EXPECT_EQ("b", table->variableForKey("site.b")->name());
+    // A variable already made gives way to the one stored over it.
+    table->setVariable(variable("A", 1, {"again"}).get(), "site.a");
+    model["SITE.A"] = "1:again";
 
     // Replacing, adding and removing, enough times to compact the storage.
     for (int round = 0; round < 200; ++round) {
@@ -94,18 +97,6 @@ TEST(FlatTableTest, StorageFollowsReadsStoresRemovalsAndCompaction) {
     std::vector<std::string> keys = table->allValueKeys();
     std::sort(keys.begin(), keys.end());
     EXPECT_EQ((std::vector<std::string>{"USER.A", "USER.C", "X", "Y"}), keys);
-}
-
-TEST(FlatTableTest, VariablesAreMadeOnceAndDroppedByChanges) {
-    auto table = ORVConfigurationTable::create();
-    cf::read_domain_text("PORT USER 104\n", *table, cf_DOMAIN_SITE);
-    ORVConfigurationVariable *made = table->variableForKey("SITE.PORT");
-    EXPECT_EQ(made, table->variableForKey("site.port"));
-    auto held = orv::Ref<ORVConfigurationVariable>::retain(made);
-    table->setVariable(variable("PORT", 1, {"204"}).get(), "SITE.PORT");
-    EXPECT_EQ("0:104", text_of(held.get()));
-    EXPECT_EQ("1:204", text_of(table->variableForKey("SITE.PORT")));
-    EXPECT_TRUE(table->variableForKey("SITE.PORT")->isNew() == false);
 }
 
 // ---- The shared region ----

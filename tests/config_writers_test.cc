@@ -3,6 +3,7 @@
 // process is writing, a writer killed while it holds the lock stops nobody,
 // and no link planted under a name the rewrite creates is ever followed.
 #include "support/config_helpers.h"
+#include "support/orv_child.h"
 
 #include "config/cf_file_lock.h"
 
@@ -156,15 +157,11 @@ TEST_F(ConfigWritersTest, AWriterKilledHoldingTheLockStopsNobody) {
     ASSERT_EQ(0, stat((site_of("fresh") + ".lock").c_str(), &st));
     EXPECT_EQ(0664u, st.st_mode & 07777);
     // With standard input closed the lock may be descriptor 0; it is closed all the same.
-    const pid_t child = fork();
-    if (child == 0) {
-        close(0);
-        { const cf::DomainFileLock zero(site_of("fresh")); }
-        _exit(fcntl(0, F_GETFD) == -1 ? 0 : 3);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    EXPECT_EQ(0, status);
+    EXPECT_EQ(0, orvtest::run_in_child("", [this] {
+                     close(0);
+                     { const cf::DomainFileLock zero(site_of("fresh")); }
+                     if (fcntl(0, F_GETFD) != -1) _exit(3);
+                 }).status);
 }
 
 // Links planted under the names a rewrite creates (its temporary copy, the
