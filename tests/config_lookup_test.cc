@@ -5,6 +5,7 @@
 #include "support/config_helpers.h"
 
 #include "config/ORVConfigurationTable_testing.h"
+#include "config/cf_lookup_origin.h"
 #include "config/cf_module_testing.h"
 
 #include <ORVCommonKit/cftable.h>
@@ -75,10 +76,14 @@ struct Query {
 struct Installation {
     const char *sys, *site, *user;
     std::vector<Query> queries;
+    const char *terms = Terms;
 };
 
 TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
     const int ALL = cf_DOMAIN_ALL, SITE = cf_DOMAIN_SITE, SYS = cf_DOMAIN_SYS, USER = cf_DOMAIN_USER;
+    const char *bad = "LIST_OF_GROUPS USER READING READING\nREADING USER a\n",
+               *twice = "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Load Expansions': Multiple declaration of expansion "
+                        "term \"READING\".";
     const Installation installations[] = {
         // A user entry hides site and sys entries; a lookup descends from its domain, never climbs.
         {"PORT USER 4\n", "PORT USER 104\n", "PORT ADMIN 204\n",
@@ -120,6 +125,11 @@ TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
         {nullptr, "SERVERS USER $READING\n", nullptr,
          {{"SERVERS", ALL, "ws12", "status -1",
            "IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Do not know how to expand \"$READING\"."}}},
+        // A bad term definition fails every host-group lookup. A host-qualified hit in the first domain
+        // searched needs no terms; one in a lower domain comes after the host groups of the higher ones.
+        {nullptr, "$READING.PORT_A USER 5104\nPORT_A USER 104\n", nullptr, {{"PORT_A", ALL, "ws12", "status -4981", twice}}, bad},
+        {nullptr, "ws12.PORT_A USER 4104\n", nullptr,
+         {{"PORT_A", ALL, "ws12", "status -4981", twice}, {"PORT_A", SITE, "ws12", "4104"}}, bad},
         // Host names with full stops find their entries; the key is also host ws12 with the name lab.PORT.
         {nullptr, "ws12.lab.PORT USER 1\nlab.PORT USER 2\nPORT ADMIN 3\n.PORT USER 4\n", nullptr,
          {{"PORT", ALL, "ws12.lab", "1"}, {"PORT", ALL, "lab", "2"}, {"PORT", ALL, "ws13", "3"}, {"PORT", ALL, "", "4"},
@@ -127,6 +137,7 @@ TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
     };
     for (const Installation &in : installations) {
         cf_term();
+        write("site/config/group.site", in.terms);
         sys(in.sys ? in.sys : "");
         site(in.site);
         user(in.user ? in.user : "");
@@ -182,19 +193,13 @@ TEST_F(ConfigLookupTest, OneDomainPrefixedAndHostLookups) {
                                         31, nullptr));
     EXPECT_STREQ("104", buffer);
     EXPECT_STREQ("ws12", orv_cfmodule_testing_current_host());
-}
-
-TEST_F(ConfigLookupTest, BadTermDefinitionFailsTheGroupLookup) {
-    write("site/config/group.site", "LIST_OF_GROUPS USER READING READING\nREADING USER a\n");
-    site("$READING.PORT_A USER 5104\nPORT_A USER 104\n");
-    start();
-    EXPECT_EQ("status -4981", get("PORT_A", cf_DOMAIN_ALL, "ws12"));
-    // A host-qualified hit in the first domain searched needs no terms; one
-    // in a lower domain comes after the host groups of the higher ones.
-    site("ws12.PORT_A USER 4104\n");
-    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
-    EXPECT_EQ("status -4981", get("PORT_A", cf_DOMAIN_ALL, "ws12"));
-    EXPECT_EQ("4104", get("PORT_A", cf_DOMAIN_SITE, "ws12"));
+    // Where a value comes from: the domain, the key and the file, each cut to its buffer.
+    int found = -1;
+    std::memset(buffer, 'z', sizeof buffer);
+    ASSERT_EQ(0, orv_cf_lookup_origin(cf_DOMAIN_ALL, "viewer", "port", nullptr, &found, buffer, 8, buffer + 16, 0));
+    EXPECT_EQ(cf_DOMAIN_SITE, found);
+    EXPECT_STREQ("SITE.WS1", buffer);
+    EXPECT_STREQ("", buffer + 16);
 }
 
 // ---- Typed lookups ----
