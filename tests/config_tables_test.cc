@@ -16,6 +16,7 @@
 #include <ORVCommonKit/orvstr.h>
 
 #include <ORVCommonKit/cftable.h>
+#include <ORVCommonKit/tr.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -275,10 +276,13 @@ TEST_F(BehaviorFileTest, BadValuesAreReportedAndStopTheLoadUnlessOnlyTheMixIsWro
 
 TEST_F(BehaviorFileTest, MissingOrMalformedFileIsReportedOnce) {
     orvtest::TempDir dir;
+    tr_ignore_traces_below_level_quietly(tr_LOW);
     for (const char *text : {"", "{ viewer = { default = 0x20; }; ", "( viewer )", "{ viewer = 0x20; }"}) {
         trace_.clear();
         const std::string path = *text ? dir.write("behavior.plist", text) : dir / "none.plist";
         EXPECT_EQ(orv_cftest_load_behaviors_file(path.c_str()), cf_BEHAVIOR_FILE) << text;
+        // The trace says why a file that is not there was not read.
+        EXPECT_EQ(!*text, trace_.traced("cannot read \"" + path + "\""));
         EXPECT_EQ(trace_.errors(), std::vector<std::string>{"IN 'ORVCommonKit' INFORM 'log' TITLE 'CF': ERROR loading "
                                                             "configuration behaviors." + Corrupt});
         EXPECT_STREQ(orv_cftest_loaded_groups(), "");
