@@ -285,6 +285,13 @@ TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
     cf_close_file_mapping();
     cf_close_file_mapping();
     EXPECT_EQ("(none)", region_bytes(name));
+    // With standard input closed the region may be descriptor 0; it is held all the same.
+    const std::string zero = share();
+    EXPECT_EQ(0, orvtest::run_in_child("", [&] {
+                     close(0);
+                     if (cf_init(nullptr) != 0 || export_groups(zero) != 0 || !orv_cfshare_testing_holds_region()) _exit(3);
+                     cf_close_file_mapping();
+                 }).status);
 }
 
 // ---- Failures ----
