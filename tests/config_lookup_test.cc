@@ -5,6 +5,7 @@
 #include "support/config_helpers.h"
 
 #include "config/ORVConfigurationTable_testing.h"
+#include "config/cf_lookup_origin.h"
 #include "config/cf_module_testing.h"
 
 #include <ORVCommonKit/cftable.h>
@@ -75,10 +76,14 @@ struct Query {
 struct Installation {
     const char *sys, *site, *user;
     std::vector<Query> queries;
+    const char *terms = Terms;
 };
 
 TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
     const int ALL = cf_DOMAIN_ALL, SITE = cf_DOMAIN_SITE, SYS = cf_DOMAIN_SYS, USER = cf_DOMAIN_USER;
+    const char *bad = "LIST_OF_GROUPS USER READING READING\nREADING USER a\n",
+               *twice = "IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Load Expansions': Multiple declaration of expansion "
+                        "term \"READING\".";
     const Installation installations[] = {
         // A user entry hides site and sys entries; a lookup descends from its domain, never climbs.
         {"PORT USER 4\n", "PORT USER 104\n", "PORT ADMIN 204\n",
@@ -120,6 +125,11 @@ TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
         {nullptr, "SERVERS USER $READING\n", nullptr,
          {{"SERVERS", ALL, "ws12", "status -1",
            "IN 'ORVCommonKit' INFORM 'log' TITLE 'EXPAND': Do not know how to expand \"$READING\"."}}},
+        // A bad term definition fails every host-group lookup. A host-qualified hit in the first domain
+        // searched needs no terms; one in a lower domain comes after the host groups of the higher ones.
+        {nullptr, "$READING.PORT_A USER 5104\nPORT_A USER 104\n", nullptr, {{"PORT_A", ALL, "ws12", "status -4981", twice}}, bad},
+        {nullptr, "ws12.PORT_A USER 4104\n", nullptr,
+         {{"PORT_A", ALL, "ws12", "status -4981", twice}, {"PORT_A", SITE, "ws12", "4104"}}, bad},
         // Host names with full stops find their entries; the key is also host ws12 with the name lab.PORT.
         {nullptr, "ws12.lab.PORT USER 1\nlab.PORT USER 2\nPORT ADMIN 3\n.PORT USER 4\n", nullptr,
          {{"PORT", ALL, "ws12.lab", "1"}, {"PORT", ALL, "lab", "2"}, {"PORT", ALL, "ws13", "3"}, {"PORT", ALL, "", "4"},
@@ -127,6 +137,7 @@ TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
     };
     for (const Installation &in : installations) {
         cf_term();
+        write("site/config/group.site", in.terms);
         sys(in.sys ? in.sys : "");
         site(in.site);
         user(in.user ? in.user : "");
@@ -149,8 +160,8 @@ TEST_F(ConfigLookupTest, DomainsHostsGroupsAndExpansionDecideTheValues) {
 
 // ---- One domain, a given host, the local host ----
 
-TEST_F(ConfigLookupTest, OneDomainAndPrefixedLookups) {
-    site("ws12.PORT USER 4104\nPORT USER 104\n");
+TEST_F(ConfigLookupTest, OneDomainPrefixedAndHostLookups) {
+    site("PORT USER 104\nws12.PORT USER 4104\nws13.PORT USER 5104\n");
     start();
     char *values[cf_MAX_VALUES];
     int count = -1;
@@ -162,18 +173,14 @@ TEST_F(ConfigLookupTest, OneDomainAndPrefixedLookups) {
         EXPECT_EQ(expected, status ? "status " + std::to_string(status) : orvtest::joined(values, count)) << domain;
         if (status == 0) cf_free(values, count);
     }
-    EXPECT_EQ(std::vector<std::string>{cf_report("programmer", "BAD_DOMAIN", "Invalid domain: 4.")}, trace_.errors());
+    EXPECT_EQ(std::vector<std::string>{cf_report("programmer", "BAD_DOMAIN", "Invalid domain: 4.")}, take_errors());
     // A table lookup takes the host given as its prefix, and none without one.
     for (const auto &[prefix, expected] : {std::pair<const char *, const char *>{nullptr, "104"}, {"ws12", "4104"}}) {
         ASSERT_EQ(0, cf_get_from_table_with_prefix(table(), prefix, cf_DOMAIN_ALL, "PORT", nullptr, &count, values));
         EXPECT_EQ(expected, orvtest::joined(values, count));
         cf_free(values, count);
     }
-}
-
-TEST_F(ConfigLookupTest, LocalHostComesBackAfterEveryHostCall) {
-    site("PORT USER 104\nws12.PORT USER 4104\nws13.PORT USER 5104\n");
-    start();
+    // The local host comes back after every call for another host, failed or not.
     char buffer[32];
     EXPECT_EQ(cf_FAILURE, cf_get_string_for_host(cf_DOMAIN_ALL, "nosuch", "PORT", "ws13", nullptr,
                                                  buffer, 31, nullptr));
@@ -186,39 +193,27 @@ TEST_F(ConfigLookupTest, LocalHostComesBackAfterEveryHostCall) {
                                         31, nullptr));
     EXPECT_STREQ("104", buffer);
     EXPECT_STREQ("ws12", orv_cfmodule_testing_current_host());
-}
-
-TEST_F(ConfigLookupTest, BadTermDefinitionFailsTheGroupLookup) {
-    write("site/config/group.site", "LIST_OF_GROUPS USER READING READING\nREADING USER a\n");
-    site("$READING.PORT_A USER 5104\nPORT_A USER 104\n");
-    start();
-    EXPECT_EQ("status -4981", get("PORT_A", cf_DOMAIN_ALL, "ws12"));
-    ASSERT_FALSE(trace_.errors().empty());
-    EXPECT_EQ("IN 'ORVCommonKit' INFORM 'log' TITLE 'CF Load Expansions': Multiple declaration of "
-              "expansion term \"READING\".",
-              trace_.errors()[0]);
-    // A host-qualified hit in the first domain searched needs no terms; one
-    // in a lower domain comes after the host groups of the higher ones.
-    site("ws12.PORT_A USER 4104\n");
-    ASSERT_EQ(0, cf_refresh_config_table_for_group("viewer"));
-    EXPECT_EQ("status -4981", get("PORT_A", cf_DOMAIN_ALL, "ws12"));
-    EXPECT_EQ("4104", get("PORT_A", cf_DOMAIN_SITE, "ws12"));
+    // Where a value comes from: the domain, the key and the file, each cut to its buffer.
+    int found = -1;
+    std::memset(buffer, 'z', sizeof buffer);
+    ASSERT_EQ(0, orv_cf_lookup_origin(cf_DOMAIN_ALL, "viewer", "port", nullptr, &found, buffer, 8, buffer + 16, 0));
+    EXPECT_EQ(cf_DOMAIN_SITE, found);
+    EXPECT_STREQ("SITE.WS1", buffer);
+    EXPECT_STREQ("", buffer + 16);
 }
 
 // ---- Typed lookups ----
 
 // The storage of a typed lookup as text: "untouched", or the value(s) written.
 std::string typed_text(const unsigned char *storage, int type) {
-    const std::size_t sizes[] = {1, 2, 4, 4, 4, 1, 16, 4};
-    const std::size_t size = sizes[std::min(type, 7)];
-    if (std::all_of(storage, storage + size, [](unsigned char b) { return b == 0x77; })) return "untouched";
+    if (std::all_of(storage, storage + 16, [](unsigned char b) { return b == 0x77; })) return "untouched";
     std::int16_t s;
     std::int32_t i;
     if (type == cf_TYPE_BYTE || type == cf_TYPE_BOOL) return std::to_string(storage[0]);
     if (type == cf_TYPE_SHORT) return std::memcpy(&s, storage, 2), std::to_string(s);
     if (type == cf_TYPE_INT || type == cf_TYPE_LONG) return std::memcpy(&i, storage, 4), std::to_string(i);
     std::string out;
-    for (std::size_t at = 0; at < size; at += 4) {
+    for (std::size_t at = 0; at < (type == cf_TYPE_RECT ? 16u : 4u); at += 4) {
         float f;
         std::memcpy(&f, storage + at, 4);
         std::string text = std::to_string(f);
@@ -271,6 +266,7 @@ TEST_F(ConfigLookupTest, TypedValuesConvertOrAreRefusedAndFailuresGiveTheDefault
         {"MISSING", cf_TYPE_RECT, 1.5f, cf_NOT_FOUND, "1.5 1.5 1.5 1.5", nullptr},
         {"MODE", cf_TYPE_INT, 5.0f, cf_GROUP_CONFLICT, "5", nullptr},
         {"BYTE", 7, 5.0f, cf_BAD_TYPE, "untouched", nullptr},
+        {"MISSING", -1, 1.0f, cf_BAD_TYPE, "untouched", nullptr},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.name) + " as type " + std::to_string(c.type));
@@ -282,14 +278,11 @@ TEST_F(ConfigLookupTest, TypedValuesConvertOrAreRefusedAndFailuresGiveTheDefault
         EXPECT_EQ(c.value, typed_text(storage, c.type));
         std::vector<std::string> expected;
         if (c.refused) expected.push_back(cf_report("programmer", "TYPE_MISMATCH", c.refused));
-        if (c.status == cf_BAD_TYPE) expected.push_back("IN 'cf' INFORM 'log' TITLE 'BAD_TYPE': Invalid type: 7");
+        if (c.status == cf_BAD_TYPE) expected.push_back(cf_report("log", "BAD_TYPE", "Invalid type: " + std::to_string(c.type)));
         if (c.status != cf_GROUP_CONFLICT) {
             EXPECT_EQ(expected, trace_.errors());
         }
     }
-    unsigned char storage[4] = {0x77, 0x77, 0x77, 0x77};
-    EXPECT_EQ(cf_BAD_TYPE, cf_get_simple(cf_DOMAIN_ALL, "viewer", "MISSING", nullptr, storage, -1, 1));
-    EXPECT_EQ("untouched", typed_text(storage, cf_TYPE_INT));
 }
 
 // ---- Joined lookups and value lists ----

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -240,6 +241,13 @@ TEST_F(ConfigSetTest, TypedValuesAreWrittenAsTextAndReadBack) {
     float back[4] = {};
     ASSERT_EQ(0, cf_get_simple(cf_DOMAIN_ALL, "viewer", "R", nullptr, back, cf_TYPE_RECT, 0));
     EXPECT_EQ(3.0f, back[2]);
+    // Into a table the same way.
+    ORVConfigurationTable *table = read_site();
+    ASSERT_EQ(0, cf_set_simple_from_table(&table, cf_DOMAIN_SITE, "S", 0, &whole, cf_TYPE_INT));
+    int got = 0;
+    EXPECT_EQ(0, cf_get_simple_from_table(table, cf_DOMAIN_ALL, "S", nullptr, &got, cf_TYPE_INT, 0));
+    EXPECT_EQ(whole, got);
+    cf_free_table(&table);
 
     const float huge[4] = {3e38f, 3e38f, 3e38f, 3e38f};
     EXPECT_EQ(cf_BUFFER_OVERFLOW, cf_set_simple(cf_DOMAIN_SITE, "viewer", "R", 0, huge, cf_TYPE_RECT));
@@ -273,7 +281,7 @@ TEST_F(ConfigSetTest, RewriteFailingHalfWayLeavesTheOldFileWhole) {
     const std::string text = "# keep me\nPORT USER 104\nB USER b\n";
     site(text);
     start();
-    // Replacing an entry removes it first; a removal only rewrites.
+    // Replacing an entry removes it first; a removal or an addition only rewrites.
     const std::string replace = cf_report("log", "FILE_NWRITE",
                                           "Unable to remove entry and rewrite file \"" + site_path() + "\"."),
                       rewrite = cf_report("log", "FILE_NWRITE", "Unable to rewrite file \"" + site_path() + "\".");
@@ -301,6 +309,8 @@ TEST_F(ConfigSetTest, RewriteFailingHalfWayLeavesTheOldFileWhole) {
             errors.resize(std::min(errors.size(), c.first_errors.size()));
             EXPECT_EQ(c.first_errors, errors);
             EXPECT_EQ(cf_FILE_NWRITE, cf_rm(cf_DOMAIN_SITE, "viewer", "B"));
+            EXPECT_EQ(rewrite, take_errors().back());
+            EXPECT_EQ(cf_FILE_NWRITE, set(cf_DOMAIN_SITE, "NEW", {"1"}));
             EXPECT_EQ(rewrite, take_errors().back());
         }
         EXPECT_EQ(text, site_text());
@@ -354,28 +364,7 @@ TEST_F(ConfigSetTest, SaveKeepsCommentsOrderAndUnknownEntriesAndAppendsNewOnes) 
     cf_free_table(&table);
 }
 
-TEST_F(ConfigSetTest, EntireTableSaveGoesOnAfterAFailureAndReturnsTheLowest) {
-    site("PORT USER 1\n");
-    write("sys/config", "not a directory");
-    start();
-    ORVConfigurationTable *table = read_site();
-    ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_USER, "port", 0, "2"));
-    ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_SITE, "port", 0, "3"));
-    ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_SYS, "port", 0, "4"));
-    EXPECT_EQ(cf_FILE_NCREATE, cf_save_entire_table(table, cf_DOMAIN_ALL, "viewer"));
-    EXPECT_EQ("PORT\tUSER\t2\n", read_file(user_path()));
-    EXPECT_EQ("PORT\tUSER\t3\n", site_text());
-    ASSERT_EQ(2u, trace_.errors().size());
-    EXPECT_EQ("IN 'Directory Creation Error' INFORM 'log' TITLE 'cf': There is already a non-directory file with the "
-              "name: " + (dir_ / "sys/config"),
-              trace_.errors()[0]);
-    EXPECT_EQ(cf_BAD_DOMAIN, cf_save_entire_table(table, 3, "viewer"));
-    EXPECT_EQ(cf_BAD_DOMAIN, cf_save_domain_with_table(table, 3, "viewer"));
-    EXPECT_EQ(cf_report("programmer", "BAD_DOMAIN", "Invalid domain: 3."), trace_.errors().back());
-    cf_free_table(&table);
-}
-
-TEST_F(ConfigSetTest, EntireTableSaveOfEveryDomainReturnsZero) {
+TEST_F(ConfigSetTest, EntireTableSaveGoesOnAfterAFailureAndReturnsIt) {
     site("PORT USER 1\n");
     start();
     ORVConfigurationTable *table = read_site();
@@ -383,6 +372,21 @@ TEST_F(ConfigSetTest, EntireTableSaveOfEveryDomainReturnsZero) {
     EXPECT_EQ(0, cf_save_entire_table(table, cf_DOMAIN_ALL, "viewer"));
     EXPECT_EQ("PORT\tUSER\t2\n", read_file(user_path()));
     EXPECT_EQ("PORT\tUSER\t1\n", site_text());
+    // The user domain, saved first, cannot be written now; the others are all the same.
+    std::filesystem::remove_all(dir_ / "user/config");
+    write("user/config", "not a directory");
+    ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_SITE, "port", 0, "3"));
+    ASSERT_EQ(0, cf_set_string_from_table(&table, cf_DOMAIN_SYS, "port", 0, "4"));
+    EXPECT_EQ(cf_FILE_NCREATE, cf_save_entire_table(table, cf_DOMAIN_ALL, "viewer"));
+    EXPECT_EQ("PORT\tUSER\t3\n", site_text());
+    EXPECT_EQ("PORT\tSYSTEM\t4\n", read_file(dir_ / "sys/config/viewer.base"));
+    ASSERT_EQ(2u, trace_.errors().size());
+    EXPECT_EQ("IN 'Directory Creation Error' INFORM 'log' TITLE 'cf': There is already a non-directory file with the "
+              "name: " + (dir_ / "user/config"),
+              trace_.errors()[0]);
+    EXPECT_EQ(cf_BAD_DOMAIN, cf_save_entire_table(table, 3, "viewer"));
+    EXPECT_EQ(cf_BAD_DOMAIN, cf_save_domain_with_table(table, 3, "viewer"));
+    EXPECT_EQ(cf_report("programmer", "BAD_DOMAIN", "Invalid domain: 3."), trace_.errors().back());
     cf_free_table(&table);
 }
 

@@ -4,6 +4,7 @@
 // refreshes, with every answer checked. Run under the race detector in CI.
 #include "support/config_helpers.h"
 
+#include "config/cf_lock.h"
 #include "config/cf_lookup_origin.h"
 #include "config/cf_module_testing.h"
 
@@ -144,6 +145,23 @@ TEST_F(ConfigThreadsTest, ReadersSeeEveryChangeWhole) {
     EXPECT_GE(rounds, 50L * kReaders);
     EXPECT_EQ("60", orvtest::cf_values("counter", "COUNT"));
     EXPECT_TRUE(trace_.errors().empty()) << trace_.errors()[0];
+}
+
+// A reader announces itself in a slot that no other reading thread holds.
+TEST(ConfigLockTest, EveryReadingThreadHasASlotOfItsOwn) {
+    cf::lock_detail::ReaderSlot *outer = nullptr, *inner = nullptr;
+    std::thread reader([&] {
+        const cf::ReadSection read;
+        outer = cf::lock_detail::Sections.slot;
+        std::thread nested([&] {
+            const cf::ReadSection nested_read;
+            inner = cf::lock_detail::Sections.slot;
+        });
+        nested.join();
+    });
+    reader.join();
+    ASSERT_NE(nullptr, outer);
+    EXPECT_NE(outer, inner);
 }
 
 }  // namespace

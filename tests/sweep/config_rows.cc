@@ -29,11 +29,7 @@ long string_list(int status, char **list, int count) {
 
 SWEEP_ROWS(config) {
     using sweep::Expect;
-    // Before cf_init: the group operations refuse with NOT_INIT.
-    rows.add("cf_get", "before init", [] { char *v[cf_MAX_VALUES]; int n = 0; return long(cf_get(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, &n, v)); }, cf_NOT_INIT);
-    rows.add("cf_set", "before init", [] { const char *v[] = {"1"}; return long(cf_set(cf_DOMAIN_SITE, "viewer", "PORT", 0, 1, v)); }, cf_NOT_INIT);
-    rows.each("before init", cf_NOT_INIT, {SWEEP_CALL(cf_rm, cf_DOMAIN_SITE, "viewer", "PORT"), SWEEP_CALL(cf_set_path, cf_DOMAIN_SITE, "/tmp"),
-                                           SWEEP_CALL(cf_set_perm, 0), SWEEP_CALL(cf_import_config_tables_from_file_mapping, "x")});
+    // Before cf_init.
     rows.each("before init", 0, {SWEEP_CALL(cf_path, cf_DOMAIN_SITE), SWEEP_CALL(cf_is_init), SWEEP_CALL(cf_user_name), SWEEP_CALL(cf_user_domain)});
     rows.add("cf_term", "before init, twice", [] { return long(cf_term() + cf_term()); }, 0);
     rows.add("describe_cf_table", "before init", [] { describe_cf_table(); return 0L; });
@@ -51,7 +47,6 @@ SWEEP_ROWS(config) {
     rows.integer("cf_set_perm", [](int v) { const int r = cf_set_perm(v); return long(r == 0 ? (v < 0 || v > 3) : 0); }, 0);
     rows.text("cf_refresh_config_table_for_group", [](const char *t) { return long(cf_refresh_config_table_for_group(t)); }, {cf_BAD_PARAM, {}});
     rows.add("cf_term", "after init, then a lookup", [] { cf_term(); char b[8]; return long(cf_get_string(cf_DOMAIN_ALL, "viewer", "PORT", nullptr, b, 7, "d")); }, cf_NOT_INIT);
-    rows.add("cf_is_init", "after init", [] { return long(cf_is_init()); }, 1);
     rows.each("after init without user", 0, {SWEEP_CALL(cf_user_name), SWEEP_CALL(cf_user_domain)});
     rows.add("describe_cf_table", "after reading a group", [] { viewer(); return long(describe_cf_table() != nullptr); }, 1);
 
@@ -115,10 +110,6 @@ SWEEP_ROWS(config) {
     rows.add("mk_entry", "1,000 values of 100 bytes", [] { static char b[8192]; static const std::string big(100, 'v'); static const char *v[cf_MAX_VALUES]; for (auto &p : v) p = big.c_str(); return long(mk_entry(b, "N", 0, cf_MAX_VALUES, v)); }, cf_BUFFER_OVERFLOW);
 
     // Changes: each hostile text as group, name and value.
-    for (const char *group : {"../../escaped", "a/b", "..", "."}) {
-        rows.add("cf_set", std::string("group \"") + group + "\"", [group] { const char *v[] = {"1"}; return long(cf_set(cf_DOMAIN_SITE, group, "N", 0, 1, v)); }, cf_FILE_NACCESS);
-        rows.add("cf_rm", std::string("group \"") + group + "\"", [group] { return long(cf_rm(cf_DOMAIN_SITE, group, "N")); }, cf_FILE_NACCESS);
-    }
     rows.text("cf_set", [](const char *t) { const char *v[] = {t}; cf_set(cf_DOMAIN_USER, t, "PORT", 0, 1, v); cf_set(cf_DOMAIN_USER, "viewer", t, 0, 1, v); return 0L; });
     for (int count : {INT_MIN, -1, 0, cf_MAX_VALUES + 1})
         rows.add("cf_set", "count " + std::to_string(count) + ", null values", [count] { return long(cf_set(cf_DOMAIN_USER, "viewer", "PORT", 0, count, nullptr) == 0); }, 0);
