@@ -348,6 +348,13 @@ TEST_F(ConfigLookupTest, CallsRefuseBeforeStartAndAbsentArgumentsQuietly) {
     EXPECT_EQ(cf_BAD_PARAM, cf_get_from_domain_with_table(table(), cf_DOMAIN_SITE, nullptr, nullptr, &count, values));
     EXPECT_EQ(cf_BAD_PARAM, cf_free(nullptr, 1));
     EXPECT_TRUE(trace_.errors().empty());
+    // A lookup that finds nothing gives no values.
+    count = 7;
+    EXPECT_EQ(cf_NOT_FOUND, cf_get(cf_DOMAIN_ALL, "viewer", "NONE", nullptr, &count, values));
+    EXPECT_EQ(0, count);
+    count = 7;
+    EXPECT_EQ(cf_NOT_FOUND, cf_get_from_domain_with_table(table(), cf_DOMAIN_SITE, "NONE", nullptr, &count, values));
+    EXPECT_EQ(0, count);
 }
 
 // ---- Searching and listing a table ----

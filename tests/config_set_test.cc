@@ -316,6 +316,10 @@ TEST_F(ConfigSetTest, RewriteFailingHalfWayLeavesTheOldFileWhole) {
         EXPECT_EQ(text, site_text());
         EXPECT_NE(0, access((site_path() + "+").c_str(), F_OK));
     }
+    // Writes that take one byte at a time still write the whole file.
+    orv::files::SysCalls calls = orv::files::real_sys();
+    calls.write = [](int fd, const void *buffer, size_t) { return orv::files::real_sys().write(fd, buffer, 1); };
+    const orv::files::ScopedSysCalls bytewise(calls);
     ASSERT_EQ(0, set(cf_DOMAIN_SITE, "PORT", {"205"}));
     EXPECT_EQ("# keep me\nPORT\tUSER\t205\nB USER b\n", site_text());
 }

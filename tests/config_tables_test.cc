@@ -447,6 +447,22 @@ TEST(FlatRegionTest, DamagedRegionsAreRefusedWithAReason) {
     EXPECT_EQ(cf::ShareRead::BadArchive, cf::check_share_region(bytes.data(), bytes.size(), groups));
 }
 
+TEST(FlatRegionTest, ARegionHoldingAKeyTwiceAnswersWithTheLaterEntry) {
+    // No exporter writes a key twice, but the check does not refuse it.
+    auto site = ORVConfigurationTable::create();
+    cf::read_domain_text("PORT USER 104\nPORU USER 205\n", *site, cf_DOMAIN_SITE);
+    Bytes bytes = region_of({{"SITE", site}});
+    const std::string_view text(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+    bytes[text.find("PORU") + 3] = 'T';
+    const auto region = std::make_shared<const cf::RegionBytes>(bytes.begin(), bytes.end());
+    std::vector<cf::SharedGroup> groups;
+    ASSERT_EQ(cf::ShareRead::Ok, cf::check_share_region(region->data(), region->size(), groups));
+    auto table = cf::build_shared_table(region, groups[0].offset, groups[0].size);
+    ASSERT_TRUE(table);
+    EXPECT_EQ("0:205", text_of(table->variableForKey("SITE.PORT")));
+    EXPECT_EQ(std::vector<std::string>{"SITE.PORT"}, table->allValueKeys());
+}
+
 TEST(FlatRegionTest, TablesReadTheRegionInPlaceAndCopyItBeforeAChange) {
     auto site = ORVConfigurationTable::create();
     cf::read_domain_text("PORT USER 104\nws12.PORT ADMIN 4104\nLIST USER a b c\n", *site,
