@@ -60,6 +60,8 @@ TEST_F(CalendarTest, WorkedExamples) {
         {"month 13 refused", validate_date(2017, 13, 1), -3},
         {"day 0 refused", validate_date(2017, 2, 0), -2},
         {"minus years stops at year 1", dt_minus_years(20170615, 5000), 10615},
+        {"months beyond the last year stop at its last day", dt_plus_months(20261206, 400000), 327671231},
+        {"months before the first year stop at its first day", dt_minus_months(20261206, 40000), 10101},
         {"cmp", [] { int a = 20170102, b = 20170101; return dt_cmp(&a, &b); }(), 1},
         {"parts", dt_year(20170506) * 10000 + dt_month(20170506) * 100 + dt_day(20170506), 20170506},
     };
