@@ -445,6 +445,14 @@ TEST(FlatRegionTest, DamagedRegionsAreRefusedWithAReason) {
     Bytes bytes = region_of({{"G", wide}});
     bytes.at(105) = 0xe9;
     EXPECT_EQ(cf::ShareRead::BadArchive, cf::check_share_region(bytes.data(), bytes.size(), groups));
+    // The name of a table's only behavior, past its text (a table without
+    // records holds its behaviors right after its header, at 72).
+    cf::BehaviorMap behaviors = {{"PORT_*", 0x30}};
+    bytes = region_of({{"G", ORVConfigurationTable::create(0x20, &behaviors)}});
+    put32(bytes, 72, 1000);
+    std::string error;
+    EXPECT_EQ(cf::ShareRead::BadArchive, cf::check_share_region(bytes.data(), bytes.size(), groups, &error));
+    EXPECT_EQ("a behavior name lies outside the text", error);
 }
 
 TEST(FlatRegionTest, ARegionHoldingAKeyTwiceAnswersWithTheLaterEntry) {

@@ -386,7 +386,8 @@ TEST(ConsoleMenu, DirectivesChangeColumnsAndVisibilityAndEntriesCanMove) {
         menu_add_entry_after_choice(menu, "c", "d", "fourth", nullptr, nullptr, 0, nullptr, 0);
         const bool refused = menu_add_entry_before_choice(menu, "zz", "e", "", nullptr, nullptr, 0, nullptr, 0) == nullptr;
         const int first = menu_remove_choice(menu, "d");
-        std::printf("%d %d %d\n", refused, first, menu_remove_choice(menu, "d"));
+        std::printf("%d %d %d %s %d\n", refused, first, menu_remove_choice(menu, "d"),
+                    menu_entry_with_choice(menu, "c")->description, menu_entry_with_choice(menu, "d") == nullptr);
         const int result = menu_run(menu);
         std::printf("=> %d %s\n", result, menu_selected_entry(menu)->choice);
         menu_remove_entry(menu, menu_selected_entry(menu));
@@ -394,7 +395,7 @@ TEST(ConsoleMenu, DirectivesChangeColumnsAndVisibilityAndEntriesCanMove) {
         menu_term(menu);
     });
     // Hidden: "nope" is answered without the box; "?" shows it once.
-    expect_in_order(run.out, {"1 1 0\n",
+    expect_in_order(run.out, {"1 1 0 third 1\n",
                               "'zz' is not a number.\nThe number of columns must be 0 or more, not -1.\n"
                               "Number of columns (0 for automatic) : Columns set to 2.\n",
                               "  | a. first                           | c. third                            |\n",
