@@ -50,7 +50,7 @@ typedef enum orv_object_kind {
     ORV_KIND_DATA = 3,
     ORV_KIND_ARRAY = 4,
     ORV_KIND_DICTIONARY = 5,
-    ORV_KIND_SET = 6,
+    ORV_KIND_SET = 6, /* kept for its number; no object of the library is a set */
     ORV_KIND_DATE = 7,
     ORV_KIND_BUNDLE = 8,
     ORV_KIND_POOL = 9

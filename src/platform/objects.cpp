@@ -507,57 +507,6 @@ void ORVDictionary::describeTo(std::string &out, int indent) const {
     out.push_back('}');
 }
 
-// ---- ORVSet ----
-
-bool ORVSet::contains(const ORVObject *obj) const noexcept {
-    for (const auto &item : items_)
-        if (orv::equal(item.get(), obj)) return true;
-    return false;
-}
-
-bool ORVSet::contains(std::string_view text) const {
-    ORVString probe{std::string(text)};
-    return contains(&probe);
-}
-
-void ORVSet::add(ORVObject *obj) {
-    if (!obj || contains(obj)) return;
-    items_.push_back(orv::Ref<ORVObject>::retain(obj));
-}
-
-void ORVSet::add(std::string_view text) {
-    auto s = orv::str(text);
-    add(s.get());
-}
-
-void ORVSet::remove(const ORVObject *obj) {
-    for (auto it = items_.begin(); it != items_.end(); ++it)
-        if (orv::equal(it->get(), obj)) {
-            items_.erase(it);
-            return;
-        }
-}
-
-bool ORVSet::isEqual(const ORVObject *other) const noexcept {
-    const auto *s = orv::as<ORVSet>(other);
-    if (!s || s->count() != count()) return false;
-    for (const auto &item : items_)
-        if (!s->contains(item.get())) return false;
-    return true;
-}
-
-std::size_t ORVSet::hash() const noexcept {
-    std::size_t h = items_.size();
-    for (const auto &item : items_) h ^= item->hash();
-    return h;
-}
-
-void ORVSet::describeTo(std::string &out, int indent) const {
-    ORVArray asArray;
-    asArray.items = items_;
-    asArray.describeTo(out, indent);
-}
-
 // ---- ORVCalendarDate ----
 
 bool ORVCalendarDate::isEqual(const ORVObject *other) const noexcept {

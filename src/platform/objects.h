@@ -161,26 +161,6 @@ private:
     unsigned slotBits_ = 0;
 };
 
-// An unordered collection of distinct objects (insertion order is kept for
-// enumeration and descriptions).
-struct ORVSet : ORVObject {
-    std::size_t count() const noexcept { return items_.size(); }
-    bool contains(const ORVObject *obj) const noexcept;
-    bool contains(std::string_view text) const;
-    void add(ORVObject *obj);
-    void add(std::string_view text);
-    void remove(const ORVObject *obj);
-    const std::vector<orv::Ref<ORVObject>> &items() const noexcept { return items_; }
-
-    orv_object_kind kind() const noexcept override { return ORV_KIND_SET; }
-    bool isEqual(const ORVObject *other) const noexcept override;
-    std::size_t hash() const noexcept override;
-    void describeTo(std::string &out, int indent) const override;  // as an array
-
-private:
-    std::vector<orv::Ref<ORVObject>> items_;
-};
-
 // A moment with the time zone it is seen in. The calendar arithmetic lives
 // with the dates family; this class carries the moment, the zone's name and
 // its offset from UTC at that moment.
