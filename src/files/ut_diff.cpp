@@ -11,8 +11,8 @@
 #include "files/ut_diff.h"
 
 #include "files/fsutil.h"
-#include "files/sys_seam.h"
 #include "files/path_rules.h"
+#include "files/sys_seam.h"
 #include "files/utdir_internal.h"
 
 #include <ORVCommonKit/tk.h>
