@@ -533,6 +533,9 @@ TEST_F(FileManagerTest, BuiltinRemovalTakesWholeTreesWithoutFollowingLinksAndAsk
     EXPECT_EQ(orv_file_manager_remove_path(tree.c_str(), handler), 0);
     EXPECT_STREQ(ORVStdHandler_last_error_cString(), "No such file or directory");
     EXPECT_EQ(orv_file_manager_remove_path("", handler), 0);
+    // Files of the process table cannot be unlinked, not even by root.
+    EXPECT_EQ(orv_file_manager_remove_path("/proc/self/status", nullptr), 0);
+    EXPECT_EQ(orv_file_manager_remove_path("/proc/self/status", handler), 0);
     orv_platform_testing_use_builtin_file_answers(0);
 }
 
