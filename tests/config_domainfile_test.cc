@@ -218,7 +218,7 @@ TEST_F(DomainFileTest, FilesWithoutASizeAreReadToTheEnd) {
 // ---- Entry lines ----
 
 std::string entry(const char *name, int level, std::vector<const char *> values, int *status = nullptr) {
-    char buffer[8192];
+    char buffer[8192] = "stale";
     const int s = mk_entry(buffer, name, level, static_cast<int>(values.size()), values.data());
     if (status) *status = s;
     return buffer;
@@ -243,6 +243,10 @@ TEST_F(DomainTextTest, EntryLinesQuoteWrapAndReadBack) {
         {"S", 0, {a66.c_str()}, "S\tUSER\t\\\n\t" + a66 + "\n"},
     };
     for (const auto &c : cases) EXPECT_EQ(c.line, entry(c.name, c.level, c.values)) << c.name;
+    int refused = 0;
+    EXPECT_EQ("", entry("P", 4, {"v"}, &refused));  // no privilege 4: nothing is written
+    EXPECT_EQ(cf_BAD_PRIV, refused);
+    trace_.clear();
 
     // Written entries read back to the same values.
     std::vector<std::string> words;

@@ -211,6 +211,7 @@ TEST_F(DateStringsTest, UnknownLanguageIsReportedAndChangesNothing) {
     EXPECT_EQ(dt_str_to_date_format_language(&date, "5/6/2017", 4, 99), -1);
     EXPECT_EQ(date, 0);
     EXPECT_EQ(dt_date_to_str_format_language(text, 20170506, 4, '-', 98), -1);
+    EXPECT_STREQ(text, "");
     EXPECT_EQ(dt_set_language(97), -1);
     using ::testing::HasSubstr;
     EXPECT_THAT(capture_.errors(), ::testing::ElementsAre(::testing::AllOf(HasSubstr("dt_str_to_date_format_language_tense"), HasSubstr("LanguageID 99 is invalid")),

@@ -65,6 +65,13 @@ TEST_F(LocaleTest, CodesWithoutIdentifierAreSkippedWithAWarning) {
                       "Re-initialization of the orvlocale attempted."));
 }
 
+TEST_F(LocaleTest, ALanguageIdentifierNamedTwiceBelongsToTheLaterCode) {
+    dir_.write("sys/config/interface.base", "SupportedLanguages SYSTEM enu deu\nenu.LanguageID SYSTEM 7\n"
+                                            "deu.LanguageID SYSTEM 7\n");
+    EXPECT_EQ((std::vector<std::string>{"deu"}), languages());
+    EXPECT_STREQ("deu", orvlocale_get_language_name(7));
+}
+
 TEST_F(LocaleTest, MissingConfigurationIsReportedAndAnswersNothing) {
     EXPECT_EQ(-1, orvlocale_init());
     EXPECT_TRUE(error("IN 'ORVCommonKit' INFORM 'log' TITLE 'orvlocale_init': Missing config variable "
