@@ -219,6 +219,7 @@ TEST_F(PlatformTest, MalformedPropertyListsFailWithLineAndReason) {
         {"{\n a = b;\n c = \"open\n\n", 3, "unterminated quoted string"},
         {"{ a = b;\n c = d;\n", 3, "unterminated dictionary, expected '}'"},
         {"{ a b; }", 1, "expected '=' after dictionary key"},
+        {"{ a = \"x\\\ny\\t\"; b c; }", 2, "expected '=' after dictionary key"},  // an escaped line end counts
         {"{ a = b c; }", 1, "expected ';' after dictionary value"},
         {"(a, b\n c)", 2, "expected ',' or ')' in array"},
         {"(a,\n", 2, "unterminated array, expected ')'"},
