@@ -5,12 +5,14 @@
 
 #include "support/orv_test_support.h"
 #include "support/orv_trace_capture.h"
+#include "trace/orvqtimer.h"
 #include "trace/orvqtimer_testing.h"
 #include "trace/tr_testing.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 
 using ::testing::ElementsAre;
@@ -105,6 +107,14 @@ TEST_F(QuickTimerTest, TimerLogColumns) {
     EXPECT_THAT(capture_.traces(),
                 testing::Contains(EndsWith("] TIMING: copy 1 300.00 KB in 1.50 sec (200.00 KB/sec)")));
     EXPECT_THAT(capture_.traces(), testing::Contains(EndsWith("] TIMING: closed in 1.50 sec")));
+}
+
+// The real tick counts milliseconds of the monotonic clock.
+TEST(QuickTimerTick, CountsMillisecondsOfTheMonotonicClock) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const auto ms = static_cast<unsigned int>(static_cast<unsigned long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
+    EXPECT_LT(orvtrace::monotonic_tick() - ms, 1000u);  // taken right after, modulo 2^32
 }
 
 }  // namespace
