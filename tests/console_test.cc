@@ -390,8 +390,11 @@ TEST(ConsoleMenu, DirectivesChangeColumnsAndVisibilityAndEntriesCanMove) {
                     menu_entry_with_choice(menu, "c")->description, menu_entry_with_choice(menu, "d") == nullptr);
         const int result = menu_run(menu);
         std::printf("=> %d %s\n", result, menu_selected_entry(menu)->choice);
+        menu_t *other = menu_init("Other", nullptr);
+        const int foreign = menu_remove_entry(other, menu_selected_entry(menu));  // not an entry of other
+        menu_term(other);
         menu_remove_entry(menu, menu_selected_entry(menu));
-        std::printf("=> %d\n", menu_selected_entry(menu) == nullptr);
+        std::printf("=> %d %d\n", foreign, menu_selected_entry(menu) == nullptr);
         menu_term(menu);
     });
     // Hidden: "nope" is answered without the box; "?" shows it once.
@@ -400,7 +403,7 @@ TEST(ConsoleMenu, DirectivesChangeColumnsAndVisibilityAndEntriesCanMove) {
                               "Number of columns (0 for automatic) : Columns set to 2.\n",
                               "  | a. first                           | c. third                            |\n",
                               "Your choice: 'nope' is not a choice of this menu.\nYour choice: \n  +", "Columns set to 0.",
-                              "=> 4 b\n=> 1\n"});
+                              "=> 4 b\n=> 0 1\n"});
 }
 
 int compare_text(const void *a, const void *b) { return std::strcmp(static_cast<const char *>(a), static_cast<const char *>(b)); }

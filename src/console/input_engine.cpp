@@ -2,7 +2,6 @@
 // or standard input, directives, recording, playback and token mode.
 #include "console/input_engine.h"
 #include "console/input_state.h"
-#include "console/input_testing.h"
 
 #include <ORVCommonKit/choose.h>
 #include <ORVCommonKit/input.h>
@@ -359,28 +358,6 @@ int read_line(char *line) {
         }
         return line[0] != '\0';
     }
-}
-
-}  // namespace orv::console
-
-namespace orv::console {
-
-void reset_for_testing() {
-    if (playing()) std::fclose(orvinput_Input_fp);
-    orvinput_Input_fp = nullptr;
-    Should_record = false;
-    Input_eof_count = 0;
-    copy_text(Prompt, ": ", kLineChars);
-    Allow_blank_input = false;
-    Token_mode_enabled = false;
-    Temporary_token_mode_enabled = false;
-    Token_mode_previously_enabled = false;
-    Token_buffer[0] = '\0';
-    Token_currentp = Token_buffer;
-    copy_text(Orvinput_language, "ENU", kLanguageChars);
-    Record_fname[0] = '\0';
-    Playback_fname[0] = '\0';
-    Input_at_end = false;
 }
 
 }  // namespace orv::console
