@@ -292,6 +292,17 @@ TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
                      if (cf_init(nullptr) != 0 || export_groups(zero) != 0 || !orv_cfshare_testing_holds_region()) _exit(3);
                      cf_close_file_mapping();
                  }).status);
+    // ... and a region opened as descriptor 0 is imported.
+    const std::string held = share();
+    ASSERT_EQ(0, cf_init(nullptr));
+    ASSERT_EQ(0, export_groups(held));
+    EXPECT_EQ(0, orvtest::run_in_child("", [&] {
+                     close(0);
+                     if (cf_import_config_tables_from_file_mapping(held.c_str()) != 0 ||
+                         !trace_.traced("cf_import_config_tables_from_file_mapping() is finished"))
+                         _exit(3);
+                 }).status);
+    cf_close_file_mapping();
 }
 
 // ---- Failures ----
