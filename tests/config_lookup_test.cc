@@ -200,6 +200,10 @@ TEST_F(ConfigLookupTest, OneDomainPrefixedAndHostLookups) {
     EXPECT_EQ(cf_DOMAIN_SITE, found);
     EXPECT_STREQ("SITE.WS1", buffer);
     EXPECT_STREQ("", buffer + 16);
+    std::memset(buffer, 'z', sizeof buffer);
+    EXPECT_EQ(cf_NOT_FOUND, orv_cf_lookup_origin(cf_DOMAIN_ALL, "viewer", "none", nullptr, &found, buffer, 0, nullptr, 0));
+    EXPECT_EQ(-1, found);
+    EXPECT_EQ('\0', buffer[0]);  // a key buffer of size 0 holds its terminator
 }
 
 // ---- Typed lookups ----
