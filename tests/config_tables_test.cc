@@ -439,6 +439,12 @@ TEST(FlatRegionTest, DamagedRegionsAreRefusedWithAReason) {
         EXPECT_EQ(d.reason, error) << d.what;
         EXPECT_TRUE(groups.empty()) << d.what;
     }
+    // A table's padding after its text (117 to 119) holds zeros only.
+    Bytes padded = good;
+    padded.at(118) = 1;
+    std::string reason;
+    EXPECT_EQ(cf::ShareRead::BadArchive, cf::check_share_region(padded.data(), padded.size(), groups, &reason));
+    EXPECT_EQ("a table's padding is not zero", reason);
     // A lower-case letter above ASCII among a key's first eight bytes.
     auto wide = ORVConfigurationTable::create();
     cf::read_domain_text("PORTABLE USER 104 205\n", *wide, cf_DOMAIN_SITE);

@@ -98,6 +98,8 @@ TEST(ConsoleInput, TypedReadersAskAgainUntilTheAnswerFits) {
         {"-1\n256\nabc\n\n 7z\n", [](long long *v) { unsigned char b = 0; int r = input_byte(&b); *v = b; return r; },
          "1 7", {"0 to 255", "0 to 255", "not a number", "blank answer is not accepted"}},
         {"12abc\n", [](long long *v) { int i = 0; int r = input_int(&i); *v = i; return r; }, "1 12", {}},
+        {"x\n-3\n", [](long long *v) { int i = 0; int r = input_int(&i); *v = i; return r; }, "1 -3",
+         {"not a number; please enter a whole number.\n"}},
         {kLongestNumber, [](long long *v) { int i = 0; int r = input_int16(&i); *v = i; return r; }, "1 7", {}},
         {"x\n4000000000\n", [](long long *v) { unsigned u = 0; int r = input_uint(&u); *v = u; return r; },
          "1 4000000000", {"of 0 or more"}},
