@@ -291,6 +291,7 @@ TEST_F(ConfigShareTest, RegionHoldsTheLengthThenTheArchiveAndStaysAfterTerm) {
                      close(0);
                      if (cf_init(nullptr) != 0 || export_groups(zero) != 0 || !orv_cfshare_testing_holds_region()) _exit(3);
                      cf_close_file_mapping();
+                     if (fcntl(0, F_GETFD) != -1) _exit(4);  // and closed with the region
                  }).status);
     // ... and a region opened as descriptor 0 is imported.
     const std::string held = share();
